@@ -1,0 +1,114 @@
+// Interned method and instance-variable names, and the shared constant
+// strings.  Everything here is created once, at load, by init_names().
+#pragma once
+
+#include <ruby.h>
+
+// Method names called on the common paths, in load order.
+#define QOR_METHOD_NAMES(X)                                                         \
+  X(qORTA_isEqualtoPlane, "qORTA_isEqualtoPlane") X(soft_p, "soft?")                \
+  X(visible_p, "visible?") X(smooth_p, "smooth?") X(soft_set, "soft=")              \
+  X(visible_set, "visible=") X(smooth_set, "smooth=")                               \
+  X(project_to_plane, "project_to_plane") X(project_to_line, "project_to_line")     \
+  X(distance_to_plane, "distance_to_plane") X(distance, "distance")                 \
+  X(linear_combination, "linear_combination")                                       \
+  X(point_in_polygon_3D, "point_in_polygon_3D")                                     \
+  X(point_in_polygon_2D, "point_in_polygon_2D") X(on_line_p, "on_line?")            \
+  X(polygon, "polygon") X(centroid, "centroid") X(to_f, "to_f") X(to_s, "to_s")     \
+  X(to_a, "to_a") X(to_m, "to_m") X(include_p, "include?") X(dot, "dot")            \
+  X(cross, "cross") X(plus, "+") X(minus, "-") X(eq, "==") X(amp, "&")              \
+  X(intersect_line_plane, "intersect_line_plane")                                   \
+  X(intersect_line_line, "intersect_line_line")                                     \
+  X(intersect_plane_plane, "intersect_plane_plane") X(normalize, "normalize")       \
+  X(normal, "normal") X(length, "length") X(vector_to, "vector_to")                 \
+  X(angle_between, "angle_between") X(plane, "plane") X(edges, "edges")             \
+  X(deleted_p, "deleted?") X(faces, "faces") X(start, "start") X(end, "end")        \
+  X(vertices, "vertices") X(uniq, "uniq") X(outer_loop, "outer_loop")               \
+  X(loops, "loops") X(position, "position") X(x, "x") X(y, "y") X(z, "z")           \
+  X(new_, "new") X(findAdjFaces, "findAdjFaces") X(area, "area")                    \
+  X(get_attribute, "get_attribute") X(set_attribute, "set_attribute")               \
+  X(material, "material") X(back_material_set, "back_material=")                    \
+  X(material_set, "material=") X(attribute_dictionaries, "attribute_dictionaries")  \
+  X(attribute_dictionary, "attribute_dictionary") X(name, "name")                   \
+  X(startOperationHelper, "startOperationHelper")                                   \
+  X(commit_operation, "commit_operation") X(abort_operation, "abort_operation")     \
+  X(add_face, "add_face") X(add_edges, "add_edges") X(reverse_bang, "reverse!")     \
+  X(klass, "class") X(gsub, "gsub") X(setValue, "setValue")                         \
+  X(back_material, "back_material") X(alpha, "alpha") X(alpha_set, "alpha=")        \
+  X(getIntermediatePlane, "getIntermediatePlane") X(instance_of_p, "instance_of?")  \
+  X(project, "project")
+
+// Instance variables read or written by the extension ("@" + name).  The
+// accessor names of the classes, plus the variables of script objects.
+#define QOR_IVAR_NAMES(X)                                                           \
+  /* QORTA_Room */                                                                  \
+  X(edifice) X(sketchupFaces) X(roomFaces) X(text) X(textCharacters) X(centroid)    \
+  X(radius) X(number) X(level) X(levelNumber) X(levelText) X(totalFloorArea)        \
+  X(totalWallArea) X(totalGlazedArea) X(exteriorOuterShell) X(maximumHeight)        \
+  X(selected) X(edificeIndex) X(roomKey) X(intermediatePlanes) X(ownerGroup)        \
+  /* QORTA_RoomFace (names not already above) */                                    \
+  X(isWindow) X(isDoorFrame) X(isWindowFrame) X(room) X(face) X(faceVertices)       \
+  X(faceVertexPoints) X(facePolygon) X(doors) X(doorFrames) X(windows)              \
+  X(windowFrames) X(type) X(verticalAngle) X(normal) X(height) X(leastZ)            \
+  X(greatestZ) X(spanZ) X(reference) X(roomFaceNumber) X(oppositeFace)              \
+  X(normalDirectionIn) X(outerShellPlane) X(outerShellRoomFace)                     \
+  X(oppositeRoomFaces) X(outerShellType) X(constructionLines)                       \
+  X(internallyConstructed) X(blind) X(constructedOpenings) X(material)              \
+  X(back_material) X(selected_attr) X(isExternal) X(simpleFaces) X(isOpening)       \
+  X(innerLoopPolygons) X(crossFaceCount) X(outerShellPlanes) X(missingFaces)        \
+  X(outerShellFaces) X(outerShellRoomFaces) X(outerShellAdjacentFaces)              \
+  X(asOppositeRoomFaceReference) X(polygon) X(projectedDoors) X(reverseCompare)     \
+  X(incursionFace) X(zOffset)                                                       \
+  /* QORTA_FaceDump / QORTA_EdgeDump (names not already above) */                   \
+  X(facePoints) X(loops) X(alpha) X(back_alpha) X(attributeDictionaries)            \
+  X(ownerGroupId) X(faceId) X(edgeId) X(soft) X(visible) X(smooth) X(edgeStart)     \
+  X(edgeEnd)                                                                        \
+  /* script objects: openings, doors, building, pseudo objects */                   \
+  X(vertices) X(isHole) X(area) X(rooms) X(vertexPoints) X(plane) X(door)
+
+// Shared constant strings: identifier and text.
+#define QOR_CONSTANT_STRINGS(X)                                                     \
+  X(FaceDict, "FaceDict") X(GroupDict, "GroupDict")                                 \
+  X(RoomFaceCount, "RoomFaceCount") X(FaceType, "FaceType")                         \
+  X(TrueDoor, "TrueDoor") X(IsPartOfDoor, "IsPartOfDoor")                           \
+  X(IsPartOfDoorFrame, "IsPartOfDoorFrame") X(OwnerGroup, "OwnerGroup") X(Id, "Id") \
+  X(ObjectId, "ObjectId") X(ZOffset, "ZOffset") X(Floor, "Floor") X(Slab, "Slab")   \
+  X(Partition, "Partition") X(Door, "Door") X(Window, "Window")                      \
+  X(window, "window") X(Air, "Air")
+
+namespace qor {
+
+namespace id {
+#define QOR_DECLARE_ID(ident, text) extern ID ident;
+QOR_METHOD_NAMES(QOR_DECLARE_ID)
+#undef QOR_DECLARE_ID
+// Resolved right after QORTA_SU is defined.
+extern ID setIntAttr;
+extern ID getIntAttr;
+}  // namespace id
+
+namespace iv {
+#define QOR_DECLARE_IVAR(ident) extern ID ident;
+QOR_IVAR_NAMES(QOR_DECLARE_IVAR)
+#undef QOR_DECLARE_IVAR
+}  // namespace iv
+
+namespace str {
+#define QOR_DECLARE_STRING(ident, text) extern VALUE ident;
+QOR_CONSTANT_STRINGS(QOR_DECLARE_STRING)
+#undef QOR_DECLARE_STRING
+// Working reference: the model dictionary name "Rooms".
+extern VALUE Rooms;
+}  // namespace str
+
+// Registers the constant strings' cells as collector roots.
+void register_string_roots();
+// Interns the method names, in load order, and the instance variables.
+void init_method_names();
+void init_ivar_names();
+// Resolves setIntAttr and getIntAttr.
+void init_script_attr_names();
+// Creates the shared constant strings.
+void init_constant_strings();
+
+}  // namespace qor

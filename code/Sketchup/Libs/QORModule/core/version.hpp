@@ -1,0 +1,95 @@
+// Differences between the interpreter versions this extension is built for.
+// Everything that depends on the interpreter's C interface lives here and
+// nowhere else; the rest of the source is the same for every build.
+#pragma once
+
+#include <ruby.h>
+#include <cstdint>
+
+// QOR_RUBY_18: the 1.8 interpreter (32-bit x86).  QOR_RUBY_20: the 2.0
+// interpreter (older array constructor names).  Neither set: 2.2 and later.
+
+// The library's one export: its entry function.
+#if defined(_WIN32)
+#define QOR_EXPORT __declspec(dllexport)
+#else
+#define QOR_EXPORT __attribute__((visibility("default")))
+#endif
+
+// The interpreter's C++ headers turn rb_define_method and friends into
+// templates keyed on a constant arity; the registration tables hold the
+// arity as data, so they call the plain functions (the parentheses keep the
+// macros from expanding).
+#define QOR_DEFINE_METHOD (rb_define_method)
+#define QOR_DEFINE_MODULE_FUNCTION (rb_define_module_function)
+
+namespace qor {
+
+inline VALUE ary_new_capa(long n) {
+#if defined(QOR_RUBY_18) || defined(QOR_RUBY_20)
+  return rb_ary_new2(n);
+#else
+  return rb_ary_new_capa(n);
+#endif
+}
+
+inline VALUE ary_new_from_values(long n, const VALUE* values) {
+#if defined(QOR_RUBY_18) || defined(QOR_RUBY_20)
+  return rb_ary_new4(n, values);
+#else
+  return rb_ary_new_from_values(n, values);
+#endif
+}
+
+// Machine words to Integers, exactly: a small Integer when it fits, a big
+// one otherwise.
+inline VALUE signed_word_to_num(intptr_t v) { return LL2NUM(static_cast<long long>(v)); }
+inline VALUE unsigned_word_to_num(uintptr_t v) { return ULL2NUM(static_cast<unsigned long long>(v)); }
+
+// A native block: receives the values the interpreter yields.  In 1.8 the
+// block gets one value (an array of the yielded values); later interpreters
+// pass the yielded values as argc/argv.
+#if defined(QOR_RUBY_18)
+#define QOR_BLOCK_ARGS VALUE yielded, VALUE data
+typedef VALUE (*block_fn)(VALUE yielded, VALUE data);
+#else
+#define QOR_BLOCK_ARGS VALUE yielded, VALUE data, int argc, const VALUE* argv, VALUE blockarg
+typedef VALUE (*block_fn)(VALUE yielded, VALUE data, int argc, const VALUE* argv, VALUE blockarg);
+#endif
+
+#if defined(QOR_RUBY_18)
+struct Iteration18 { VALUE recv; ID mid; int argc; const VALUE* argv; };
+inline VALUE iterate18(VALUE p) {
+  const Iteration18* it = reinterpret_cast<const Iteration18*>(p);
+  return rb_funcall2(it->recv, it->mid, it->argc, const_cast<VALUE*>(it->argv));
+}
+#endif
+
+// Calls recv.mid(*argv) with fn as its block.
+inline VALUE block_call(VALUE recv, ID mid, int argc, const VALUE* argv, block_fn fn, VALUE data) {
+#if defined(QOR_RUBY_18)
+  Iteration18 it = {recv, mid, argc, argv};
+  return rb_iterate(iterate18, reinterpret_cast<VALUE>(&it), RUBY_METHOD_FUNC(fn), data);
+#else
+  return rb_block_call(recv, mid, argc, argv, fn, data);
+#endif
+}
+
+// The two values a block was handed, or false when the count is not two.
+// In 1.8 there is no count to check: the pair is taken from the one array.
+inline bool block_pair(QOR_BLOCK_ARGS, VALUE* first, VALUE* second) {
+#if defined(QOR_RUBY_18)
+  (void)data;
+  *first = rb_ary_entry(yielded, 0);
+  *second = rb_ary_entry(yielded, 1);
+  return true;
+#else
+  (void)yielded; (void)data; (void)blockarg;
+  if (argc != 2) return false;
+  *first = argv[0];
+  *second = argv[1];
+  return true;
+#endif
+}
+
+}  // namespace qor
