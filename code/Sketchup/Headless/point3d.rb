@@ -1,0 +1,150 @@
+module Geom
+  # A position in model space, in inches.
+  #
+  # Equality is tolerant (closer than 0.001 inch). hash/eql? are Object's
+  # own (identity), as in the modeller: tolerant equality cannot give a
+  # consistent hash, so Array#uniq and Hash keys treat two equal-looking
+  # points as different objects.
+  class Point3d
+    H = Sketchup::Headless
+
+    def self.linear_combination(weight1, point1, weight2, point2)
+      a = H.xyz(point1)
+      b = H.xyz(point2)
+      new(H.add(H.scale(a, weight1.to_f), H.scale(b, weight2.to_f)))
+    end
+
+    def initialize(*args)
+      @x, @y, @z =
+        case args.size
+        when 0 then [0.0, 0.0, 0.0]
+        when 1 then H.xyz(args[0])
+        when 2, 3 then H.xyz(args)
+        else raise ArgumentError, "wrong number of arguments (#{args.size} for 0..3)"
+        end
+    end
+
+    attr_reader :x, :y, :z
+
+    def x=(v)
+      @x = v.to_f
+    end
+
+    def y=(v)
+      @y = v.to_f
+    end
+
+    def z=(v)
+      @z = v.to_f
+    end
+
+    def [](i)
+      to_a.fetch(i) { raise IndexError, "index #{i} out of range" }
+    end
+
+    def []=(i, v)
+      case i
+      when 0 then self.x = v
+      when 1 then self.y = v
+      when 2 then self.z = v
+      else raise IndexError, "index #{i} out of range"
+      end
+    end
+
+    def to_a
+      [@x, @y, @z]
+    end
+
+    def set!(*args)
+      @x, @y, @z = Point3d.new(*args).to_a
+      self
+    end
+
+    def clone
+      Point3d.new(self)
+    end
+
+    alias dup clone
+
+    def ==(other)
+      o = begin
+        H.xyz(other)
+      rescue ArgumentError
+        return false
+      end
+      H.dist(to_a, o) < H::TOL
+    end
+
+    # Lexicographic order on x, then y, then z.
+    def <(other)
+      (to_a <=> H.xyz(other)) == -1
+    end
+
+    # point + vector -> point
+    def +(other)
+      Point3d.new(H.add(to_a, H.xyz(other)))
+    end
+
+    # point - point -> vector (from the argument to self);
+    # point - vector -> point. A plain Array is read as a point.
+    def -(other)
+      if other.is_a?(Geom::Vector3d)
+        Point3d.new(H.sub(to_a, H.xyz(other)))
+      else
+        Geom::Vector3d.new(H.sub(to_a, H.xyz(other)))
+      end
+    end
+
+    def vector_to(other)
+      Geom::Vector3d.new(H.sub(H.xyz(other), to_a))
+    end
+
+    def distance(other)
+      H.dist(to_a, H.xyz(other))
+    end
+
+    def distance_to_line(line)
+      H.dist(to_a, H.project_to_line(to_a, line))
+    end
+
+    # Unsigned, like the modeller's.
+    def distance_to_plane(plane)
+      H.signed_distance_to_plane(to_a, plane).abs
+    end
+
+    def project_to_line(line)
+      Point3d.new(H.project_to_line(to_a, line))
+    end
+
+    def project_to_plane(plane)
+      Point3d.new(H.project_to_plane(to_a, plane))
+    end
+
+    def on_line?(line)
+      distance_to_line(line) < H::TOL
+    end
+
+    def on_plane?(plane)
+      distance_to_plane(plane) < H::TOL
+    end
+
+    # Moves along the vector by its own length, or by +length+ when given.
+    def offset(vector, length = nil)
+      v = H.xyz(vector)
+      v = H.scale(H.unit(v), length.to_f) if length
+      Point3d.new(H.add(to_a, v))
+    end
+
+    def offset!(vector, length = nil)
+      set!(offset(vector, length))
+    end
+
+    def to_s
+      "(#{H.fmt(@x)}\", #{H.fmt(@y)}\", #{H.fmt(@z)}\")"
+    end
+
+    def inspect
+      "Point3d(#{H.fmt(@x)}, #{H.fmt(@y)}, #{H.fmt(@z)})"
+    end
+  end
+end
