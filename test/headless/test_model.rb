@@ -1,0 +1,61 @@
+require 'minitest/autorun'
+require_relative '../../code/Sketchup/Headless/sketchup'
+
+class TestModel < Minitest::Test
+  def test_active_model_and_fresh_models
+    m1 = Sketchup.new_model
+    assert_same m1, Sketchup.active_model
+    m1.entities.add_face([0, 0, 0], [1, 0, 0], [0, 1, 0])
+    m2 = Sketchup.new_model
+    refute_same m1, m2
+    assert_equal 0, m2.entities.length
+    assert_same m2.entities, m2.active_entities
+    Sketchup.active_model = m1
+    assert_same m1, Sketchup.active_model
+    Sketchup.active_model = nil
+    assert_instance_of Sketchup::Model, Sketchup.active_model
+  end
+
+  def test_operation_log
+    m = Sketchup.new_model
+    assert_equal true, m.start_operation('select room', true)
+    assert_equal 'select room', m.active_operation
+    assert_equal true, m.commit_operation
+    assert_nil m.active_operation
+    assert_equal false, m.commit_operation, 'nothing left to commit'
+    m.start_operation('restore face')
+    m.abort_operation
+    assert_equal [[:start, 'select room'], [:commit, 'select room'],
+                  [:start, 'restore face'], [:abort, 'restore face']], m.operation_log
+    m.clear_operation_log
+    assert_empty m.operation_log
+  end
+
+  def test_starting_over_an_open_operation_commits_it
+    m = Sketchup.new_model
+    m.start_operation('a')
+    m.start_operation('b')
+    m.commit_operation
+    assert_equal [[:start, 'a'], [:commit, 'a'], [:start, 'b'], [:commit, 'b']], m.operation_log
+  end
+
+  def test_entity_ids_are_per_model
+    m1 = Sketchup.new_model
+    f1 = m1.entities.add_face([0, 0, 0], [1, 0, 0], [0, 1, 0])
+    m2 = Sketchup.new_model
+    f2 = m2.entities.add_face([0, 0, 0], [1, 0, 0], [0, 1, 0])
+    assert_equal f1.entityID, f2.entityID
+    refute_same f1.vertices.first, f2.vertices.first, 'models share nothing'
+  end
+
+  def test_selection
+    m = Sketchup.new_model
+    f = m.entities.add_face([0, 0, 0], [1, 0, 0], [0, 1, 0])
+    assert m.selection.empty?
+    m.selection.add(f)
+    m.selection.add(f)
+    assert_equal [f], m.selection.to_a
+    m.selection.toggle(f)
+    assert_equal 0, m.selection.length
+  end
+end
