@@ -64,7 +64,9 @@
   X(ownerGroupId) X(faceId) X(edgeId) X(soft) X(visible) X(smooth) X(edgeStart)     \
   X(edgeEnd)                                                                        \
   /* script objects: openings, doors, building, pseudo objects */                   \
-  X(vertices) X(isHole) X(area) X(rooms) X(vertexPoints) X(plane) X(door)
+  X(vertices) X(isHole) X(area) X(rooms) X(vertexPoints) X(plane) X(door)              \
+  /* room and room-face state without accessors */                                  \
+  X(totalFaceArea) X(isBlind) X(glazedArea) X(opacity)
 
 // Shared constant strings: identifier and text.
 #define QOR_CONSTANT_STRINGS(X)                                                     \

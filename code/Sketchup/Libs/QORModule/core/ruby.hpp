@@ -10,6 +10,7 @@
 
 #include "version.hpp"
 
+#include <cstring>
 #include <utility>
 
 namespace qor {
@@ -60,6 +61,15 @@ inline void push(VALUE ary, VALUE v) { rb_ary_push(ary, v); }
 
 // Strings.
 inline VALUE new_string(const char* text) { return rb_str_new_cstr(text); }
+// Is v a String with exactly the text of `text` (a String)?
+inline bool text_is(VALUE v, VALUE text) {
+  return RB_TYPE_P(v, T_STRING) && rb_str_equal(v, text) == Qtrue;
+}
+inline bool text_is(VALUE v, const char* text) {
+  const size_t n = std::strlen(text);
+  return RB_TYPE_P(v, T_STRING) && static_cast<size_t>(RSTRING_LEN(v)) == n &&
+         std::memcmp(RSTRING_PTR(v), text, n) == 0;
+}
 
 // Runs f() under rb_protect.  Returns f's result; *state is non-zero when
 // a Ruby exception was raised.  The caller releases its C++ objects and

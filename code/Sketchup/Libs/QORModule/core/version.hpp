@@ -49,11 +49,14 @@ inline VALUE unsigned_word_to_num(uintptr_t v) { return ULL2NUM(static_cast<unsi
 // A native block: receives the values the interpreter yields.  In 1.8 the
 // block gets one value (an array of the yielded values); later interpreters
 // pass the yielded values as argc/argv.
+// QOR_BLOCK_FORWARD passes a block's own arguments on (to block_pair).
 #if defined(QOR_RUBY_18)
 #define QOR_BLOCK_ARGS VALUE yielded, VALUE data
+#define QOR_BLOCK_FORWARD yielded, data
 typedef VALUE (*block_fn)(VALUE yielded, VALUE data);
 #else
 #define QOR_BLOCK_ARGS VALUE yielded, VALUE data, int argc, const VALUE* argv, VALUE blockarg
+#define QOR_BLOCK_FORWARD yielded, data, argc, argv, blockarg
 typedef VALUE (*block_fn)(VALUE yielded, VALUE data, int argc, const VALUE* argv, VALUE blockarg);
 #endif
 
