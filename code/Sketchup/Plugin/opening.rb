@@ -16,6 +16,15 @@ module QORPlugin
     end
   end
 
+  # A door of the building: its corners are model vertices, and it may
+  # know the face that fills it (the door leaf).
+  class Door < Opening
+    def initialize(vertices, face = nil)
+      super(vertices, 'Door')
+      @face = face
+    end
+  end
+
   # Plain polygon measures for the plug-in side.
   module Geometry
     module_function

@@ -1,12 +1,218 @@
 #include "roomface.hpp"
 
+#include <cmath>
+#include <cstdint>
+
+#include "../core/classes.hpp"
+#include "../core/globals.hpp"
+#include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "construction.hpp"
 
 namespace qor {
 namespace roomface {
 
-VALUE initialize(VALUE, VALUE, VALUE, VALUE) { not_built("QORTA_RoomFace#initialize"); }
-VALUE countSelect(VALUE, VALUE) { not_built("QORTA_RoomFace#countSelect"); }
+namespace {
+
+// Alphas closer than this are the same.
+const double kAlphaTolerance = 0.0001;
+
+VALUE positions(VALUE vertices) {
+  VALUE points = new_array(len(vertices));
+  for (long i = 0; i < len(vertices); ++i) push(points, call(at(vertices, i), id::position));
+  return points;
+}
+
+long common_count(VALUE a, VALUE b) { return len(call(a, id::amp, b)); }
+
+// The face's use count, selection count, identity, observer and material
+// names, as the plug-in reads them back.
+void mark_model_face(VALUE self, VALUE face) {
+  VALUE uses = call(face, id::get_attribute, dict::FaceDict2(), dict::UseCount());
+  VALUE next = NIL_P(uses) ? INT2FIX(1) : call(uses, id::plus, INT2FIX(1));
+  call(face, id::set_attribute, dict::FaceDict2(), dict::UseCount(), next);
+
+  set_ivar(self, iv::outerShellRoomFace, self);
+  set_ivar(self, iv::internallyConstructed, Qfalse);
+  call(face, id::set_attribute, dict::selectedDictionary(), dict::selected(), INT2FIX(0));
+
+  set_ivar(self, iv::material, call(face, id::material));
+  set_ivar(self, iv::back_material, call(face, id::back_material));
+
+  call(cls::QORTA_SU, id::setIntAttr, face, str::FaceDict, str::ObjectId,
+       call(face, mid::object_id()));
+  set_ivar(self, iv::face, face);
+  call(face, mid::add_observer(), call(gv::class_MyEntityObserver, mid::initialize()));
+
+  VALUE front = ivar(self, iv::material);
+  if (!NIL_P(front))
+    call(face, id::set_attribute, dict::materialDictionary(), dict::material(),
+         call(front, id::name));
+  VALUE back = ivar(self, iv::back_material);
+  if (!NIL_P(back))
+    call(face, id::set_attribute, dict::materialDictionary(), dict::back_material(),
+         call(back, id::name));
+}
+
+// Blind when the face is all door; a door frame when it holds a door that
+// is not its own, or part of a door with more than one corner off it.
+void scan_building_doors(VALUE self, VALUE room) {
+  VALUE building_doors = ivar(ivar(room, iv::edifice), iv::doors);
+  if (NIL_P(building_doors)) return;
+  VALUE outline = ivar(self, iv::faceVertices);
+  for (long d = 0; d < len(building_doors); ++d) {
+    VALUE door_vertices = ivar(at(building_doors, d), iv::vertices);
+    const long m = common_count(door_vertices, outline);
+    const long dn = len(door_vertices);
+    if (m == len(outline)) {
+      set_ivar(self, iv::blind, Qtrue);
+      return;
+    }
+    if (m == dn) {
+      VALUE own = ivar(self, iv::doors);
+      bool own_door = false;
+      for (long e = 0; e < len(own) && !own_door; ++e)
+        own_door = common_count(ivar(at(own, e), iv::vertices), door_vertices) == dn;
+      if (!own_door) set_ivar(self, iv::isDoorFrame, Qtrue);
+    }
+    if (m > 2 && dn - m > 1) set_ivar(self, iv::isDoorFrame, Qtrue);
+  }
+}
+
+void set_z_extent(VALUE self, VALUE face) {
+  VALUE vertices = call(call(face, id::outer_loop), id::vertices);
+  const long n = len(vertices);
+  double least = num(call(call(at(vertices, 0), id::position), id::z));
+  double greatest = least, sum = 0.0;
+  for (long i = 0; i < n; ++i) {
+    const double z = num(call(call(at(vertices, i), id::position), id::z));
+    if (z > greatest) greatest = z;
+    if (z < least) least = z;
+    sum += z;
+  }
+  set_ivar(self, iv::greatestZ, flo(greatest));
+  set_ivar(self, iv::leastZ, flo(least));
+  set_ivar(self, iv::spanZ, flo(greatest - least));
+  set_ivar(self, iv::height, flo(sum / static_cast<double>(n)));
+}
+
+// The outline without the corners of the face's doors.
+VALUE polygon_without_doors(VALUE self) {
+  VALUE vertices = ivar(self, iv::faceVertices);
+  VALUE doors = ivar(self, iv::doors);
+  VALUE polygon = new_array(len(vertices));
+  for (long i = 0; i < len(vertices); ++i) {
+    VALUE v = at(vertices, i);
+    bool door_corner = false;
+    for (long d = 0; d < len(doors) && !door_corner; ++d)
+      door_corner = truthy(call(ivar(at(doors, d), iv::vertices), id::include_p, v));
+    if (!door_corner) push(polygon, call(v, id::position));
+  }
+  return polygon;
+}
+
+void build_on_model_face(VALUE self, VALUE room, VALUE face) {
+  mark_model_face(self, face);
+  collectDoors(self, face);
+
+  VALUE outline = chainLoopVertices(call(face, id::outer_loop));
+  set_ivar(self, iv::faceVertices, outline);
+  set_ivar(self, iv::faceVertexPoints, positions(outline));
+  scan_building_doors(self, room);
+
+  set_ivar(self, iv::normal, call(face, id::normal));
+  set_ivar(self, iv::outerShellPlane, call(face, id::plane));
+
+  // "found" is cleared by each new room, so each room looks into the
+  // holes of each of its faces once.
+  if (!is_true(call(face, id::get_attribute, str::FaceDict, dict::found()))) {
+    call(face, id::set_attribute, str::FaceDict, dict::found(), Qtrue);
+    collectWindows(self, face);
+  }
+
+  set_ivar(self, iv::isWindow, Qfalse);
+  set_ivar(self, iv::isWindowFrame, Qfalse);
+  // A pane: one loop, held between two faces.
+  if (len(call(gv::cMethods, id::findAdjFaces, face)) == 2 && len(call(face, id::loops)) == 1)
+    set_ivar(self, iv::isWindow, Qtrue);
+  if (is_true(ivar(self, iv::isWindow)))
+    set_ivar(self, iv::blind, Qtrue);
+  else
+    call(face, id::set_attribute, str::FaceDict, dict::RoomFace(), Qtrue);
+
+  VALUE up = call(gv::class_Geom_Vector3d, id::new_, flo(0.0), flo(0.0), flo(1.0));
+  set_ivar(self, iv::verticalAngle,
+           flo(num(call(ivar(self, iv::normal), id::angle_between, up))));
+  set_z_extent(self, face);
+  set_ivar(self, iv::facePolygon, polygon_without_doors(self));
+}
+
+// The back alpha decides unless the front one differs from it and is not
+// fully opaque.
+double opacity(VALUE self) {
+  VALUE front = ivar(self, iv::material);
+  VALUE back = ivar(self, iv::back_material);
+  VALUE front_alpha = NIL_P(front) ? Qnil : call(front, id::alpha);
+  double e = 1.0;
+  if (!NIL_P(back)) {
+    VALUE back_alpha = call(back, id::alpha);
+    if (!NIL_P(back_alpha)) e = num(back_alpha);
+  }
+  if (!NIL_P(front_alpha)) {
+    const double f = num(front_alpha);
+    if (std::fabs(e - f) > kAlphaTolerance && std::fabs(f - 1.0) > kAlphaTolerance) e = f;
+  }
+  return e;
+}
+
+}  // namespace
+
+VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
+  if (!truthy(face)) return self;
+
+  set_ivar(self, iv::room, room);
+  set_ivar(self, iv::reference, reference);
+  set_ivar(self, iv::roomFaceNumber, reference);
+  set_ivar(self, iv::windows, new_array());
+  set_ivar(self, iv::windowFrames, new_array());
+  set_ivar(self, iv::doors, new_array());
+  set_ivar(self, iv::doorFrames, new_array());
+  set_ivar(self, iv::innerLoopPolygons, new_array());
+  set_ivar(self, iv::oppositeRoomFaces, new_array());
+  set_ivar(self, iv::blind, Qfalse);
+  set_ivar(self, iv::isWindowFrame, Qfalse);
+  set_ivar(self, iv::isDoorFrame, Qfalse);
+
+  if (NIL_P(call(face, id::outer_loop))) {
+    // A constructed face carries its outline itself and is no model
+    // entity: nothing is marked on it.
+    set_ivar(self, iv::facePolygon, rb_ary_dup(expect_array(ivar(face, iv::vertexPoints))));
+    set_ivar(self, iv::internallyConstructed, Qtrue);
+  } else {
+    build_on_model_face(self, room, face);
+  }
+
+  set_ivar(self, iv::face, face);
+  set_ivar(self, iv::outerShellType, INT2FIX(0));
+  set_ivar(self, iv::constructedOpenings, new_array());
+  set_ivar(self, iv::constructionLines, new_array());
+
+  const double e = opacity(self);
+  set_ivar(self, iv::opacity, flo(e));
+  set_ivar(self, iv::glazedArea,
+           flo(e > 0.0 && e < 1.0 ? num(call(face, id::area)) : 0.0));
+  return self;
+}
+
+VALUE countSelect(VALUE self, VALUE amount) {
+  VALUE face = ivar(self, iv::face);
+  VALUE count = call(face, id::get_attribute, dict::selectedDictionary(), dict::selected());
+  // The count is a 32-bit integer: the sum wraps as it would there.
+  const uint32_t sum = static_cast<uint32_t>(NUM2INT(count)) + static_cast<uint32_t>(NUM2INT(amount));
+  VALUE n = INT2NUM(static_cast<int32_t>(sum));
+  call(face, id::set_attribute, dict::selectedDictionary(), dict::selected(), n);
+  return n;
+}
 
 }  // namespace roomface
 }  // namespace qor

@@ -7,8 +7,10 @@
 namespace qor {
 namespace roomface {
 
-VALUE initialize(VALUE self, VALUE face, VALUE room, VALUE number);
-VALUE countSelect(VALUE self, VALUE n);
+// QORTA_RoomFace#initialize(room, face, reference)
+VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference);
+// QORTA_RoomFace#countSelect(amount): the face's new selection count.
+VALUE countSelect(VALUE self, VALUE amount);
 
 }  // namespace roomface
 }  // namespace qor

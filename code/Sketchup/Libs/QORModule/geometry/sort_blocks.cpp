@@ -1,0 +1,112 @@
+#include "sort_blocks.hpp"
+
+#include "../core/names.hpp"
+#include "../core/ruby.hpp"
+
+namespace qor {
+namespace geometry {
+
+namespace {
+
+// A single [k, v] Array handed to a block counts as its two entries: Ruby
+// blocks taking |k, v| unpack it the same way.  Hash#each and Array#each
+// of pairs hand a native block one such value from Ruby 1.9 on; 1.8 hands
+// every pair over packed, and block_pair already reads it there.  The
+// overload is picked by the block's own parameter list.
+inline bool packed_pair(VALUE, VALUE, int argc, const VALUE* argv, VALUE, VALUE* first,
+                        VALUE* second) {
+  if (argc != 1 || !RB_TYPE_P(argv[0], T_ARRAY) || RARRAY_LEN(argv[0]) != 2) return false;
+  *first = rb_ary_entry(argv[0], 0);
+  *second = rb_ary_entry(argv[0], 1);
+  return true;
+}
+inline bool packed_pair(VALUE, VALUE, VALUE*, VALUE*) { return false; }
+
+[[noreturn]] void bad_sort_arguments() {
+  rb_raise(rb_eArgError, "Invalid arguments for sort block");
+}
+
+VALUE ordering(int c) { return INT2FIX(c); }
+
+// 1 when a < b, 0 when equal, -1 otherwise: larger values first.
+int descending(double a, double b) {
+  if (a < b) return 1;
+  if (a == b) return 0;
+  return -1;
+}
+
+// 1 when a > b, -1 when b > a, otherwise 0: smaller values first.
+int ascending(double a, double b) {
+  if (a > b) return 1;
+  if (b > a) return -1;
+  return 0;
+}
+
+double coordinate(VALUE point, ID axis) { return num(call(point, axis)); }
+
+}  // namespace
+
+VALUE sortByYDescending(QOR_BLOCK_ARGS) {
+  VALUE a, b;
+  if (!block_pair(QOR_BLOCK_FORWARD, &a, &b)) bad_sort_arguments();
+  return ordering(descending(coordinate(a, id::y), coordinate(b, id::y)));
+}
+
+VALUE sortByXDescending(QOR_BLOCK_ARGS) {
+  VALUE a, b;
+  if (!block_pair(QOR_BLOCK_FORWARD, &a, &b)) bad_sort_arguments();
+  return ordering(descending(coordinate(a, id::x), coordinate(b, id::x)));
+}
+
+VALUE sortByXThenYDescending(QOR_BLOCK_ARGS) {
+  VALUE a, b;
+  if (!block_pair(QOR_BLOCK_FORWARD, &a, &b)) bad_sort_arguments();
+  const double ax = coordinate(a, id::x), bx = coordinate(b, id::x);
+  if (ax < bx) return ordering(1);
+  if (ax != bx) return ordering(-1);
+  return ordering(descending(coordinate(a, id::y), coordinate(b, id::y)));
+}
+
+VALUE sortByKey(QOR_BLOCK_ARGS) {
+  VALUE a, b;
+  if (!block_pair(QOR_BLOCK_FORWARD, &a, &b)) bad_sort_arguments();
+  return ordering(ascending(num(at(a, 0)), num(at(b, 0))));
+}
+
+VALUE sortByKeyThenDistance(QOR_BLOCK_ARGS) {
+  VALUE a, b;
+  if (!block_pair(QOR_BLOCK_FORWARD, &a, &b)) bad_sort_arguments();
+  const int by_key = ascending(num(at(a, 0)), num(at(b, 0)));
+  if (by_key != 0) return ordering(by_key);
+  const VALUE reference = data;
+  const double da = num(call(call(at(a, 1), id::distance, reference), id::to_f));
+  const double db = num(call(call(at(b, 1), id::distance, reference), id::to_f));
+  return ordering(ascending(da, db));
+}
+
+VALUE collectPair(QOR_BLOCK_ARGS) {
+  VALUE key, value;
+  if (!block_pair(QOR_BLOCK_FORWARD, &key, &value) &&
+      !packed_pair(QOR_BLOCK_FORWARD, &key, &value))
+    rb_raise(rb_eArgError, "Invalid arguments for each pair block");
+  expect_array(data);
+  push(data, key);
+  push(data, value);
+  return Qtrue;
+}
+
+VALUE sort_with(VALUE ary, block_fn block, VALUE data) {
+  static const ID id_sort_bang = rb_intern("sort!");
+  block_call(ary, id_sort_bang, 0, nullptr, block, data);
+  return ary;
+}
+
+VALUE collect_pairs(VALUE enumerable, VALUE out) {
+  static const ID id_each = rb_intern("each");
+  expect_array(out);
+  block_call(enumerable, id_each, 0, nullptr, collectPair, out);
+  return out;
+}
+
+}  // namespace geometry
+}  // namespace qor
