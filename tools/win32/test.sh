@@ -11,6 +11,7 @@ root=$(git -C "$here" rev-parse --show-toplevel 2>/dev/null) || root=$(cd "$here
 # Test programs run under Wine, from the x86-64 build's bin folder.
 wine_programs=(
   progress_driver.exe
+  hook_driver.exe
 )
 
 passed=0
