@@ -11,9 +11,16 @@ module QORTest
   # QOR_GC_STRESS=1 runs every test body with the collector running at every
   # allocation, to catch Ruby values the extension keeps where it cannot see.
   module GCStress
+    # QOR_GC_STRESS=full collects fully at every allocation (slow); any
+    # other value runs a minor collection at every allocation, which is
+    # what frees the young objects a missing root would lose.
+    def self.level
+      ENV['QOR_GC_STRESS'] == 'full' ? true : 0x01
+    end
+
     def after_setup
       super
-      GC.stress = true if ENV['QOR_GC_STRESS'] && !self.class.gc_stress_excluded?(name)
+      GC.stress = QORTest::GCStress.level if ENV['QOR_GC_STRESS'] && !self.class.gc_stress_excluded?(name)
     end
 
     def self.included(base)
