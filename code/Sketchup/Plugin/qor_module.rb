@@ -14,7 +14,7 @@ module QORModuleLoader
 
   # Folders searched, in order: QOR_MODULE_DIR, then the build tree.
   def self.search_path
-    [ENV['QOR_MODULE_DIR'], File.join(ROOT, 'build', 'native', 'lib')].compact
+    [ENV['QOR_MODULE_DIR'] && File.expand_path(ENV['QOR_MODULE_DIR']), File.join(ROOT, 'build', 'native', 'lib')].compact
   end
 
   def self.load!

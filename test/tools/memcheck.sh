@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs Ruby tests under valgrind and fails on memory errors that involve the
+# extension.  The interpreter's own collector reads uninitialised stack words
+# by design (it scans the stack conservatively), so only errors whose stack
+# passes through the extension count, and leaks only when definitely lost
+# from memory the extension allocated.
+#   memcheck.sh <extension library> <test file or folder>...
+set -uo pipefail
+lib=$1; shift
+here=$(cd "$(dirname "$0")/.." && pwd)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+if ! command -v valgrind >/dev/null; then
+  echo "valgrind is not installed"
+  exit 1
+fi
+name=$(basename "$lib")
+QOR_MODULE_DIR=$(dirname "$lib") valgrind --leak-check=full --show-leak-kinds=definite \
+  --num-callers=30 --error-limit=no --log-file="$log" ruby "$here/run.rb" "$@"
+rc=$?
+if [ $rc -ne 0 ]; then
+  echo "tests failed under valgrind (exit $rc)"
+  exit 1
+fi
+# One record per error: a header line, then its stack, ended by a blank line.
+bad=$(awk -v lib="$name" '
+  function ours(text) { return index(text, lib) > 0 || text ~ /qor::|Init_QORModule/ }
+  /^==[0-9]+== [A-Z]/ { hdr = $0; top = ""; stack = ""; inrec = 1; next }
+  inrec && /^==[0-9]+== +at / { top = $0; stack = $0; next }
+  inrec && /^==[0-9]+== +by / { stack = stack "\n" $0; next }
+  inrec && /^==[0-9]+== *$/ {
+    invalid = hdr ~ /Invalid|Mismatched|definitely lost|overlap/
+    if ((invalid && ours(stack)) || ours(top)) print hdr "\n" stack "\n"
+    inrec = 0
+  }' "$log")
+if [ -n "$bad" ]; then
+  echo "memory errors through $name:"
+  echo "$bad" | head -n 80
+  exit 1
+fi
+echo "ok - no memory errors through $name"
