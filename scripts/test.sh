@@ -6,4 +6,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 cd "$root/build/native"
-ctest --output-on-failure "$@"
+ctest --output-on-failure -j2 "$@"

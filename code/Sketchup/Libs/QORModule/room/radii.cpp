@@ -1,11 +1,33 @@
 #include "radii.hpp"
 
+#include "../core/names.hpp"
 #include "../core/ruby.hpp"
 
 namespace qor {
 namespace room {
 
-VALUE getRoomsRadii(VALUE, VALUE) { not_built("QORTA.getRoomsRadii"); }
+// Each room's radius: the greatest distance from its label centroid to a
+// vertex of its faces that still exists.
+VALUE getRoomsRadii(VALUE, VALUE rooms) {
+  static const ID id_valid_p = rb_intern("valid?");
+  for (long i = 0; i < len(rooms); ++i) {
+    VALUE room = at(rooms, i);
+    double r = 0.0;
+    VALUE centroid = ivar(room, iv::centroid);
+    VALUE roomFaces = ivar(room, iv::roomFaces);
+    for (long f = 0; f < len(roomFaces); ++f) {
+      VALUE vertices = ivar(at(roomFaces, f), iv::faceVertices);
+      for (long k = 0; k < len(vertices); ++k) {
+        VALUE v = at(vertices, k);
+        if (is_false(call(v, id_valid_p))) continue;
+        const double d = num(call(call(v, id::position), id::distance, centroid));
+        if (d > r) r = d;
+      }
+    }
+    set_ivar(room, iv::radius, flo(r));
+  }
+  return Qtrue;
+}
 
 }  // namespace room
 }  // namespace qor

@@ -1,0 +1,63 @@
+// The room's label and its diagnostic text.
+#include "room.hpp"
+
+#include "../core/globals.hpp"
+#include "../core/names.hpp"
+#include "../core/ruby.hpp"
+
+namespace qor {
+namespace room {
+
+VALUE setText(VALUE self, VALUE characters) {
+  static const ID id_addRoomTextHelper2 = rb_intern("addRoomTextHelper2");
+  double sx = 0.0, sy = 0.0, sz = 0.0;
+  long count = 0;
+  VALUE roomFaces = ivar(self, iv::roomFaces);
+  for (long i = 0; i < len(roomFaces); ++i) {
+    VALUE vertices = ivar(at(roomFaces, i), iv::faceVertices);
+    for (long k = 0; k < len(vertices); ++k) {
+      VALUE p = call(at(vertices, k), id::position);
+      sx += num(call(p, id::x));
+      sy += num(call(p, id::y));
+      sz += num(call(p, id::z));
+      ++count;
+    }
+  }
+  // A room without vertices gets its label at the origin rather than at a
+  // division by zero.
+  VALUE centroid = count > 0 ? array_of(flo(sx / count), flo(sy / count), flo(sz / count))
+                             : array_of(flo(0.0), flo(0.0), flo(0.0));
+  VALUE label = call(gv::object_Sketchup_active_model, id_addRoomTextHelper2, characters, centroid);
+  set_ivar(self, iv::text, label);
+  set_ivar(self, iv::textCharacters, characters);
+  set_ivar(self, iv::centroid, centroid);
+  return label;
+}
+
+VALUE to_s(VALUE self) {
+  static const ID id_text = rb_intern("text");
+  VALUE out = rb_str_dup(rb_obj_as_string(call(ivar(self, iv::text), id_text)));
+  rb_str_cat_cstr(out, " ");
+  rb_str_append(out, rb_obj_as_string(call(ivar(self, iv::number), id::to_s)));
+  rb_str_cat_cstr(out, "\nFaces = ");
+
+  VALUE faces = ivar(self, iv::sketchupFaces);
+  VALUE names = new_array(len(faces));
+  for (long i = 0; i < len(faces); ++i) {
+    VALUE face = at(faces, i);
+    if (!NIL_P(face)) push(names, rb_obj_as_string(call(face, id::to_s)));
+  }
+  rb_ary_sort_bang(names);  // String#<=>: byte order
+  for (long i = 0; i < len(names); ++i) {
+    rb_str_cat_cstr(out, "\n");
+    rb_str_append(out, at(names, i));
+  }
+  rb_str_cat_cstr(out, "\n facecount");
+  rb_str_append(out, rb_obj_as_string(LONG2NUM(len(names))));
+  rb_str_cat_cstr(out, "\n Outer sh = ");
+  rb_str_append(out, rb_obj_as_string(call(ivar(self, iv::exteriorOuterShell), id::to_s)));
+  return out;
+}
+
+}  // namespace room
+}  // namespace qor
