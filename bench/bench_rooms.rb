@@ -1,0 +1,45 @@
+# Room construction, labels and radii on generated buildings: wall-clock
+# time, objects allocated and resident memory.  Prints figures; asserts
+# nothing.
+#   ruby bench/bench_rooms.rb [columns rows storeys]
+root = File.expand_path('..', __dir__)
+require File.join(root, 'code/Sketchup/Headless/sketchup')
+require File.join(root, 'code/Sketchup/Plugin/plugin')
+require_relative 'building_generator'
+
+def rss_kib
+  File.read('/proc/self/status')[/VmRSS:\s+(\d+)/, 1].to_i
+end
+
+def measure(label, count, unit)
+  GC.start
+  before = GC.stat(:total_allocated_objects)
+  t0 = Process.clock_gettime(Process::CLOCK_MONOTONIC)
+  yield
+  dt = Process.clock_gettime(Process::CLOCK_MONOTONIC) - t0
+  objects = GC.stat(:total_allocated_objects) - before
+  printf("  %-22s %8.1f ms  %8.3f ms/%s  %9d objects  %7.0f objects/%s\n",
+         label, dt * 1000, dt * 1000 / count, unit, objects, objects.to_f / count, unit)
+end
+
+sizes = ARGV.empty? ? [[2, 2, 1], [5, 4, 2], [10, 10, 2]] : [ARGV.map(&:to_i)]
+puts "Room road on generated buildings (#{QORModuleLoader.library_name}, Ruby #{RUBY_VERSION})"
+sizes.each do |columns, rows, storeys|
+  model = Sketchup.new_model
+  gen = QORBench::BuildingGenerator.new(model, columns: columns, rows: rows, storeys: storeys).generate
+  building = QORPlugin::Building.new
+  QORPlugin.prepare(model, building: building)
+  n = gen.rooms_faces.length
+  faces = n * gen.rooms_faces.first.length
+  puts "#{columns} x #{rows} x #{storeys}: #{n} rooms, #{faces} faces, #{model.entities.count} entities"
+  rooms = nil
+  rss0 = rss_kib
+  measure('QORTA_Room.new', faces, 'face') do
+    rooms = gen.rooms_faces.each_with_index.map { |f, i| QORTA::QORTA_Room.new(building, i + 1, f, true) }
+  end
+  building.rooms = rooms
+  measure('setText', n, 'room') { rooms.each_with_index { |r, i| r.setText("Room #{i + 1}") } }
+  measure('getRoomsRadii', n, 'room') { QORTA.getRoomsRadii(rooms) }
+  measure('select on/off', n, 'room') { rooms.each { |r| r.select(true); r.select(false) } }
+  puts "  resident memory grew #{rss_kib - rss0} KiB over the rooms"
+end
