@@ -41,6 +41,15 @@ inline VALUE ary_new_from_values(long n, const VALUE* values) {
 #endif
 }
 
+// The exception being handled after rb_protect reported one.
+#if defined(QOR_RUBY_18)
+inline VALUE errinfo() { return ruby_errinfo; }
+inline void set_errinfo(VALUE e) { ruby_errinfo = e; }
+#else
+inline VALUE errinfo() { return rb_errinfo(); }
+inline void set_errinfo(VALUE e) { rb_set_errinfo(e); }
+#endif
+
 // Machine words to Integers, exactly: a small Integer when it fits, a big
 // one otherwise.
 inline VALUE signed_word_to_num(intptr_t v) { return LL2NUM(static_cast<long long>(v)); }

@@ -31,12 +31,12 @@ VALUE write_report(VALUE error) {
 }
 
 void report_and_clear() {
-  VALUE error = rb_errinfo();
-  rb_set_errinfo(Qnil);
+  VALUE error = errinfo();
+  set_errinfo(Qnil);
   if (NIL_P(error)) return;  // a throw or break, not an exception
   int state = 0;
   rb_protect(write_report, error, &state);
-  if (state) rb_set_errinfo(Qnil);
+  if (state) set_errinfo(Qnil);
   RB_GC_GUARD(error);
 }
 

@@ -96,11 +96,11 @@ VALUE select(VALUE self, VALUE flag) {
   int state = 0;
   rb_protect(change_selection, reinterpret_cast<VALUE>(args), &state);
   if (state) {
-    VALUE error = rb_errinfo();
+    VALUE error = errinfo();
     set_ivar(self, iv::selected, previous);
     int abort_state = 0;
     rb_protect(abort_operation, model, &abort_state);
-    rb_set_errinfo(error);
+    set_errinfo(error);
     rb_jump_tag(state);
   }
   RB_GC_GUARD(args[0]);
