@@ -7,7 +7,28 @@
 #include <cstdint>
 
 // QOR_RUBY_18: the 1.8 interpreter (32-bit x86).  QOR_RUBY_20: the 2.0
-// interpreter (older array constructor names).  Neither set: 2.2 and later.
+// interpreter (older array constructor names).  QOR_RUBY_22: 2.2.  None
+// set: 2.5 and later.  The older interpreters lack some of the names the
+// source uses; they are mapped to their older spellings here.
+#if defined(QOR_RUBY_18) || defined(QOR_RUBY_20)
+#define rb_funcallv(recv, mid, argc, argv) \
+  rb_funcall2((recv), (mid), (argc), const_cast<VALUE*>(argv))
+#endif
+#if defined(QOR_RUBY_18)
+#define rb_str_new_cstr rb_str_new2
+#endif
+#if defined(QOR_RUBY_18) || defined(QOR_RUBY_20) || defined(QOR_RUBY_22)
+#define rb_str_cat_cstr rb_str_cat2
+#endif
+#ifndef RB_TYPE_P
+#define RB_TYPE_P(v, t) (TYPE(v) == (t))
+#endif
+#ifndef RB_FLOAT_TYPE_P
+#define RB_FLOAT_TYPE_P(v) RB_TYPE_P((v), T_FLOAT)
+#endif
+#ifndef RB_INTEGER_TYPE_P
+#define RB_INTEGER_TYPE_P(v) (FIXNUM_P(v) || RB_TYPE_P((v), T_BIGNUM))
+#endif
 
 // The library's one export: its entry function.
 #if defined(_WIN32)
