@@ -3,7 +3,7 @@ module Sketchup; end
 module Geom; end
 
 %w[
-  support numeric point3d vector3d geom bounding_box array
+  support coordinates numeric point3d vector3d geom bounding_box array
   attributes entity material vertex edge loop face text
   entities selection model
 ].each { |f| require_relative f }

@@ -4,57 +4,7 @@ module Geom
   class Vector3d
     H = Sketchup::Headless
 
-    def self.linear_combination(weight1, vector1, weight2, vector2)
-      a = H.xyz(vector1)
-      b = H.xyz(vector2)
-      new(H.add(H.scale(a, weight1.to_f), H.scale(b, weight2.to_f)))
-    end
-
-    def initialize(*args)
-      @x, @y, @z =
-        case args.size
-        when 0 then [0.0, 0.0, 0.0]
-        when 1 then H.xyz(args[0])
-        when 2, 3 then H.xyz(args)
-        else raise ArgumentError, "wrong number of arguments (#{args.size} for 0..3)"
-        end
-    end
-
-    attr_reader :x, :y, :z
-
-    def x=(v)
-      @x = v.to_f
-    end
-
-    def y=(v)
-      @y = v.to_f
-    end
-
-    def z=(v)
-      @z = v.to_f
-    end
-
-    def [](i)
-      to_a.fetch(i) { raise IndexError, "index #{i} out of range" }
-    end
-
-    def []=(i, v)
-      case i
-      when 0 then self.x = v
-      when 1 then self.y = v
-      when 2 then self.z = v
-      else raise IndexError, "index #{i} out of range"
-      end
-    end
-
-    def to_a
-      [@x, @y, @z]
-    end
-
-    def set!(*args)
-      @x, @y, @z = Vector3d.new(*args).to_a
-      self
-    end
+    include Sketchup::Headless::Coordinates
 
     def clone
       Vector3d.new(self)
