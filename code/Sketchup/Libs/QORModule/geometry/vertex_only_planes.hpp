@@ -6,8 +6,14 @@
 namespace qor {
 namespace geometry {
 
-VALUE findMissingFace(VALUE self, VALUE a, VALUE b);
-VALUE findIPlanesByVertexOnly(VALUE self, VALUE a, VALUE b, VALUE c, VALUE d, VALUE e);
+// QORTA.findMissingFace(room face 1, room face 2): the last room face of the
+// first one's room that joins the two outlines by two edges, or nil; nil too
+// when the two outlines share an edge.
+VALUE findMissingFace(VALUE self, VALUE face1, VALUE face2);
+// QORTA.findIPlanesByVertexOnly(room face, q, r, room faces, unused): the
+// outer-shell planes of the faces across the wall beyond the edge q-r, setting
+// them on the way.
+VALUE findIPlanesByVertexOnly(VALUE self, VALUE face, VALUE q, VALUE r, VALUE faces, VALUE unused);
 
 }  // namespace geometry
 }  // namespace qor
