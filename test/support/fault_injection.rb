@@ -46,7 +46,7 @@ module QORTest
       def install!
         return if @installed
         @installed = true
-        [Geom::Point3d, Geom::Vector3d, Sketchup::Face, Sketchup::Loop, Sketchup::Edge,
+        [Geom::Point3d, Geom::Vector3d, Sketchup::Headless::Coordinates, Sketchup::Face, Sketchup::Loop, Sketchup::Edge,
          Sketchup::Vertex, Sketchup::Material, Sketchup::Entities, Sketchup::Text,
          QORPlugin::CMethods, QORPlugin::ObserverSource, QORPlugin::Progress].each { |c| wrap(c) }
         wrap(Sketchup::Model, QORPlugin::ModelMethods.public_instance_methods(false) +
