@@ -53,6 +53,17 @@ class FindMissingFaceTest < QORTest::Case
     assert_same diagonal, missing(flat, standing)
   end
 
+  def test_only_exact_marks_exclude_a_face
+    floor, ceiling, _, _, _, left = box_room(0, 0, 0, 10, 10, 10)
+    face = left.instance_variable_get(:@face)
+    [['TrueDoor', 1], ['TrueDoor', 'yes'], ['FaceType', 'slab'], ['FaceType', 'Slab '],
+     ['FaceType', 'partition']].each do |key, value|
+      mark(face, key, value)
+      assert_same left, missing(floor, ceiling), "#{key} = #{value.inspect}"
+      face.delete_attribute('FaceDict', key)
+    end
+  end
+
   def test_a_face_type_that_is_no_string_raises
     floor, ceiling, _, _, _, left = box_room(0, 0, 0, 10, 10, 10)
     mark(left.instance_variable_get(:@face), 'FaceType', 5)
