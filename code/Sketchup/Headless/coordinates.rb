@@ -55,6 +55,22 @@ module Sketchup
         [@x, @y, @z]
       end
 
+      def clone
+        self.class.new(self)
+      end
+
+      alias dup clone
+
+      # Tolerant: equal when closer than 0.001 (inch) in total.
+      def ==(other)
+        o = begin
+          Headless.xyz(other)
+        rescue ArgumentError
+          return false
+        end
+        Headless.dist(to_a, o) < Headless::TOL
+      end
+
       def set!(*args)
         @x, @y, @z = self.class.new(*args).to_a
         self

@@ -10,20 +10,6 @@ module Geom
 
     include Sketchup::Headless::Coordinates
 
-    def clone
-      Point3d.new(self)
-    end
-
-    alias dup clone
-
-    def ==(other)
-      o = begin
-        H.xyz(other)
-      rescue ArgumentError
-        return false
-      end
-      H.dist(to_a, o) < H::TOL
-    end
 
     # Lexicographic order on x, then y, then z.
     def <(other)

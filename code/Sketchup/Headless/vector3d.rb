@@ -6,20 +6,6 @@ module Geom
 
     include Sketchup::Headless::Coordinates
 
-    def clone
-      Vector3d.new(self)
-    end
-
-    alias dup clone
-
-    def ==(other)
-      o = begin
-        H.xyz(other)
-      rescue ArgumentError
-        return false
-      end
-      H.dist(to_a, o) < H::TOL
-    end
 
     def dot(other)
       H.dot(to_a, H.xyz(other))
