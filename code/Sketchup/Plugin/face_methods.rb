@@ -14,19 +14,43 @@ module QORPlugin
     end
 
     # A point strictly inside the face: inside the outer loop, outside every
-    # hole, off every edge.  Tries the centroid, then the centres of fan and
-    # ear triangles, which covers every simple polygon.
+    # hole, off every edge.  The centroid when it qualifies (convex faces);
+    # otherwise the middle of the widest inside stretch of a scan line.
     def internalPoint
-      outline = polygon
-      candidates = [Geometry.centroid(outline)]
-      n = outline.length
-      (1...n - 1).each { |i| candidates << Geometry.centroid([outline[0], outline[i], outline[i + 1]]) }
-      n.times { |i| candidates << Geometry.centroid([outline[i - 1], outline[i], outline[(i + 1) % n]]) }
-      found = candidates.find { |p| strictly_inside?(p) }
-      found || candidates.first
+      centre = centroid
+      return centre if strictly_inside?(centre)
+      scan_line_point || centre
     end
 
     private
+
+    # Scan lines run between the loops' distinct heights, in the projection
+    # that drops the normal's largest axis; crossings pair up into inside
+    # stretches (holes included, by the even-odd rule).
+    def scan_line_point
+      plane_coefficients = plane
+      drop = [0, 1, 2].max_by { |i| plane_coefficients[i].abs }
+      u_axis, v_axis = [0, 1, 2] - [drop]
+      outlines = loops.map { |l| l.vertices.map { |vx| vx.position.to_a.values_at(u_axis, v_axis) } }
+      heights = outlines.flatten(1).map(&:last).uniq.sort
+      best = nil
+      heights.each_cons(2) do |low, high|
+        v = (low + high) / 2.0
+        crossings = outlines.flat_map { |pts| Geometry.scan_crossings(pts, v) }.sort
+        crossings.each_slice(2) do |from, to|
+          next unless to
+          best = [to - from, (from + to) / 2.0, v] if best.nil? || to - from > best[0]
+        end
+      end
+      return nil unless best
+      _, u, v = best
+      coords = []
+      coords[u_axis] = u
+      coords[v_axis] = v
+      coords[drop] = -(plane_coefficients[3] + plane_coefficients[u_axis] * u +
+                       plane_coefficients[v_axis] * v) / plane_coefficients[drop]
+      Geom::Point3d.new(*coords)
+    end
 
     def strictly_inside?(point)
       holes = loops.reject(&:outer?).map { |l| l.vertices.map(&:position) }
@@ -41,6 +65,15 @@ module QORPlugin
   module Geometry
     module_function
 
+    # Where the closed 2-D outline crosses the horizontal line at height v.
+    def scan_crossings(points, v)
+      points.each_with_index.filter_map do |(x1, y1), i|
+        x2, y2 = points[i - 1]
+        next unless (y1 > v) != (y2 > v)
+        x1 + (v - y1) * (x2 - x1) / (y2 - y1)
+      end
+    end
+
     # Point in a planar polygon, tested in the 2-D projection that drops the
     # normal's largest axis.
     def point_in_planar_polygon?(point, polygon, normal)
@@ -48,13 +81,7 @@ module QORPlugin
       axes = [0, 1, 2] - [drop]
       px, py = axes.map { |a| point.to_a[a] }
       pts = polygon.map { |q| axes.map { |a| q.to_a[a] } }
-      inside = false
-      pts.each_with_index do |(x1, y1), i|
-        x2, y2 = pts[i - 1]
-        next unless (y1 > py) != (y2 > py)
-        inside = !inside if px < (x2 - x1) * (py - y1) / (y2 - y1) + x1
-      end
-      inside
+      scan_crossings(pts, py).count { |x| px < x }.odd?
     end
   end
 end

@@ -1,0 +1,78 @@
+require_relative '../test_helper'
+require 'stringio'
+
+# The plug-in's callbacks, as the extension relies on them.
+class PluginSideTest < QORTest::Case
+  def inside?(face, point)
+    QORPlugin::Geometry.point_in_planar_polygon?(point, face.polygon, face.normal) &&
+      face.loops.drop(1).none? do |l|
+        QORPlugin::Geometry.point_in_planar_polygon?(point, l.vertices.map(&:position), face.normal)
+      end
+  end
+
+  def test_internal_point_of_an_l_shaped_face_is_inside_it
+    l_shape = face([0, 0, 0], [10, 0, 0], [10, 2, 0], [2, 2, 0], [2, 10, 0], [0, 10, 0])
+    refute inside?(l_shape, l_shape.centroid), 'the centroid lies outside an L'
+    assert inside?(l_shape, l_shape.internalPoint)
+  end
+
+  def test_internal_point_avoids_a_central_hole
+    ring = entities.add_face_with_holes(
+      [pt(0, 0, 5), pt(10, 0, 5), pt(10, 10, 5), pt(0, 10, 5)],
+      [[pt(3, 3, 5), pt(7, 3, 5), pt(7, 7, 5), pt(3, 7, 5)]]
+    )
+    p = ring.internalPoint
+    assert inside?(ring, p)
+    assert_in_delta 5.0, p.z, 1e-9
+  end
+
+  def test_pseudo_objects_keep_what_they_are_given
+    a = face([0, 0, 0], [10, 0, 0], [10, 10, 0])
+    pseudo = QORTA::QORTA_PseudoFace.new(a.outer_loop.vertices)
+    assert_equal a.polygon, pseudo.vertexPoints
+    assert_nil pseudo.outer_loop
+    vertex = QORTA::QORTA_PseudoVertex.new(pt(1, 2, 3))
+    assert_equal pt(1, 2, 3), vertex.position
+    glass = @model.materials.add('Glass')
+    material = QORTA::QORTA_PseudoMaterial.new(glass, 0.25)
+    assert_equal ['Glass', 0.25], [material.name, material.alpha]
+  end
+
+  def test_holes_are_mapped_to_the_faces_filling_them
+    hole = [pt(2, 0, 2), pt(4, 0, 2), pt(4, 0, 4), pt(2, 0, 4)]
+    wall = entities.add_face_with_holes([pt(0, 0, 0), pt(10, 0, 0), pt(10, 0, 10), pt(0, 0, 10)], [hole])
+    pane = entities.add_face(hole)
+    hash = QORPlugin.inner_loop_faces([wall, pane])
+    assert_equal [pane], hash[wall.to_s]
+    assert_equal [], hash[pane.to_s]
+  end
+
+  def test_find_doors_keeps_the_doors_on_the_outline
+    wall = face([0, 0, 0], [4, 0, 0], [4, 0, 2], [6, 0, 2], [6, 0, 0], [10, 0, 0], [10, 0, 10],
+                [0, 0, 10])
+    on = QORPlugin::Door.new(face([4, 0, 0], [6, 0, 0], [6, 0, 2], [4, 0, 2]).outer_loop.vertices)
+    off = QORPlugin::Door.new(face([20, 0, 0], [22, 0, 0], [22, 0, 2]).outer_loop.vertices)
+    QORPlugin.prepare(@model, building: QORPlugin::Building.new(doors: [on, off]))
+    assert_equal [on], @model.findDoors2(wall.outer_loop.vertices, wall)
+  end
+
+  def test_progress_draws_only_on_a_terminal
+    tty = StringIO.new
+    def tty.tty? = true
+    progress = QORPlugin::Progress.new(total: 4, out: tty)
+    progress.setValue(2)
+    assert_match(%r{\[#+ +\] 2/4}, tty.string)
+
+    quiet = StringIO.new
+    QORPlugin::Progress.new(total: 4, out: quiet).setValue(2)
+    assert_empty quiet.string
+  end
+
+  def test_globals_are_assigned_for_the_model
+    assert_same @model, $object_Sketchup_active_model
+    assert_same Geom, $module_Geom
+    assert_kind_of Float, $maxWallThickness
+    assert_equal @model.entities.grep(Sketchup::Face), $modelFaces2
+    assert_respond_to $cMethods, :findAdjFaces
+  end
+end
