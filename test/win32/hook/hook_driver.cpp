@@ -6,6 +6,8 @@
 
 #include <stdio.h>
 
+#include "../checks.hpp"
+
 #include <vector>
 
 #include "script_sink.hpp"
@@ -15,15 +17,7 @@ namespace hook = qor::hook;
 
 namespace {
 
-int g_passed = 0;
-int g_failed = 0;
-
-bool check(bool ok, const char* name) {
-  printf("%s - %s\n", ok ? "ok" : "not ok", name);
-  fflush(stdout);
-  (ok ? g_passed : g_failed)++;
-  return ok;
-}
+using checks::check;
 
 // A Ruby value as the hook sees it: exactly true, exactly false, or other.
 enum class Flag { False, True, Other };
@@ -125,8 +119,7 @@ int main() {
   HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Hook test host", WS_OVERLAPPEDWINDOW,
                               0, 0, 320, 200, nullptr, nullptr, instance, nullptr);
   if (!check(hwnd != nullptr, "host window created")) {
-    printf("%d passed, %d failed\n", g_passed, g_failed);
-    return 1;
+    return checks::finish();
   }
   ShowWindow(hwnd, SW_SHOW);
   SetForegroundWindow(hwnd);
@@ -214,6 +207,5 @@ int main() {
         "after unsubclass messages go straight to the original procedure");
 
   DestroyWindow(hwnd);
-  printf("%d passed, %d failed\n", g_passed, g_failed);
-  return g_failed == 0 ? 0 : 1;
+  return checks::finish();
 }

@@ -12,6 +12,8 @@
 #include <io.h>
 #include <stdio.h>
 
+#include "../checks.hpp"
+
 #include <set>
 #include <string>
 
@@ -25,15 +27,7 @@ constexpr DWORD kExitTimeoutMs = 10000;
 constexpr DWORD kSettleMs = 300;
 const wchar_t kTitle[] = L"SketchUp rooms";
 
-int g_passed = 0;
-int g_failed = 0;
-
-bool check(bool ok, const char* name) {
-    printf("%s - %s\n", ok ? "ok" : "not ok", name);
-    fflush(stdout);
-    (ok ? g_passed : g_failed)++;
-    return ok;
-}
+using checks::check;
 
 std::wstring g_program;
 
@@ -351,6 +345,5 @@ int wmain(int argc, wchar_t** argv) {
     test_keyboard_cancel(VK_RETURN, "Enter");
     test_keyboard_cancel(VK_SPACE, "Space");
 
-    printf("%d passed, %d failed\n", g_passed, g_failed);
-    return g_failed ? 1 : 0;
+    return checks::finish();
 }
