@@ -12,7 +12,11 @@ ID getIntAttr;
 
 namespace iv {
 #define QOR_DEFINE_IVAR(ident) ID ident;
-QOR_IVAR_NAMES(QOR_DEFINE_IVAR)
+namespace Room { QOR_ROOM_FIELDS(QOR_DEFINE_IVAR) QOR_ROOM_STATE(QOR_DEFINE_IVAR) }
+namespace RoomFace { QOR_ROOMFACE_FIELDS(QOR_DEFINE_IVAR) QOR_ROOMFACE_STATE(QOR_DEFINE_IVAR) }
+namespace FaceDump { QOR_FACEDUMP_FIELDS(QOR_DEFINE_IVAR) }
+namespace EdgeDump { QOR_EDGEDUMP_FIELDS(QOR_DEFINE_IVAR) }
+namespace Script { QOR_SCRIPT_FIELDS(QOR_DEFINE_IVAR) }
 #undef QOR_DEFINE_IVAR
 }  // namespace iv
 
@@ -37,9 +41,23 @@ void init_method_names() {
 }
 
 void init_ivar_names() {
-#define QOR_INTERN_IVAR(ident) iv::ident = rb_intern("@" #ident);
-  QOR_IVAR_NAMES(QOR_INTERN_IVAR)
-#undef QOR_INTERN_IVAR
+#define QOR_INTERN(ns, ident) iv::ns::ident = rb_intern("@" #ident);
+#define QOR_ROOM(ident) QOR_INTERN(Room, ident)
+#define QOR_FACE(ident) QOR_INTERN(RoomFace, ident)
+#define QOR_DUMP(ident) QOR_INTERN(FaceDump, ident)
+#define QOR_EDGE(ident) QOR_INTERN(EdgeDump, ident)
+#define QOR_SCRIPT(ident) QOR_INTERN(Script, ident)
+  QOR_ROOM_FIELDS(QOR_ROOM) QOR_ROOM_STATE(QOR_ROOM)
+  QOR_ROOMFACE_FIELDS(QOR_FACE) QOR_ROOMFACE_STATE(QOR_FACE)
+  QOR_FACEDUMP_FIELDS(QOR_DUMP)
+  QOR_EDGEDUMP_FIELDS(QOR_EDGE)
+  QOR_SCRIPT_FIELDS(QOR_SCRIPT)
+#undef QOR_ROOM
+#undef QOR_FACE
+#undef QOR_DUMP
+#undef QOR_EDGE
+#undef QOR_SCRIPT
+#undef QOR_INTERN
 }
 
 void init_script_attr_names() {

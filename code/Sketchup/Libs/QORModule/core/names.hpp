@@ -4,6 +4,8 @@
 
 #include <ruby.h>
 
+#include "fields.hpp"
+
 // Method names called on the common paths, in load order.
 #define QOR_METHOD_NAMES(X)                                                         \
   X(qORTA_isEqualtoPlane, "qORTA_isEqualtoPlane") X(soft_p, "soft?")                \
@@ -36,39 +38,11 @@
   X(klass, "class") X(gsub, "gsub") X(setValue, "setValue")                         \
   X(back_material, "back_material") X(alpha, "alpha") X(alpha_set, "alpha=")        \
   X(getIntermediatePlane, "getIntermediatePlane") X(instance_of_p, "instance_of?")  \
-  X(project, "project")
+  X(project, "project") X(findDoors2, "findDoors2") X(object_id, "object_id")         \
+  X(add_observer, "add_observer") X(initialize, "initialize") X(aref, "[]")
 
-// Instance variables read or written by the extension ("@" + name).  The
-// accessor names of the classes, plus the variables of script objects.
-#define QOR_IVAR_NAMES(X)                                                           \
-  /* QORTA_Room */                                                                  \
-  X(edifice) X(sketchupFaces) X(roomFaces) X(text) X(textCharacters) X(centroid)    \
-  X(radius) X(number) X(level) X(levelNumber) X(levelText) X(totalFloorArea)        \
-  X(totalWallArea) X(totalGlazedArea) X(exteriorOuterShell) X(maximumHeight)        \
-  X(selected) X(edificeIndex) X(roomKey) X(intermediatePlanes) X(ownerGroup)        \
-  /* QORTA_RoomFace (names not already above) */                                    \
-  X(isWindow) X(isDoorFrame) X(isWindowFrame) X(room) X(face) X(faceVertices)       \
-  X(faceVertexPoints) X(facePolygon) X(doors) X(doorFrames) X(windows)              \
-  X(windowFrames) X(type) X(verticalAngle) X(normal) X(height) X(leastZ)            \
-  X(greatestZ) X(spanZ) X(reference) X(roomFaceNumber) X(oppositeFace)              \
-  X(normalDirectionIn) X(outerShellPlane) X(outerShellRoomFace)                     \
-  X(oppositeRoomFaces) X(outerShellType) X(constructionLines)                       \
-  X(internallyConstructed) X(blind) X(constructedOpenings) X(material)              \
-  X(back_material) X(selected_attr) X(isExternal) X(simpleFaces) X(isOpening)       \
-  X(innerLoopPolygons) X(crossFaceCount) X(outerShellPlanes) X(missingFaces)        \
-  X(outerShellFaces) X(outerShellRoomFaces) X(outerShellAdjacentFaces)              \
-  X(asOppositeRoomFaceReference) X(polygon) X(projectedDoors) X(reverseCompare)     \
-  X(incursionFace) X(zOffset)                                                       \
-  /* QORTA_FaceDump / QORTA_EdgeDump (names not already above) */                   \
-  X(facePoints) X(loops) X(alpha) X(back_alpha) X(attributeDictionaries)            \
-  X(ownerGroupId) X(faceId) X(edgeId) X(soft) X(visible) X(smooth) X(edgeStart)     \
-  X(edgeEnd)                                                                        \
-  /* script objects: openings, doors, building, pseudo objects */                   \
-  X(vertices) X(isHole) X(area) X(rooms) X(vertexPoints) X(plane) X(door)              \
-  /* room and room-face state without accessors */                                  \
-  X(totalFaceArea) X(isBlind) X(glazedArea) X(opacity)
-
-// Shared constant strings: identifier and text.
+// Shared constant strings, frozen: attribute dictionary names and keys, and
+// the texts the extension compares against or writes.
 #define QOR_CONSTANT_STRINGS(X)                                                     \
   X(FaceDict, "FaceDict") X(GroupDict, "GroupDict")                                 \
   X(RoomFaceCount, "RoomFaceCount") X(FaceType, "FaceType")                         \
@@ -76,7 +50,11 @@
   X(IsPartOfDoorFrame, "IsPartOfDoorFrame") X(OwnerGroup, "OwnerGroup") X(Id, "Id") \
   X(ObjectId, "ObjectId") X(ZOffset, "ZOffset") X(Floor, "Floor") X(Slab, "Slab")   \
   X(Partition, "Partition") X(Door, "Door") X(Window, "Window")                      \
-  X(window, "window") X(Air, "Air")
+  X(window, "window") X(Air, "Air") X(FaceDict2, "FaceDict2")                      \
+  X(UseCount, "UseCount") X(RoomFace, "RoomFace") X(found, "found")                  \
+  X(selectedDictionary, "selectedDictionary") X(selected, "selected")               \
+  X(materialDictionary, "materialDictionary") X(material, "material")               \
+  X(back_material, "back_material")
 
 namespace qor {
 
@@ -89,9 +67,14 @@ extern ID setIntAttr;
 extern ID getIntAttr;
 }  // namespace id
 
+// "@name" of every field, one namespace per class (see fields.hpp).
 namespace iv {
 #define QOR_DECLARE_IVAR(ident) extern ID ident;
-QOR_IVAR_NAMES(QOR_DECLARE_IVAR)
+namespace Room { QOR_ROOM_FIELDS(QOR_DECLARE_IVAR) QOR_ROOM_STATE(QOR_DECLARE_IVAR) }
+namespace RoomFace { QOR_ROOMFACE_FIELDS(QOR_DECLARE_IVAR) QOR_ROOMFACE_STATE(QOR_DECLARE_IVAR) }
+namespace FaceDump { QOR_FACEDUMP_FIELDS(QOR_DECLARE_IVAR) }
+namespace EdgeDump { QOR_EDGEDUMP_FIELDS(QOR_DECLARE_IVAR) }
+namespace Script { QOR_SCRIPT_FIELDS(QOR_DECLARE_IVAR) }
 #undef QOR_DECLARE_IVAR
 }  // namespace iv
 

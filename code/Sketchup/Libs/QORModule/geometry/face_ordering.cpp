@@ -11,7 +11,7 @@ namespace geometry {
 
 namespace {
 
-VALUE model_face(VALUE room_face) { return ivar(room_face, iv::face); }
+VALUE model_face(VALUE room_face) { return ivar(room_face, iv::RoomFace::face); }
 
 VALUE projected_centroid(VALUE room_face, VALUE plane) {
   return call(call(model_face(room_face), id::centroid), id::project_to_plane, plane);

@@ -15,9 +15,9 @@ namespace {
 const double kNearParallel = 0.6283184;
 const double kNearAntiparallel = 2.5132736;
 
-VALUE model_face(VALUE room_face) { return ivar(room_face, iv::face); }
-VALUE room_faces_of_room(VALUE room_face) { return ivar(ivar(room_face, iv::room), iv::roomFaces); }
-bool incursion(VALUE room_face) { return is_true(ivar(room_face, iv::incursionFace)); }
+VALUE model_face(VALUE room_face) { return ivar(room_face, iv::RoomFace::face); }
+VALUE room_faces_of_room(VALUE room_face) { return ivar(ivar(room_face, iv::RoomFace::room), iv::Room::roomFaces); }
+bool incursion(VALUE room_face) { return is_true(ivar(room_face, iv::RoomFace::incursionFace)); }
 
 bool includes(VALUE ary, VALUE v) { return truthy(rb_ary_includes(expect_array(ary), v)); }
 bool shares_any(VALUE a, VALUE b) { return len(call(a, id::amp, b)) > 0; }
@@ -108,7 +108,7 @@ VALUE linking_face(VALUE f, VALUE a, VALUE b) {
     VALUE x = at(beside_a, i);
     for (long j = 0, nb = len(beside_b); j < nb; ++j) {
       VALUE y = at(beside_b, j);
-      if (includes(ivar(x, iv::oppositeRoomFaces), y) && includes(ivar(y, iv::oppositeRoomFaces), x))
+      if (includes(ivar(x, iv::RoomFace::oppositeRoomFaces), y) && includes(ivar(y, iv::RoomFace::oppositeRoomFaces), x))
         return y;
     }
   }
@@ -206,17 +206,17 @@ VALUE filled(VALUE f, VALUE chain) {
 void take_planes_towards(VALUE faces, VALUE neighbour) {
   for (long i = 0, count = len(faces); i < count; ++i) {
     VALUE g = at(faces, i);
-    VALUE opposite = ivar(g, iv::oppositeRoomFaces);
+    VALUE opposite = ivar(g, iv::RoomFace::oppositeRoomFaces);
     for (long k = 0, n = len(opposite); k < n; ++k)
       if (at(opposite, k) == neighbour)
-        set_ivar(g, iv::outerShellPlane, at(ivar(g, iv::intermediatePlanes), k));
+        set_ivar(g, iv::RoomFace::outerShellPlane, at(ivar(g, iv::RoomFace::intermediatePlanes), k));
   }
 }
 
 // The faces across the wall from F that its outer shell follows.
 VALUE chosen_faces(VALUE f, VALUE neighbour, VALUE axis, VALUE centre) {
   if (NIL_P(neighbour)) return new_array();
-  VALUE opposite = ivar(neighbour, iv::oppositeRoomFaces);
+  VALUE opposite = ivar(neighbour, iv::RoomFace::oppositeRoomFaces);
   if (len(opposite) <= 1) return array_of(neighbour);
 
   static const ID id_order = rb_intern("orderFacesRoundNormal");
@@ -269,7 +269,7 @@ VALUE findIPlanesByVertexOnly(VALUE, VALUE f, VALUE q, VALUE r, VALUE faces, VAL
       if (enclosed < 0) enclosed = enclosed_by_incursions(f) ? 1 : 0;
       if (enclosed) continue;
     }
-    push(planes, ivar(g, iv::outerShellPlane));
+    push(planes, ivar(g, iv::RoomFace::outerShellPlane));
   }
   return planes;
 }

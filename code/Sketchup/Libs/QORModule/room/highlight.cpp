@@ -32,35 +32,35 @@ bool counted_to(VALUE roomFace, int amount, int expected) {
 
 void paint(VALUE room) {
   VALUE red = new_string("red");
-  VALUE roomFaces = ivar(room, iv::roomFaces);
+  VALUE roomFaces = ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE R = at(roomFaces, i);
-    VALUE F = ivar(R, iv::face);
-    if (!opaque(ivar(R, iv::opacity))) continue;
+    VALUE F = ivar(R, iv::RoomFace::face);
+    if (!opaque(ivar(R, iv::RoomFace::opacity))) continue;
     if (is_true(call(F, id::deleted_p))) continue;
-    if (is_true(ivar(R, iv::isWindow))) continue;
+    if (is_true(ivar(R, iv::RoomFace::isWindow))) continue;
     if (!counted_to(R, 1, 1)) continue;  // already shown through another room
     VALUE material = call(F, id::material);
-    set_ivar(R, iv::material, material);
-    set_ivar(R, iv::back_material, call(F, id::back_material));
-    if (!NIL_P(material)) set_ivar(R, iv::opacity, call(material, id::alpha));
+    set_ivar(R, iv::RoomFace::material, material);
+    set_ivar(R, iv::RoomFace::back_material, call(F, id::back_material));
+    if (!NIL_P(material)) set_ivar(R, iv::RoomFace::opacity, call(material, id::alpha));
     call(F, id::back_material_set, red);
     call(F, id::material_set, red);
   }
 }
 
 void unpaint(VALUE room) {
-  VALUE roomFaces = ivar(room, iv::roomFaces);
+  VALUE roomFaces = ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE R = at(roomFaces, i);
-    VALUE F = ivar(R, iv::face);
+    VALUE F = ivar(R, iv::RoomFace::face);
     if (is_true(call(F, id::deleted_p))) continue;
-    if (is_true(ivar(R, iv::isWindow))) continue;
+    if (is_true(ivar(R, iv::RoomFace::isWindow))) continue;
     if (!counted_to(R, -1, 0)) continue;  // another selected room still shows it
-    VALUE material = ivar(R, iv::material);
-    if (!NIL_P(material)) call(material, id::alpha_set, ivar(R, iv::opacity));
+    VALUE material = ivar(R, iv::RoomFace::material);
+    if (!NIL_P(material)) call(material, id::alpha_set, ivar(R, iv::RoomFace::opacity));
     call(F, id::material_set, material);
-    call(F, id::back_material_set, ivar(R, iv::back_material));
+    call(F, id::back_material_set, ivar(R, iv::RoomFace::back_material));
   }
 }
 
@@ -68,11 +68,11 @@ VALUE change_selection(VALUE args) {
   const VALUE* a = reinterpret_cast<const VALUE*>(args);
   VALUE room = a[0];
   const bool on = is_true(a[1]);
-  if (on && is_false(ivar(room, iv::selected))) {
-    set_ivar(room, iv::selected, Qtrue);
+  if (on && is_false(ivar(room, iv::Room::selected))) {
+    set_ivar(room, iv::Room::selected, Qtrue);
     paint(room);
-  } else if (!on && is_true(ivar(room, iv::selected))) {
-    set_ivar(room, iv::selected, Qfalse);
+  } else if (!on && is_true(ivar(room, iv::Room::selected))) {
+    set_ivar(room, iv::Room::selected, Qfalse);
     unpaint(room);
   }
   return Qnil;
@@ -91,13 +91,13 @@ VALUE select(VALUE self, VALUE flag) {
   const bool on = is_true(flag);
   call(model, id::startOperationHelper, new_string(on ? "select room" : "deselect room"));
 
-  VALUE previous = ivar(self, iv::selected);
+  VALUE previous = ivar(self, iv::Room::selected);
   VALUE args[2] = {self, on ? Qtrue : Qfalse};
   int state = 0;
   rb_protect(change_selection, reinterpret_cast<VALUE>(args), &state);
   if (state) {
     VALUE error = errinfo();
-    set_ivar(self, iv::selected, previous);
+    set_ivar(self, iv::Room::selected, previous);
     int abort_state = 0;
     rb_protect(abort_operation, model, &abort_state);
     set_errinfo(error);

@@ -13,10 +13,10 @@ VALUE getRoomsRadii(VALUE, VALUE rooms) {
   for (long i = 0; i < len(rooms); ++i) {
     VALUE room = at(rooms, i);
     double r = 0.0;
-    VALUE centroid = ivar(room, iv::centroid);
-    VALUE roomFaces = ivar(room, iv::roomFaces);
+    VALUE centroid = ivar(room, iv::Room::centroid);
+    VALUE roomFaces = ivar(room, iv::Room::roomFaces);
     for (long f = 0; f < len(roomFaces); ++f) {
-      VALUE vertices = ivar(at(roomFaces, f), iv::faceVertices);
+      VALUE vertices = ivar(at(roomFaces, f), iv::RoomFace::faceVertices);
       for (long k = 0; k < len(vertices); ++k) {
         VALUE v = at(vertices, k);
         if (is_false(call(v, id_valid_p))) continue;
@@ -24,7 +24,7 @@ VALUE getRoomsRadii(VALUE, VALUE rooms) {
         if (d > r) r = d;
       }
     }
-    set_ivar(room, iv::radius, flo(r));
+    set_ivar(room, iv::Room::radius, flo(r));
   }
   return Qtrue;
 }

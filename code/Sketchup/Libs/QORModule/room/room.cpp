@@ -31,24 +31,24 @@ bool accepted(VALUE face) {
 // The glazed area of one room face, square inches: its own, plus the doors
 // and windows its door objects count for.
 double glazed_area(VALUE roomFace) {
-  double g = num(ivar(roomFace, iv::glazedArea));
-  VALUE face = ivar(roomFace, iv::face);
+  double g = num(ivar(roomFace, iv::RoomFace::glazedArea));
+  VALUE face = ivar(roomFace, iv::RoomFace::face);
   if (!is_true(call(face, id_valid_p()))) return g;
-  if (is_true(ivar(roomFace, iv::isWindowFrame)) || is_true(ivar(roomFace, iv::isDoorFrame)) ||
-      is_true(ivar(roomFace, iv::isOpening)))
+  if (is_true(ivar(roomFace, iv::RoomFace::isWindowFrame)) || is_true(ivar(roomFace, iv::RoomFace::isDoorFrame)) ||
+      is_true(ivar(roomFace, iv::RoomFace::isOpening)))
     return g;
-  VALUE doors = ivar(roomFace, iv::doors);
+  VALUE doors = ivar(roomFace, iv::RoomFace::doors);
   if (NIL_P(doors)) return g;
-  VALUE frames = ivar(roomFace, iv::doorFrames);
+  VALUE frames = ivar(roomFace, iv::RoomFace::doorFrames);
   if (!NIL_P(frames)) doors = call(doors, id::minus, frames);
 
-  const bool external = is_true(ivar(roomFace, iv::isExternal));
+  const bool external = is_true(ivar(roomFace, iv::RoomFace::isExternal));
   for (long i = 0; i < len(doors); ++i) {
     VALUE door = at(doors, i);
-    const bool hole = is_true(ivar(door, iv::isHole));
-    const bool counts = text_is(ivar(door, iv::type), str::Window) ? (!hole || external)
+    const bool hole = is_true(ivar(door, iv::Script::isHole));
+    const bool counts = text_is(ivar(door, iv::Script::type), str::Window) ? (!hole || external)
                                                                     : (hole && external);
-    if (counts) g += num(ivar(door, iv::area));
+    if (counts) g += num(ivar(door, iv::Script::area));
   }
   return g;
 }
@@ -59,25 +59,25 @@ double glazed_area(VALUE roomFace) {
 void mark_window_frames(VALUE roomFaces) {
   for (long r = 0; r < len(roomFaces); ++r) {
     VALUE R = at(roomFaces, r);
-    set_ivar(R, iv::isWindowFrame, Qfalse);
-    VALUE face = ivar(R, iv::face);
+    set_ivar(R, iv::RoomFace::isWindowFrame, Qfalse);
+    VALUE face = ivar(R, iv::RoomFace::face);
     VALUE outer_edges = call(call(face, id::outer_loop), id::edges);
     const bool has_hole = len(call(face, id::loops)) > 1;
 
     for (long s = 0; s < len(roomFaces); ++s) {
       VALUE S = at(roomFaces, s);
       if (S == R) continue;
-      VALUE loops = call(ivar(S, iv::face), id::loops);
+      VALUE loops = call(ivar(S, iv::RoomFace::face), id::loops);
       for (long l = 0; l < len(loops); ++l) {
         VALUE common = call(call(at(loops, l), id::edges), id::amp, outer_edges);
         if (len(common) == len(outer_edges) && has_hole) {
-          set_ivar(R, iv::isWindowFrame, Qtrue);
+          set_ivar(R, iv::RoomFace::isWindowFrame, Qtrue);
           break;
         }
       }
-      VALUE frames = ivar(S, iv::windowFrames);
+      VALUE frames = ivar(S, iv::RoomFace::windowFrames);
       if (!NIL_P(frames) && truthy(call(frames, id::include_p, face)))
-        set_ivar(R, iv::isWindowFrame, Qtrue);
+        set_ivar(R, iv::RoomFace::isWindowFrame, Qtrue);
     }
   }
 }
@@ -88,69 +88,66 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
   static const ID id_isBlindOpening = rb_intern("isBlindOpening?");
   expect_array(faces);
 
-  set_ivar(self, iv::edifice, edifice);
-  set_ivar(self, iv::number, number);
-  set_ivar(self, iv::roomFaces, new_array(8));
-  set_ivar(self, iv::selected, Qfalse);
-  set_ivar(self, iv::totalFaceArea, Qfalse);
-  set_ivar(self, iv::sketchupFaces, new_array(8));
-  set_ivar(self, iv::exteriorOuterShell, Qfalse);
-  set_ivar(self, iv::roomKey, new_string(""));
+  set_ivar(self, iv::Room::edifice, edifice);
+  set_ivar(self, iv::Room::number, number);
+  set_ivar(self, iv::Room::roomFaces, new_array(8));
+  set_ivar(self, iv::Room::selected, Qfalse);
+  set_ivar(self, iv::Room::totalFaceArea, Qfalse);
+  set_ivar(self, iv::Room::sketchupFaces, new_array(8));
+  set_ivar(self, iv::Room::exteriorOuterShell, Qfalse);
+  set_ivar(self, iv::Room::roomKey, new_string(""));
 
-  VALUE found = new_string("found");
   VALUE accepted_faces = new_array(len(faces));
   for (long i = 0; i < len(faces); ++i) {
     VALUE face = at(faces, i);
     if (!accepted(face)) continue;
     push(accepted_faces, face);
-    call(face, id::set_attribute, str::FaceDict, found, Qfalse);
+    call(face, id::set_attribute, str::FaceDict, str::found, Qfalse);
   }
 
-  VALUE dict2 = new_string("FaceDict2");
-  VALUE roomFaceKey = new_string("RoomFace");
   for (long n = 0; n < len(accepted_faces); ++n) {
     VALUE face = at(accepted_faces, n);
-    push(ivar(self, iv::sketchupFaces), face);
+    push(ivar(self, iv::Room::sketchupFaces), face);
     VALUE roomFace = call(cls::RoomFace, id::new_, self, face, LONG2NUM(n + 1));
     if (is_true(call(gv::cMethods, id_isBlindOpening, face)))
-      set_ivar(roomFace, iv::isBlind, Qtrue);
-    push(ivar(self, iv::roomFaces), roomFace);
-    call(face, id::set_attribute, dict2, roomFaceKey, roomFace);
+      set_ivar(roomFace, iv::RoomFace::isBlind, Qtrue);
+    push(ivar(self, iv::Room::roomFaces), roomFace);
+    call(face, id::set_attribute, str::FaceDict2, str::RoomFace, roomFace);
   }
 
   VALUE last = len(faces) > 0 ? at(faces, len(faces) - 1) : Qnil;
-  set_ivar(self, iv::ownerGroup, call(cls::QORTA_SU, id::getIntAttr, last, str::OwnerGroup, str::Id));
+  set_ivar(self, iv::Room::ownerGroup, call(cls::QORTA_SU, id::getIntAttr, last, str::OwnerGroup, str::Id));
 
   double floorArea = 0.0, wallArea = 0.0, glazedArea = 0.0;
   double greatestSpan = 0.0, leastHeight = kLevelStart;
-  set_ivar(self, iv::totalFloorArea, flo(0.0));
-  set_ivar(self, iv::totalGlazedArea, flo(0.0));
-  set_ivar(self, iv::totalWallArea, flo(0.0));
-  set_ivar(self, iv::maximumHeight, flo(0.0));
+  set_ivar(self, iv::Room::totalFloorArea, flo(0.0));
+  set_ivar(self, iv::Room::totalGlazedArea, flo(0.0));
+  set_ivar(self, iv::Room::totalWallArea, flo(0.0));
+  set_ivar(self, iv::Room::maximumHeight, flo(0.0));
 
-  VALUE roomFaces = ivar(self, iv::roomFaces);
+  VALUE roomFaces = ivar(self, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
-    set_ivar(roomFace, iv::type, new_string("Wall"));
+    set_ivar(roomFace, iv::RoomFace::type, new_string("Wall"));
     surface_type(self, roomFace, claimFloor);
 
-    const double a = num(call(ivar(roomFace, iv::face), id::area)) * kSquareInchToCm2;
+    const double a = num(call(ivar(roomFace, iv::RoomFace::face), id::area)) * kSquareInchToCm2;
     const double g = glazed_area(roomFace);
-    VALUE type = ivar(roomFace, iv::type);
+    VALUE type = ivar(roomFace, iv::RoomFace::type);
     if (text_is(type, str::Floor)) floorArea += a;
     if (text_is(type, "Wall")) wallArea += a;
     glazedArea += g * kSquareInchToCm2;
 
-    const double span = num(ivar(roomFace, iv::spanZ));
-    const double height = num(ivar(roomFace, iv::height));
+    const double span = num(ivar(roomFace, iv::RoomFace::spanZ));
+    const double height = num(ivar(roomFace, iv::RoomFace::height));
     if (span > greatestSpan) greatestSpan = span;
     if (height < leastHeight) leastHeight = height;
   }
-  set_ivar(self, iv::totalFloorArea, flo(floorArea));
-  set_ivar(self, iv::totalWallArea, flo(wallArea));
-  set_ivar(self, iv::totalGlazedArea, flo(glazedArea));
-  set_ivar(self, iv::level, flo(leastHeight));
-  set_ivar(self, iv::maximumHeight, flo(greatestSpan * kInchToCm));
+  set_ivar(self, iv::Room::totalFloorArea, flo(floorArea));
+  set_ivar(self, iv::Room::totalWallArea, flo(wallArea));
+  set_ivar(self, iv::Room::totalGlazedArea, flo(glazedArea));
+  set_ivar(self, iv::Room::level, flo(leastHeight));
+  set_ivar(self, iv::Room::maximumHeight, flo(greatestSpan * kInchToCm));
 
   mark_window_frames(roomFaces);
   return self;

@@ -12,9 +12,9 @@ VALUE setText(VALUE self, VALUE characters) {
   static const ID id_addRoomTextHelper2 = rb_intern("addRoomTextHelper2");
   double sx = 0.0, sy = 0.0, sz = 0.0;
   long count = 0;
-  VALUE roomFaces = ivar(self, iv::roomFaces);
+  VALUE roomFaces = ivar(self, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
-    VALUE vertices = ivar(at(roomFaces, i), iv::faceVertices);
+    VALUE vertices = ivar(at(roomFaces, i), iv::RoomFace::faceVertices);
     for (long k = 0; k < len(vertices); ++k) {
       VALUE p = call(at(vertices, k), id::position);
       sx += num(call(p, id::x));
@@ -28,20 +28,20 @@ VALUE setText(VALUE self, VALUE characters) {
   VALUE centroid = count > 0 ? array_of(flo(sx / count), flo(sy / count), flo(sz / count))
                              : array_of(flo(0.0), flo(0.0), flo(0.0));
   VALUE label = call(gv::object_Sketchup_active_model, id_addRoomTextHelper2, characters, centroid);
-  set_ivar(self, iv::text, label);
-  set_ivar(self, iv::textCharacters, characters);
-  set_ivar(self, iv::centroid, centroid);
+  set_ivar(self, iv::Room::text, label);
+  set_ivar(self, iv::Room::textCharacters, characters);
+  set_ivar(self, iv::Room::centroid, centroid);
   return label;
 }
 
 VALUE to_s(VALUE self) {
   static const ID id_text = rb_intern("text");
-  VALUE out = rb_str_dup(rb_obj_as_string(call(ivar(self, iv::text), id_text)));
+  VALUE out = rb_str_dup(rb_obj_as_string(call(ivar(self, iv::Room::text), id_text)));
   rb_str_cat_cstr(out, " ");
-  rb_str_append(out, rb_obj_as_string(call(ivar(self, iv::number), id::to_s)));
+  rb_str_append(out, rb_obj_as_string(call(ivar(self, iv::Room::number), id::to_s)));
   rb_str_cat_cstr(out, "\nFaces = ");
 
-  VALUE faces = ivar(self, iv::sketchupFaces);
+  VALUE faces = ivar(self, iv::Room::sketchupFaces);
   VALUE names = new_array(len(faces));
   for (long i = 0; i < len(faces); ++i) {
     VALUE face = at(faces, i);
@@ -55,7 +55,7 @@ VALUE to_s(VALUE self) {
   rb_str_cat_cstr(out, "\n facecount");
   rb_str_append(out, rb_obj_as_string(LONG2NUM(len(names))));
   rb_str_cat_cstr(out, "\n Outer sh = ");
-  rb_str_append(out, rb_obj_as_string(call(ivar(self, iv::exteriorOuterShell), id::to_s)));
+  rb_str_append(out, rb_obj_as_string(call(ivar(self, iv::Room::exteriorOuterShell), id::to_s)));
   return out;
 }
 

@@ -1,5 +1,4 @@
-// Internal operations of room-face construction, and the dictionary names
-// and method names only construction uses.
+// Internal operations of room-face construction.
 #pragma once
 
 #include <ruby.h>
@@ -17,29 +16,6 @@ VALUE collectDoors(VALUE self, VALUE face);
 VALUE collectWindows(VALUE self, VALUE face);
 // Windows and inner-loop polygons for the holes of face that no face fills.
 VALUE collectOpenHoles(VALUE self, VALUE face);
-
-// Dictionary names and keys that core/names.hpp does not carry.  Frozen,
-// created on first use and kept as collector roots.
-namespace dict {
-VALUE FaceDict2();
-VALUE UseCount();
-VALUE selectedDictionary();
-VALUE selected();
-VALUE materialDictionary();
-VALUE material();
-VALUE back_material();
-VALUE found();
-VALUE RoomFace();
-}  // namespace dict
-
-// Method names called only here.
-namespace mid {
-ID findDoors2();
-ID object_id();
-ID add_observer();
-ID initialize();
-ID aref();
-}  // namespace mid
 
 }  // namespace roomface
 }  // namespace qor

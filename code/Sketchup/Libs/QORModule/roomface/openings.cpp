@@ -13,7 +13,7 @@ namespace {
 // The faces that fill face's holes.  A face the scripts left out of the
 // hash has none.
 VALUE hole_fillers(VALUE face) {
-  VALUE fillers = call(gv::innerLoopFacesHash2, mid::aref(), call(face, id::to_s));
+  VALUE fillers = call(gv::innerLoopFacesHash2, id::aref, call(face, id::to_s));
   return NIL_P(fillers) ? new_array() : fillers;
 }
 
@@ -40,11 +40,11 @@ bool includes_same(VALUE ary, VALUE item) {
 VALUE collect_doors(VALUE self, VALUE face, VALUE path) {
   push(path, face);
   VALUE outline = chainLoopVertices(call(face, id::outer_loop));
-  VALUE doors = call(gv::object_Sketchup_active_model, mid::findDoors2(), outline, face);
+  VALUE doors = call(gv::object_Sketchup_active_model, id::findDoors2, outline, face);
   VALUE others = call(gv::modelFaces2, id::minus, array_of(face));
   for (long d = 0; d < len(doors); ++d) {
     VALUE door = at(doors, d);
-    VALUE door_vertices = ivar(door, iv::vertices);
+    VALUE door_vertices = ivar(door, iv::Script::vertices);
     const long dn = len(door_vertices);
     for (long f = 0; f < len(others); ++f) {
       VALUE other = at(others, f);
@@ -54,21 +54,21 @@ VALUE collect_doors(VALUE self, VALUE face, VALUE path) {
       const long gn = len(other_vertices);
       if (k != dn) continue;
       if (gn == dn && len(call(other, id::loops)) > 1) {
-        append(self, iv::doorFrames, door);
+        append(self, iv::RoomFace::doorFrames, door);
         collect_doors(self, other, path);
         collectWindows(self, other);
         break;
       }
       if (gn > dn) {
-        append(self, iv::doorFrames, door);
+        append(self, iv::RoomFace::doorFrames, door);
         collect_doors(self, other, path);
         collectWindows(self, other);
       }
     }
   }
   rb_ary_pop(path);
-  VALUE all = call(ivar(self, iv::doors), id::plus, doors);
-  set_ivar(self, iv::doors, all);
+  VALUE all = call(ivar(self, iv::RoomFace::doors), id::plus, doors);
+  set_ivar(self, iv::RoomFace::doors, all);
   return all;
 }
 
@@ -83,9 +83,9 @@ VALUE collectWindows(VALUE self, VALUE face) {
     const long loops = len(call(filler, id::loops));
     if (loops == 1) {
       VALUE window = new_window(chainLoopVertices(call(filler, id::outer_loop)));
-      append(self, iv::windows, window);
+      append(self, iv::RoomFace::windows, window);
     } else if (loops > 1) {
-      append(self, iv::windowFrames, filler);
+      append(self, iv::RoomFace::windowFrames, filler);
       collectOpenHoles(self, filler);
     }
   }
@@ -108,8 +108,8 @@ VALUE collectOpenHoles(VALUE self, VALUE face) {
     VALUE vertices = chainLoopVertices(hole);
     VALUE polygon = new_array(len(vertices));
     for (long i = 0; i < len(vertices); ++i) push(polygon, call(at(vertices, i), id::position));
-    append(self, iv::innerLoopPolygons, polygon);
-    append(self, iv::windows, new_window(vertices));
+    append(self, iv::RoomFace::innerLoopPolygons, polygon);
+    append(self, iv::RoomFace::windows, new_window(vertices));
   }
   return Qtrue;
 }

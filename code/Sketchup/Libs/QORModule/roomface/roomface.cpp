@@ -28,54 +28,54 @@ long common_count(VALUE a, VALUE b) { return len(call(a, id::amp, b)); }
 // The face's use count, selection count, identity, observer and material
 // names, as the plug-in reads them back.
 void mark_model_face(VALUE self, VALUE face) {
-  VALUE uses = call(face, id::get_attribute, dict::FaceDict2(), dict::UseCount());
+  VALUE uses = call(face, id::get_attribute, str::FaceDict2, str::UseCount);
   VALUE next = NIL_P(uses) ? INT2FIX(1) : call(uses, id::plus, INT2FIX(1));
-  call(face, id::set_attribute, dict::FaceDict2(), dict::UseCount(), next);
+  call(face, id::set_attribute, str::FaceDict2, str::UseCount, next);
 
-  set_ivar(self, iv::outerShellRoomFace, self);
-  set_ivar(self, iv::internallyConstructed, Qfalse);
-  call(face, id::set_attribute, dict::selectedDictionary(), dict::selected(), INT2FIX(0));
+  set_ivar(self, iv::RoomFace::outerShellRoomFace, self);
+  set_ivar(self, iv::RoomFace::internallyConstructed, Qfalse);
+  call(face, id::set_attribute, str::selectedDictionary, str::selected, INT2FIX(0));
 
-  set_ivar(self, iv::material, call(face, id::material));
-  set_ivar(self, iv::back_material, call(face, id::back_material));
+  set_ivar(self, iv::RoomFace::material, call(face, id::material));
+  set_ivar(self, iv::RoomFace::back_material, call(face, id::back_material));
 
   call(cls::QORTA_SU, id::setIntAttr, face, str::FaceDict, str::ObjectId,
-       call(face, mid::object_id()));
-  set_ivar(self, iv::face, face);
-  call(face, mid::add_observer(), call(gv::class_MyEntityObserver, mid::initialize()));
+       call(face, id::object_id));
+  set_ivar(self, iv::RoomFace::face, face);
+  call(face, id::add_observer, call(gv::class_MyEntityObserver, id::initialize));
 
-  VALUE front = ivar(self, iv::material);
+  VALUE front = ivar(self, iv::RoomFace::material);
   if (!NIL_P(front))
-    call(face, id::set_attribute, dict::materialDictionary(), dict::material(),
+    call(face, id::set_attribute, str::materialDictionary, str::material,
          call(front, id::name));
-  VALUE back = ivar(self, iv::back_material);
+  VALUE back = ivar(self, iv::RoomFace::back_material);
   if (!NIL_P(back))
-    call(face, id::set_attribute, dict::materialDictionary(), dict::back_material(),
+    call(face, id::set_attribute, str::materialDictionary, str::back_material,
          call(back, id::name));
 }
 
 // Blind when the face is all door; a door frame when it holds a door that
 // is not its own, or part of a door with more than one corner off it.
 void scan_building_doors(VALUE self, VALUE room) {
-  VALUE building_doors = ivar(ivar(room, iv::edifice), iv::doors);
+  VALUE building_doors = ivar(ivar(room, iv::Room::edifice), iv::Script::doors);
   if (NIL_P(building_doors)) return;
-  VALUE outline = ivar(self, iv::faceVertices);
+  VALUE outline = ivar(self, iv::RoomFace::faceVertices);
   for (long d = 0; d < len(building_doors); ++d) {
-    VALUE door_vertices = ivar(at(building_doors, d), iv::vertices);
+    VALUE door_vertices = ivar(at(building_doors, d), iv::Script::vertices);
     const long m = common_count(door_vertices, outline);
     const long dn = len(door_vertices);
     if (m == len(outline)) {
-      set_ivar(self, iv::blind, Qtrue);
+      set_ivar(self, iv::RoomFace::blind, Qtrue);
       return;
     }
     if (m == dn) {
-      VALUE own = ivar(self, iv::doors);
+      VALUE own = ivar(self, iv::RoomFace::doors);
       bool own_door = false;
       for (long e = 0; e < len(own) && !own_door; ++e)
-        own_door = common_count(ivar(at(own, e), iv::vertices), door_vertices) == dn;
-      if (!own_door) set_ivar(self, iv::isDoorFrame, Qtrue);
+        own_door = common_count(ivar(at(own, e), iv::Script::vertices), door_vertices) == dn;
+      if (!own_door) set_ivar(self, iv::RoomFace::isDoorFrame, Qtrue);
     }
-    if (m > 2 && dn - m > 1) set_ivar(self, iv::isDoorFrame, Qtrue);
+    if (m > 2 && dn - m > 1) set_ivar(self, iv::RoomFace::isDoorFrame, Qtrue);
   }
 }
 
@@ -90,22 +90,22 @@ void set_z_extent(VALUE self, VALUE face) {
     if (z < least) least = z;
     sum += z;
   }
-  set_ivar(self, iv::greatestZ, flo(greatest));
-  set_ivar(self, iv::leastZ, flo(least));
-  set_ivar(self, iv::spanZ, flo(greatest - least));
-  set_ivar(self, iv::height, flo(sum / static_cast<double>(n)));
+  set_ivar(self, iv::RoomFace::greatestZ, flo(greatest));
+  set_ivar(self, iv::RoomFace::leastZ, flo(least));
+  set_ivar(self, iv::RoomFace::spanZ, flo(greatest - least));
+  set_ivar(self, iv::RoomFace::height, flo(sum / static_cast<double>(n)));
 }
 
 // The outline without the corners of the face's doors.
 VALUE polygon_without_doors(VALUE self) {
-  VALUE vertices = ivar(self, iv::faceVertices);
-  VALUE doors = ivar(self, iv::doors);
+  VALUE vertices = ivar(self, iv::RoomFace::faceVertices);
+  VALUE doors = ivar(self, iv::RoomFace::doors);
   VALUE polygon = new_array(len(vertices));
   for (long i = 0; i < len(vertices); ++i) {
     VALUE v = at(vertices, i);
     bool door_corner = false;
     for (long d = 0; d < len(doors) && !door_corner; ++d)
-      door_corner = truthy(call(ivar(at(doors, d), iv::vertices), id::include_p, v));
+      door_corner = truthy(call(ivar(at(doors, d), iv::Script::vertices), id::include_p, v));
     if (!door_corner) push(polygon, call(v, id::position));
   }
   return polygon;
@@ -116,42 +116,42 @@ void build_on_model_face(VALUE self, VALUE room, VALUE face) {
   collectDoors(self, face);
 
   VALUE outline = chainLoopVertices(call(face, id::outer_loop));
-  set_ivar(self, iv::faceVertices, outline);
-  set_ivar(self, iv::faceVertexPoints, positions(outline));
+  set_ivar(self, iv::RoomFace::faceVertices, outline);
+  set_ivar(self, iv::RoomFace::faceVertexPoints, positions(outline));
   scan_building_doors(self, room);
 
-  set_ivar(self, iv::normal, call(face, id::normal));
-  set_ivar(self, iv::outerShellPlane, call(face, id::plane));
+  set_ivar(self, iv::RoomFace::normal, call(face, id::normal));
+  set_ivar(self, iv::RoomFace::outerShellPlane, call(face, id::plane));
 
   // "found" is cleared by each new room, so each room looks into the
   // holes of each of its faces once.
-  if (!is_true(call(face, id::get_attribute, str::FaceDict, dict::found()))) {
-    call(face, id::set_attribute, str::FaceDict, dict::found(), Qtrue);
+  if (!is_true(call(face, id::get_attribute, str::FaceDict, str::found))) {
+    call(face, id::set_attribute, str::FaceDict, str::found, Qtrue);
     collectWindows(self, face);
   }
 
-  set_ivar(self, iv::isWindow, Qfalse);
-  set_ivar(self, iv::isWindowFrame, Qfalse);
+  set_ivar(self, iv::RoomFace::isWindow, Qfalse);
+  set_ivar(self, iv::RoomFace::isWindowFrame, Qfalse);
   // A pane: one loop, held between two faces.
   if (len(call(gv::cMethods, id::findAdjFaces, face)) == 2 && len(call(face, id::loops)) == 1)
-    set_ivar(self, iv::isWindow, Qtrue);
-  if (is_true(ivar(self, iv::isWindow)))
-    set_ivar(self, iv::blind, Qtrue);
+    set_ivar(self, iv::RoomFace::isWindow, Qtrue);
+  if (is_true(ivar(self, iv::RoomFace::isWindow)))
+    set_ivar(self, iv::RoomFace::blind, Qtrue);
   else
-    call(face, id::set_attribute, str::FaceDict, dict::RoomFace(), Qtrue);
+    call(face, id::set_attribute, str::FaceDict, str::RoomFace, Qtrue);
 
   VALUE up = call(gv::class_Geom_Vector3d, id::new_, flo(0.0), flo(0.0), flo(1.0));
-  set_ivar(self, iv::verticalAngle,
-           flo(num(call(ivar(self, iv::normal), id::angle_between, up))));
+  set_ivar(self, iv::RoomFace::verticalAngle,
+           flo(num(call(ivar(self, iv::RoomFace::normal), id::angle_between, up))));
   set_z_extent(self, face);
-  set_ivar(self, iv::facePolygon, polygon_without_doors(self));
+  set_ivar(self, iv::RoomFace::facePolygon, polygon_without_doors(self));
 }
 
 // The back alpha decides unless the front one differs from it and is not
 // fully opaque.
 double opacity(VALUE self) {
-  VALUE front = ivar(self, iv::material);
-  VALUE back = ivar(self, iv::back_material);
+  VALUE front = ivar(self, iv::RoomFace::material);
+  VALUE back = ivar(self, iv::RoomFace::back_material);
   VALUE front_alpha = NIL_P(front) ? Qnil : call(front, id::alpha);
   double e = 1.0;
   if (!NIL_P(back)) {
@@ -170,47 +170,47 @@ double opacity(VALUE self) {
 VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
   if (!truthy(face)) return self;
 
-  set_ivar(self, iv::room, room);
-  set_ivar(self, iv::reference, reference);
-  set_ivar(self, iv::roomFaceNumber, reference);
-  set_ivar(self, iv::windows, new_array());
-  set_ivar(self, iv::windowFrames, new_array());
-  set_ivar(self, iv::doors, new_array());
-  set_ivar(self, iv::doorFrames, new_array());
-  set_ivar(self, iv::innerLoopPolygons, new_array());
-  set_ivar(self, iv::oppositeRoomFaces, new_array());
-  set_ivar(self, iv::blind, Qfalse);
-  set_ivar(self, iv::isWindowFrame, Qfalse);
-  set_ivar(self, iv::isDoorFrame, Qfalse);
+  set_ivar(self, iv::RoomFace::room, room);
+  set_ivar(self, iv::RoomFace::reference, reference);
+  set_ivar(self, iv::RoomFace::roomFaceNumber, reference);
+  set_ivar(self, iv::RoomFace::windows, new_array());
+  set_ivar(self, iv::RoomFace::windowFrames, new_array());
+  set_ivar(self, iv::RoomFace::doors, new_array());
+  set_ivar(self, iv::RoomFace::doorFrames, new_array());
+  set_ivar(self, iv::RoomFace::innerLoopPolygons, new_array());
+  set_ivar(self, iv::RoomFace::oppositeRoomFaces, new_array());
+  set_ivar(self, iv::RoomFace::blind, Qfalse);
+  set_ivar(self, iv::RoomFace::isWindowFrame, Qfalse);
+  set_ivar(self, iv::RoomFace::isDoorFrame, Qfalse);
 
   if (NIL_P(call(face, id::outer_loop))) {
     // A constructed face carries its outline itself and is no model
     // entity: nothing is marked on it.
-    set_ivar(self, iv::facePolygon, rb_ary_dup(expect_array(ivar(face, iv::vertexPoints))));
-    set_ivar(self, iv::internallyConstructed, Qtrue);
+    set_ivar(self, iv::RoomFace::facePolygon, rb_ary_dup(expect_array(ivar(face, iv::Script::vertexPoints))));
+    set_ivar(self, iv::RoomFace::internallyConstructed, Qtrue);
   } else {
     build_on_model_face(self, room, face);
   }
 
-  set_ivar(self, iv::face, face);
-  set_ivar(self, iv::outerShellType, INT2FIX(0));
-  set_ivar(self, iv::constructedOpenings, new_array());
-  set_ivar(self, iv::constructionLines, new_array());
+  set_ivar(self, iv::RoomFace::face, face);
+  set_ivar(self, iv::RoomFace::outerShellType, INT2FIX(0));
+  set_ivar(self, iv::RoomFace::constructedOpenings, new_array());
+  set_ivar(self, iv::RoomFace::constructionLines, new_array());
 
   const double e = opacity(self);
-  set_ivar(self, iv::opacity, flo(e));
-  set_ivar(self, iv::glazedArea,
+  set_ivar(self, iv::RoomFace::opacity, flo(e));
+  set_ivar(self, iv::RoomFace::glazedArea,
            flo(e > 0.0 && e < 1.0 ? num(call(face, id::area)) : 0.0));
   return self;
 }
 
 VALUE countSelect(VALUE self, VALUE amount) {
-  VALUE face = ivar(self, iv::face);
-  VALUE count = call(face, id::get_attribute, dict::selectedDictionary(), dict::selected());
+  VALUE face = ivar(self, iv::RoomFace::face);
+  VALUE count = call(face, id::get_attribute, str::selectedDictionary, str::selected);
   // The count is a 32-bit integer: the sum wraps as it would there.
   const uint32_t sum = static_cast<uint32_t>(NUM2INT(count)) + static_cast<uint32_t>(NUM2INT(amount));
   VALUE n = INT2NUM(static_cast<int32_t>(sum));
-  call(face, id::set_attribute, dict::selectedDictionary(), dict::selected(), n);
+  call(face, id::set_attribute, str::selectedDictionary, str::selected, n);
   return n;
 }
 

@@ -1,28 +1,31 @@
 // The extension's entry: builds the whole Ruby surface, in a fixed order.
-#include "classes.hpp"
-#include "globals.hpp"
-#include "names.hpp"
-#include "ruby.hpp"
-#include "version.hpp"
+// The registrar sits above every subsystem: it is the one file that knows
+// them all.  core/ knows none of them.
+#include "core/classes.hpp"
+#include "core/fields.hpp"
+#include "core/globals.hpp"
+#include "core/names.hpp"
+#include "core/ruby.hpp"
+#include "core/version.hpp"
 
-#include "../geometry/face_ordering.hpp"
-#include "../geometry/hull.hpp"
-#include "../geometry/polygon_intersection.hpp"
-#include "../geometry/primitives.hpp"
-#include "../geometry/vertex_only_planes.hpp"
-#include "../hook/window_hook.hpp"
-#include "../room/floors.hpp"
-#include "../room/radii.hpp"
-#include "../room/room.hpp"
-#include "../room/space_xml.hpp"
-#include "../roomface/face_xml.hpp"
-#include "../roomface/intermediate_planes.hpp"
-#include "../roomface/outer_shell.hpp"
-#include "../roomface/projection.hpp"
-#include "../roomface/roomface.hpp"
-#include "../snapshot/edge_dump.hpp"
-#include "../snapshot/face_dump.hpp"
-#include "../snapshot/xml_escape.hpp"
+#include "geometry/face_ordering.hpp"
+#include "geometry/hull.hpp"
+#include "geometry/polygon_intersection.hpp"
+#include "geometry/primitives.hpp"
+#include "geometry/vertex_only_planes.hpp"
+#include "hook/window_hook.hpp"
+#include "room/floors.hpp"
+#include "room/radii.hpp"
+#include "room/room.hpp"
+#include "room/space_xml.hpp"
+#include "roomface/face_xml.hpp"
+#include "roomface/intermediate_planes.hpp"
+#include "roomface/outer_shell.hpp"
+#include "roomface/projection.hpp"
+#include "roomface/roomface.hpp"
+#include "snapshot/edge_dump.hpp"
+#include "snapshot/face_dump.hpp"
+#include "snapshot/xml_escape.hpp"
 
 #ifndef QOR_ENTRY
 #error "QOR_ENTRY must name the entry function (Init_ + the library's base name)"
@@ -38,6 +41,7 @@ struct Function {
 };
 
 #define QOR_FN(name, fn, arity) {name, RUBY_METHOD_FUNC(fn), arity}
+#define QOR_FIELD_NAME(name) #name,
 
 const Function kModuleFunctions[] = {
     QOR_FN("convexHull", geometry::convexHull, 1),
@@ -57,11 +61,7 @@ const Function kModuleFunctions[] = {
     QOR_FN("unsubclass", hook::unsubclass, 0),
 };
 
-const char* const kRoomAccessors[] = {
-    "edifice", "sketchupFaces", "roomFaces", "text", "textCharacters", "centroid", "radius",
-    "number", "level", "levelNumber", "levelText", "totalFloorArea", "totalWallArea",
-    "totalGlazedArea", "exteriorOuterShell", "maximumHeight", "selected", "edificeIndex",
-    "roomKey", "intermediatePlanes", "ownerGroup"};
+const char* const kRoomAccessors[] = {QOR_ROOM_FIELDS(QOR_FIELD_NAME)};
 
 const Function kRoomMethods[] = {
     QOR_FN("initialize", room::initialize, 4),
@@ -73,18 +73,7 @@ const Function kRoomMethods[] = {
     QOR_FN("makeFloors", room::makeFloors, 3),
 };
 
-const char* const kRoomFaceAccessors[] = {
-    "isWindow", "isDoorFrame", "isWindowFrame", "text", "room", "face", "faceVertices",
-    "faceVertexPoints", "facePolygon", "doors", "doorFrames", "windows", "windowFrames", "type",
-    "verticalAngle", "normal", "height", "leastZ", "greatestZ", "spanZ", "reference",
-    "roomFaceNumber", "oppositeFace", "normalDirectionIn", "outerShellPlane",
-    "outerShellRoomFace", "oppositeRoomFaces", "outerShellType", "constructionLines",
-    "internallyConstructed", "blind", "constructedOpenings", "material", "back_material",
-    "selected", "selected_attr", "isExternal", "simpleFaces", "isOpening", "innerLoopPolygons",
-    "crossFaceCount", "outerShellPlanes", "missingFaces", "intermediatePlanes",
-    "outerShellFaces", "outerShellRoomFaces", "outerShellAdjacentFaces",
-    "asOppositeRoomFaceReference", "polygon", "projectedDoors", "reverseCompare",
-    "incursionFace", "zOffset"};
+const char* const kRoomFaceAccessors[] = {QOR_ROOMFACE_FIELDS(QOR_FIELD_NAME)};
 
 const Function kRoomFaceMethods[] = {
     QOR_FN("initialize", roomface::initialize, 3),
@@ -96,9 +85,7 @@ const Function kRoomFaceMethods[] = {
     QOR_FN("project", roomface::project, 1),
 };
 
-const char* const kFaceDumpAccessors[] = {
-    "facePoints", "loops", "normal", "material", "back_material", "alpha", "back_alpha",
-    "attributeDictionaries", "ownerGroupId", "faceId"};
+const char* const kFaceDumpAccessors[] = {QOR_FACEDUMP_FIELDS(QOR_FIELD_NAME)};
 
 const Function kFaceDumpMethods[] = {
     QOR_FN("initialize", snapshot::faceDumpInitialize, 1),
@@ -106,8 +93,7 @@ const Function kFaceDumpMethods[] = {
     QOR_FN("toXML", snapshot::faceDumpToXML, 0),
 };
 
-const char* const kEdgeDumpAccessors[] = {"edgeId", "soft", "visible", "smooth", "edgeStart",
-                                          "edgeEnd"};
+const char* const kEdgeDumpAccessors[] = {QOR_EDGEDUMP_FIELDS(QOR_FIELD_NAME)};
 
 const Function kEdgeDumpMethods[] = {
     QOR_FN("initialize", snapshot::edgeDumpInitialize, 1),
@@ -115,6 +101,7 @@ const Function kEdgeDumpMethods[] = {
 };
 
 #undef QOR_FN
+#undef QOR_FIELD_NAME
 
 template <size_t N>
 void define_accessors(VALUE klass, const char* const (&names)[N]) {
@@ -138,51 +125,50 @@ extern "C" QOR_EXPORT void QOR_ENTRY(void) {
   register_class_roots();
   register_string_roots();
 
-  // 1.
+  // Marks the extension as loaded for the scripts.
   gv::externalClass = rb_str_new_cstr("test");
-  // 2.
+  // The module, and the room class the module functions work on.
   cls::QORTA = rb_define_module("QORTA");
   cls::Room = rb_define_class_under(cls::QORTA, "QORTA_Room", rb_cObject);
-  // 3.
+  // Module functions (also private instance methods of QORTA).
   for (const Function& f : kModuleFunctions)
     QOR_DEFINE_MODULE_FUNCTION(cls::QORTA, f.name, f.fn, f.arity);
-  // 4. and 5.
+  // The private window message and the host's main window, captured once.
   gv::qorSubclassMsg = UINT2NUM(hook::capture_message());
   gv::hwndSketchup = signed_word_to_num(static_cast<intptr_t>(hook::capture_host_window()));
-  // 6.
+  // The globals the scripts fill ($externalClass .. $topmostFacesLog).
   define_globals();
-  // 7.
+  // QORTA_Room's fields and methods.
   define_accessors(cls::Room, kRoomAccessors);
   define_methods(cls::Room, kRoomMethods);
-  // 8.
+  // Room faces, the pseudo classes the scripts complete, and QORTA_SU.
   cls::RoomFace = rb_define_class_under(cls::QORTA, "QORTA_RoomFace", rb_cObject);
   cls::PseudoFace = rb_define_class_under(cls::QORTA, "QORTA_PseudoFace", rb_cObject);
   cls::PseudoVertex = rb_define_class_under(cls::QORTA, "QORTA_PseudoVertex", rb_cObject);
   cls::PseudoMaterial = rb_define_class_under(cls::QORTA, "QORTA_PseudoMaterial", rb_cObject);
   cls::QORTA_SU = rb_define_module("QORTA_SU");
   init_script_attr_names();
-  // 9.
+  // QORTA_RoomFace's fields and methods.
   define_accessors(cls::RoomFace, kRoomFaceAccessors);
   define_methods(cls::RoomFace, kRoomFaceMethods);
-  // 10.
+  // Additions to the interpreter's Array and the host's Geom.
   rb_define_method(rb_cArray, "qORTA_isEqualtoPlane", RUBY_METHOD_FUNC(geometry::isEqualtoPlane),
                    1);
   VALUE geom = rb_define_module("Geom");  // reopens the host's module
   rb_define_module_function(geom, "point_in_polygon_3D",
                             RUBY_METHOD_FUNC(geometry::pointInPolygon3D), 3);
-  // 11.
+  // Face and edge snapshots.
   cls::FaceDump = rb_define_class_under(cls::QORTA, "QORTA_FaceDump", rb_cObject);
   define_accessors(cls::FaceDump, kFaceDumpAccessors);
   define_methods(cls::FaceDump, kFaceDumpMethods);
   cls::EdgeDump = rb_define_class_under(cls::QORTA, "QORTA_EdgeDump", rb_cObject);
   define_accessors(cls::EdgeDump, kEdgeDumpAccessors);
   define_methods(cls::EdgeDump, kEdgeDumpMethods);
-  // 12.
+  // Interned names: methods in load order, then every class's "@fields".
   init_method_names();
   init_ivar_names();
-  // 13.
+  // Shared constant strings.
   init_constant_strings();
-  // 14. done first, above.
-  // 15.
+  // $inMenu and $inMenuGuard, last.
   define_menu_globals();
 }
