@@ -4,6 +4,7 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "primitives.hpp"
+#include "../roomface/fields.hpp"
 #include "sort_blocks.hpp"
 
 namespace qor {
@@ -11,7 +12,7 @@ namespace geometry {
 
 namespace {
 
-VALUE model_face(VALUE room_face) { return ivar(room_face, iv::RoomFace::face); }
+using roomface::model_face;
 
 VALUE projected_centroid(VALUE room_face, VALUE plane) {
   return call(call(model_face(room_face), id::centroid), id::project_to_plane, plane);

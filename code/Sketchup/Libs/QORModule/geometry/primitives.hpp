@@ -1,7 +1,11 @@
-// Plane equality, point in a polygon in space, segment intersection.
+// Plane equality, point in a polygon in space, segment intersection, and the
+// small helpers every geometric pass shares.
 #pragma once
 
 #include <ruby.h>
+
+#include "../core/names.hpp"
+#include "../core/ruby.hpp"
 
 namespace qor {
 namespace geometry {
@@ -19,6 +23,19 @@ bool planes_equal(VALUE plane, VALUE other);
 bool strictly_inside(VALUE p, VALUE a, VALUE b);
 // The segment test itself; mode as for QORTA.intersection.
 VALUE segment_intersection(VALUE segment1, VALUE segment2, VALUE mode);
+
+// Not the full-precision value: the angle bands are defined with this one.
+const double kHalfTurn = 3.141592;
+
+// How many entries two Arrays share (the host's Array#&).
+inline long common_count(VALUE a, VALUE b) { return len(call(a, id::amp, b)); }
+
+// The positions of vertices, in order.
+inline VALUE positions(VALUE vertices) {
+  VALUE points = new_array(len(vertices));
+  for (long i = 0; i < len(vertices); ++i) push(points, call(at(vertices, i), id::position));
+  return points;
+}
 
 }  // namespace geometry
 }  // namespace qor

@@ -4,6 +4,7 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "primitives.hpp"
+#include "../roomface/fields.hpp"
 
 namespace qor {
 namespace geometry {
@@ -11,11 +12,11 @@ namespace geometry {
 namespace {
 
 // Two walls are linked round F's normal when their common line leans at most
-// a fifth of a half turn (pi taken as 3.141592) off it, either way.
-const double kNearParallel = 0.6283184;
-const double kNearAntiparallel = 2.5132736;
+// a fifth of a half turn off it, either way.
+const double kNearParallel = kHalfTurn / 5;
+const double kNearAntiparallel = kHalfTurn - kHalfTurn / 5;
 
-VALUE model_face(VALUE room_face) { return ivar(room_face, iv::RoomFace::face); }
+using roomface::model_face;
 VALUE room_faces_of_room(VALUE room_face) { return ivar(ivar(room_face, iv::RoomFace::room), iv::Room::roomFaces); }
 bool incursion(VALUE room_face) { return is_true(ivar(room_face, iv::RoomFace::incursionFace)); }
 

@@ -1,5 +1,6 @@
 // Highlighting a room: its faces painted red, and back.
 #include "room.hpp"
+#include "../roomface/fields.hpp"
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
@@ -11,7 +12,7 @@ namespace room {
 namespace {
 
 // Alphas closer than this count as equal.
-const double kAlphaTolerance = 0.0001;
+using roomface::kAlphaTolerance;
 
 ID id_countSelect() {
   static const ID id = rb_intern("countSelect");

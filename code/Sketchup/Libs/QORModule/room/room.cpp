@@ -6,6 +6,7 @@
 #include "../core/ruby.hpp"
 #include "../geometry/primitives.hpp"
 #include "surface_type.hpp"
+#include "../roomface/fields.hpp"
 
 namespace qor {
 namespace room {
@@ -128,14 +129,14 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
   VALUE roomFaces = ivar(self, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
-    set_ivar(roomFace, iv::RoomFace::type, new_string("Wall"));
+    set_ivar(roomFace, iv::RoomFace::type, roomface::surface_text(roomface::Surface::Wall));
     surface_type(self, roomFace, claimFloor);
 
     const double a = num(call(ivar(roomFace, iv::RoomFace::face), id::area)) * kSquareInchToCm2;
     const double g = glazed_area(roomFace);
     VALUE type = ivar(roomFace, iv::RoomFace::type);
-    if (text_is(type, str::Floor)) floorArea += a;
-    if (text_is(type, "Wall")) wallArea += a;
+    if (roomface::is_surface(type, roomface::Surface::Floor)) floorArea += a;
+    if (roomface::is_surface(type, roomface::Surface::Wall)) wallArea += a;
     glazedArea += g * kSquareInchToCm2;
 
     const double span = num(ivar(roomFace, iv::RoomFace::spanZ));

@@ -2,6 +2,7 @@
 
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/primitives.hpp"
 #include "../geometry/sort_blocks.hpp"
 
 namespace qor {
@@ -9,8 +10,7 @@ namespace room {
 
 VALUE room_key(VALUE floorFace) {
   VALUE vertices = call(floorFace, id::vertices);
-  VALUE positions = new_array(len(vertices));
-  for (long i = 0; i < len(vertices); ++i) push(positions, call(at(vertices, i), id::position));
+  VALUE positions = geometry::positions(vertices);
   geometry::sort_with(positions, geometry::sortByXThenYDescending);
   return call(positions, id::to_s);
 }

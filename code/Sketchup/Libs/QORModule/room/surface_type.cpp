@@ -5,14 +5,14 @@
 #include "../core/ruby.hpp"
 #include "../geometry/primitives.hpp"
 #include "room_key.hpp"
+#include "../roomface/fields.hpp"
 
 namespace qor {
 namespace room {
 
 namespace {
 
-// Not the full-precision value: the wall band is defined with this one.
-const double kHalfTurn = 3.141592;
+using geometry::kHalfTurn;
 
 bool inside(VALUE point, VALUE polygon) {
   return is_true(call(gv::module_Geom, id::point_in_polygon_3D, point, polygon, Qtrue));
@@ -90,16 +90,16 @@ VALUE surface_type(VALUE room, VALUE roomFace, VALUE claimFloor) {
 
   const bool inward = (count % 2) == 1;
   set_ivar(roomFace, iv::RoomFace::normalDirectionIn, inward ? Qtrue : Qfalse);
-  const char* type;
+  roomface::Surface type;
   if (theta < t)
-    type = inward ? "Floor" : "Ceiling";
+    type = inward ? roomface::Surface::Floor : roomface::Surface::Ceiling;
   else if (theta < kHalfTurn - t)
-    type = "Wall";
+    type = roomface::Surface::Wall;
   else
-    type = inward ? "Ceiling" : "Floor";
-  set_ivar(roomFace, iv::RoomFace::type, new_string(type));
+    type = inward ? roomface::Surface::Ceiling : roomface::Surface::Floor;
+  set_ivar(roomFace, iv::RoomFace::type, roomface::surface_text(type));
 
-  if (type[0] == 'F') claim_floor(room, roomFace, claimFloor);
+  if (type == roomface::Surface::Floor) claim_floor(room, roomFace, claimFloor);
   return Qtrue;
 }
 

@@ -1,5 +1,7 @@
 // Doors, door frames, windows, window frames and open holes of a face.
 #include "construction.hpp"
+#include "fields.hpp"
+#include "../geometry/primitives.hpp"
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
@@ -17,7 +19,7 @@ VALUE hole_fillers(VALUE face) {
   return NIL_P(fillers) ? new_array() : fillers;
 }
 
-long common_count(VALUE a, VALUE b) { return len(call(a, id::amp, b)); }
+using geometry::common_count;
 
 VALUE new_window(VALUE vertices) {
   return call(gv::class_Opening, id::new_, vertices, str::window);
@@ -106,9 +108,7 @@ VALUE collectOpenHoles(VALUE self, VALUE face) {
     }
     if (filled) continue;
     VALUE vertices = chainLoopVertices(hole);
-    VALUE polygon = new_array(len(vertices));
-    for (long i = 0; i < len(vertices); ++i) push(polygon, call(at(vertices, i), id::position));
-    append(self, iv::RoomFace::innerLoopPolygons, polygon);
+    append(self, iv::RoomFace::innerLoopPolygons, geometry::positions(vertices));
     append(self, iv::RoomFace::windows, new_window(vertices));
   }
   return Qtrue;

@@ -8,22 +8,16 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "construction.hpp"
+#include "fields.hpp"
+#include "../geometry/primitives.hpp"
 
 namespace qor {
 namespace roomface {
 
 namespace {
 
-// Alphas closer than this are the same.
-const double kAlphaTolerance = 0.0001;
-
-VALUE positions(VALUE vertices) {
-  VALUE points = new_array(len(vertices));
-  for (long i = 0; i < len(vertices); ++i) push(points, call(at(vertices, i), id::position));
-  return points;
-}
-
-long common_count(VALUE a, VALUE b) { return len(call(a, id::amp, b)); }
+using geometry::common_count;
+using geometry::positions;
 
 // The face's use count, selection count, identity, observer and material
 // names, as the plug-in reads them back.
