@@ -113,6 +113,15 @@ class TopmostFacesTest < QORTest::Case
     refute_includes result, across # its sight crosses front's edge x = 4
   end
 
+  def test_a_sight_grazing_an_apex_meets_two_edges_and_is_hidden
+    # back's sight runs along y = 1 from (7, 1) to the line; the triangle's
+    # first point, its apex, sits on it at (4, 1), so the closing edge and
+    # the first edge both meet the sight there: two meetings hide back.
+    back = rect(6, 0, 8, 2)
+    apex = room_face(face([4, 1, 0], [5, 3, 0], [3, 3, 0]))
+    assert_equal [apex], topmost([back, apex])
+  end
+
   def test_collapsed_outlines_never_hide
     # A vertical face projects onto a segment with repeated points.
     upright = room_face(face([3, 0, 0], [3, 2, 0], [3, 2, 2], [3, 0, 2]))

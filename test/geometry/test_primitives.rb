@@ -22,6 +22,10 @@ class PlaneEqualityTest < QORTest::Case
     assert_same false, eq?([1, 0, 0, -5], [0.0005, 1, 0, -5])
     # Pivot index 1 for this receiver: proportional planes are equal.
     assert_same true, eq?([0.0005, 1, 0, -5], [0.001, 2, 0, -10])
+    # 0.0005 is under the 0.001 threshold, so the pivot is b = 1 and d
+    # differs by 0.001.  A pivot at a (0.0005) would scale that difference
+    # down to 5e-7, under the 1e-5 tolerance, and call the planes equal.
+    assert_same false, eq?([0.0005, 1, 0, -5], [0.0005, 1, 0, -5.001])
   end
 
   def test_receiver_without_pivot_compares_directly
@@ -140,11 +144,19 @@ class SegmentIntersectionTest < QORTest::Case
   end
 
   def test_strict_interior_tolerance
-    # 0.0014 rad is about the limit of the -0.999999 test: a point 1e-4 off
-    # a 10-long segment's line, seen from its middle, is still inside.
     s1 = seg([0, 0, 0], [10, 0, 0])
-    s2 = seg([5, -5, 0], [5, 5, 0])
-    assert_equal pt(5, 0), cross(s1, s2, false)
+    assert_equal pt(5, 0), cross(s1, seg([5, -5, 0], [5, 5, 0]), false)
+    # The second segment runs 0.0009 above the first (skew, but within the
+    # host's 0.001), so the crossing (5, 0, 0) sits just off its line, e short
+    # of its end (5, e, 0.0009).  Seen from the crossing, its two ends are
+    # opposite to within cos = -(5e - 8.1e-7) / (|(e, .0009)| |(5, .0009)|):
+    #   e = 1.0: -0.99999942, beyond -0.999999, strictly inside: a crossing;
+    #   e = 0.5: -0.99999804, not beyond it: no crossing.
+    [[1.0, pt(5, 0)], [0.5, nil]].each do |e, expected|
+      s2 = seg([5, -5, 0.0009], [5, e, 0.0009])
+      result = cross(s1, s2, false)
+      expected ? assert_equal(expected, result) : assert_nil(result, "end #{e} past the crossing")
+    end
   end
 
   def test_bad_segments_raise

@@ -69,6 +69,17 @@ class RoomFaceHoleTest < QORTest::Case
     end
   end
 
+  def test_a_filler_sharing_one_vertex_fills_the_hole
+    wall = face_with_holes(OUTER, HOLE)
+    corner = face([1, 0, 1], [1, -2, 1], [0, -2, 1]) # meets the hole at (1, 0, 1) only
+    prepare_room
+    $innerLoopFacesHash2[wall.to_s] = [corner]
+    rf = room_face(wall)
+    # The listed face is a window of its own; the hole adds none.
+    assert_equal [sorted(corner.outer_loop.vertices)], rf.windows.map { |w| sorted(w.vertices) }
+    assert_equal [], rf.innerLoopPolygons
+  end
+
   def test_face_missing_from_the_hole_table_has_no_fillers
     wall = face_with_holes(OUTER, HOLE)
     pane(HOLE)
