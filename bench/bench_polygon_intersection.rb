@@ -5,6 +5,7 @@
 root = File.expand_path('..', __dir__)
 require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
+require_relative 'bench_args'
 
 M = 39.37007874015748 # inches in a metre
 
@@ -25,7 +26,7 @@ def measure(label, count)
          label, entries.length, dt * 1000, dt * 1000 / count, objects.to_f / count)
 end
 
-calls = (ARGV.first || 2000).to_i
+calls = QORBench.whole_numbers(ARGV, 'ruby bench/bench_polygon_intersection.rb [calls per shape]', at_most: 1).first || 2000
 model = Sketchup.new_model
 QORPlugin.prepare(model)
 

@@ -6,6 +6,7 @@ root = File.expand_path('..', __dir__)
 require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
 require_relative 'building_generator'
+require_relative 'bench_args'
 
 def rss_kib
   File.read('/proc/self/status')[/VmRSS:\s+(\d+)/, 1].to_i
@@ -22,7 +23,9 @@ def measure(label, count, unit)
          label, dt * 1000, dt * 1000 / count, unit, objects, objects.to_f / count, unit)
 end
 
-sizes = ARGV.empty? ? [[2, 2, 1], [5, 4, 2], [10, 10, 2]] : [ARGV.map(&:to_i)]
+args = QORBench.whole_numbers(ARGV, 'ruby bench/bench_rooms.rb [columns rows storeys]', at_most: 3)
+abort 'usage: ruby bench/bench_rooms.rb [columns rows storeys]' unless [0, 3].include?(args.length)
+sizes = args.empty? ? [[2, 2, 1], [5, 4, 2], [10, 10, 2]] : [args]
 puts "Room road on generated buildings (#{QORModuleLoader.library_name}, Ruby #{RUBY_VERSION})"
 sizes.each do |columns, rows, storeys|
   model = Sketchup.new_model
