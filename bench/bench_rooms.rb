@@ -44,5 +44,11 @@ sizes.each do |columns, rows, storeys|
   measure('setText', n, 'room') { rooms.each_with_index { |r, i| r.setText("Room #{i + 1}") } }
   measure('getRoomsRadii', n, 'room') { QORTA.getRoomsRadii(rooms) }
   measure('select on/off', n, 'room') { rooms.each { |r| r.select(true); r.select(false) } }
+  rooms.each { |r| r.levelText = 'Storey' }
+  measure('getSpaceElement', n, 'room') { rooms.each_with_index { |r, i| r.getSpaceElement(i) } }
+  # Thin walls: every face looks for itself among the other rooms' faces.
+  $thinWalls = 1
+  measure('getSpaceElement thin', n, 'room') { rooms.each_with_index { |r, i| r.getSpaceElement(i) } }
+  $thinWalls = 0
   puts "  resident memory grew #{rss_kib - rss0} KiB over the rooms"
 end

@@ -26,6 +26,10 @@ class InjectedExceptionTest < QORTest::Case
       room.select(true)
       room.select(false)
       room.to_s
+      # Thin walls: the room's own faces are written, with all their openings.
+      $thinWalls = 1
+      room.levelText = 'Ground'
+      room.getSpaceElement(1)
     end
   end
 

@@ -1,11 +1,268 @@
 #include "face_xml.hpp"
 
+#include "../core/globals.hpp"
+#include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "export_text.hpp"
+
+// The Face element of a room face: its outline, then one Opening per
+// face-material opening, window and door.  Everything is written into one
+// Ruby String; no C++ object is alive across the host calls.
 
 namespace qor {
 namespace roomface {
 
-VALUE getFaceElement(VALUE) { not_built("QORTA_RoomFace#getFaceElement"); }
+namespace {
+
+ID id_valid_p() {
+  static const ID id = rb_intern("valid?");
+  return id;
+}
+
+bool thin_walls() { return gv::thinWalls == INT2FIX(1); }
+
+// A list variable that may be unset reads as empty.
+VALUE list(VALUE obj, ID iv) {
+  VALUE v = ivar(obj, iv);
+  return NIL_P(v) ? new_array() : expect_array(v);
+}
+
+bool same_face_in(VALUE openings, VALUE face) {
+  for (long i = 0; i < len(openings); ++i)
+    if (ivar(at(openings, i), iv::face) == face) return true;
+  return false;
+}
+
+// The room writes a face that another of its faces uses as a window or
+// door as that opening, not as a face of its own.
+bool serves_as_opening(VALUE self, VALUE face) {
+  VALUE roomFaces = list(ivar(self, iv::room), iv::roomFaces);
+  for (long i = 0; i < len(roomFaces); ++i) {
+    VALUE other = at(roomFaces, i);
+    if (other == self) continue;
+    if (same_face_in(list(other, iv::windows), face) || same_face_in(list(other, iv::doors), face))
+      return true;
+  }
+  return false;
+}
+
+bool skipped(VALUE self, VALUE face) {
+  if (!is_true(call(face, id_valid_p()))) return true;
+  if (is_true(ivar(self, iv::isWindowFrame)) || is_true(ivar(self, iv::isDoorFrame)) ||
+      is_true(ivar(self, iv::isOpening)))
+    return true;
+  return serves_as_opening(self, face);
+}
+
+// With thin walls a face shared with another room is internal; otherwise
+// the outer-shell pass decided (type 2: the room faces itself).
+bool settle_external(VALUE self, VALUE face) {
+  bool external = true;
+  if (!thin_walls()) {
+    VALUE type = ivar(self, iv::outerShellType);
+    external = !(FIXNUM_P(type) && FIX2LONG(type) == 2);
+  } else {
+    VALUE room = ivar(self, iv::room);
+    VALUE rooms = list(ivar(room, iv::edifice), iv::rooms);
+    for (long r = 0; r < len(rooms) && external; ++r) {
+      VALUE other = at(rooms, r);
+      if (other == room) continue;
+      VALUE faces = list(other, iv::sketchupFaces);
+      for (long f = 0; f < len(faces) && external; ++f)
+        if (at(faces, f) == face) external = false;
+    }
+  }
+  set_ivar(self, iv::isExternal, external ? Qtrue : Qfalse);
+  return external;
+}
+
+// nil and false count as no offset.
+double offset_or_zero(VALUE v) { return truthy(v) ? num(v) : 0.0; }
+
+void append_coordinate(VALUE out, VALUE inches) {
+  append_markup(out, "<Coordinate>");
+  append_value(out, call(inches, id::to_m));
+  append_markup(out, "</Coordinate>");
+}
+
+void append_point(VALUE out, VALUE point, double zo) {
+  append_markup(out, "<CartesianPoint>");
+  append_coordinate(out, call(point, id::x));
+  append_coordinate(out, call(point, id::y));
+  append_coordinate(out, flo(num(call(point, id::z)) - zo));
+  append_markup(out, "</CartesianPoint>");
+}
+
+VALUE loop_of_points(VALUE points, double zo) {
+  VALUE out = new_export_text();
+  append_markup(out, "<PolyLoop>");
+  for (long i = 0; i < len(points); ++i) append_point(out, at(points, i), zo);
+  append_markup(out, "</PolyLoop>");
+  return out;
+}
+
+VALUE loop_of_vertices(VALUE vertices, double zo) {
+  VALUE points = new_array(len(vertices));
+  for (long i = 0; i < len(vertices); ++i) push(points, call(at(vertices, i), id::position));
+  return loop_of_points(points, zo);
+}
+
+void append_opening(VALUE out, const char* type, VALUE loop) {
+  append_markup(out, "<Opening openingType=\"");
+  append_markup(out, type);
+  append_markup(out, "\">");
+  rb_str_append(out, loop);
+  append_markup(out, "</Opening>");
+}
+
+bool includes_equal(VALUE points, VALUE p) {
+  for (long i = 0; i < len(points); ++i)
+    if (equal(p, at(points, i))) return true;
+  return false;
+}
+
+// The outer loop of a model face without the corners of its doors.
+VALUE outline_without_doors(VALUE self, VALUE face) {
+  VALUE doors = list(self, iv::doors);
+  VALUE door_points = new_array();
+  for (long d = 0; d < len(doors); ++d) {
+    VALUE vertices = ivar(at(doors, d), iv::vertices);
+    for (long i = 0; i < len(vertices); ++i) push(door_points, call(at(vertices, i), id::position));
+  }
+  VALUE vertices = call(call(face, id::outer_loop), id::vertices);
+  VALUE points = new_array(len(vertices));
+  for (long i = 0; i < len(vertices); ++i) {
+    VALUE p = call(at(vertices, i), id::position);
+    if (!includes_equal(door_points, p)) push(points, p);
+  }
+  return points;
+}
+
+// "Window" for a translucent material, "Air" for a fully transparent one.
+const char* material_opening(VALUE material) {
+  if (NIL_P(material)) return nullptr;
+  const double alpha = num(call(material, id::alpha));
+  if (alpha > 0.0 && alpha < 1.0) return "Window";
+  if (alpha == 0.0) return "Air";
+  return nullptr;
+}
+
+// The front material decides; the back one only when the front gives no
+// opening.
+void append_material_opening(VALUE out, VALUE face, VALUE loop) {
+  const char* type = material_opening(call(face, id::material));
+  if (!type) type = material_opening(call(face, id::back_material));
+  if (type) append_opening(out, type, loop);
+}
+
+bool transparent(VALUE material) {
+  return !NIL_P(material) && num(call(material, id::alpha)) == 0.0;
+}
+
+// A hole's vertices shared with some other face of the room, but not all
+// of them: the hole is an open part of a larger opening.
+bool partly_shared(VALUE self, VALUE vertices) {
+  const long n = len(vertices);
+  VALUE roomFaces = list(ivar(self, iv::room), iv::roomFaces);
+  for (long i = 0; i < len(roomFaces); ++i) {
+    VALUE other = at(roomFaces, i);
+    if (other == self) continue;
+    VALUE face_vertices = call(ivar(other, iv::face), id::vertices);
+    const long common = len(call(face_vertices, id::amp, vertices));
+    if (common != n && common > 0) return true;
+  }
+  return false;
+}
+
+// A window whose pane is a face of a neighbouring room (and not one of that
+// room's windows) belongs to that room's element.
+bool neighbours_face(VALUE self, VALUE pane) {
+  VALUE room = ivar(self, iv::room);
+  VALUE rooms = list(ivar(room, iv::edifice), iv::rooms);
+  bool noted = false;
+  for (long r = 0; r < len(rooms); ++r) {
+    VALUE other = at(rooms, r);
+    if (other == room) continue;
+    VALUE roomFaces = list(other, iv::roomFaces);
+    for (long s = 0; s < len(roomFaces); ++s) {
+      VALUE S = at(roomFaces, s);
+      if (same_face_in(list(S, iv::windows), pane)) return false;
+      if (ivar(S, iv::face) == pane) noted = true;
+    }
+  }
+  return noted;
+}
+
+// An opening's type from its kind and whether it is a hole in an external
+// face; partial open parts of an external face are air.
+const char* opening_type(VALUE opening, bool external, bool partial) {
+  if (!is_true(ivar(opening, iv::isHole)))
+    return text_is(ivar(opening, iv::type), str::Window) ? "Window" : "Door";
+  return external && !partial ? "Window" : "Air";
+}
+
+void append_windows(VALUE self, VALUE out, bool external, double zo) {
+  VALUE windows = list(self, iv::windows);
+  for (long i = 0; i < len(windows); ++i) {
+    VALUE window = at(windows, i);
+    VALUE pane = ivar(window, iv::face);
+    VALUE vertices = ivar(window, iv::vertices);
+    bool partial = false;
+    if (NIL_P(pane)) {
+      set_ivar(window, iv::isHole, Qtrue);
+      if (external) partial = partly_shared(self, vertices);
+    } else {
+      if (neighbours_face(self, pane)) continue;
+      if (!external) {
+        if (transparent(call(pane, id::material))) set_ivar(window, iv::isHole, Qtrue);
+        if (transparent(call(pane, id::back_material))) set_ivar(window, iv::isHole, Qtrue);
+      }
+    }
+    append_opening(out, opening_type(window, external, partial), loop_of_vertices(vertices, zo));
+  }
+}
+
+void append_doors(VALUE self, VALUE out, bool external, double zo) {
+  VALUE doors = call(list(self, iv::doors), id::minus, list(self, iv::doorFrames));
+  for (long i = 0; i < len(doors); ++i) {
+    VALUE door = at(doors, i);
+    append_opening(out, opening_type(door, external, false),
+                   loop_of_vertices(ivar(door, iv::vertices), zo));
+  }
+}
+
+}  // namespace
+
+VALUE getFaceElement(VALUE self) {
+  VALUE face = ivar(self, iv::face);
+  if (skipped(self, face)) return new_string(" ");
+  const bool external = settle_external(self, face);
+
+  VALUE out = new_export_text();
+  append_markup(out, "<Face faceType=\"");
+  append_value(out, ivar(self, iv::type));
+  append_markup(out, "\"  faceRef=\"");
+  append_value(out, ivar(self, iv::reference));
+  append_markup(out, "\" >");
+
+  double zo;
+  VALUE loop;
+  if (is_true(ivar(self, iv::internallyConstructed))) {
+    zo = offset_or_zero(ivar(self, iv::zOffset));
+    loop = loop_of_points(ivar(face, iv::vertexPoints), zo);
+  } else {
+    zo = offset_or_zero(call(face, id::get_attribute, str::GroupDict, str::ZOffset));
+    loop = loop_of_points(outline_without_doors(self, face), zo);
+  }
+  rb_str_append(out, loop);
+
+  append_material_opening(out, face, loop);
+  append_windows(self, out, external, zo);
+  append_doors(self, out, external, zo);
+  append_markup(out, "</Face>");
+  RB_GC_GUARD(loop);
+  return out;
+}
 
 }  // namespace roomface
 }  // namespace qor
