@@ -4,6 +4,9 @@
 #pragma once
 
 #include <ruby.h>
+#if !defined(QOR_RUBY_18)
+#include <ruby/encoding.h>
+#endif
 #include <cstdint>
 
 // QOR_RUBY_18: the 1.8 interpreter (32-bit x86).  QOR_RUBY_20: the 2.0
@@ -60,6 +63,16 @@ inline VALUE ary_new_from_values(long n, const VALUE* values) {
 #else
   return rb_ary_new_from_values(n, values);
 #endif
+}
+
+// An empty text buffer: UTF-8 where strings carry an encoding, so that the
+// XML the extension writes is text whatever its content.
+inline VALUE new_text_buffer(long capa) {
+  VALUE s = rb_str_buf_new(capa);
+#if !defined(QOR_RUBY_18)
+  rb_enc_associate(s, rb_utf8_encoding());
+#endif
+  return s;
 }
 
 // The exception being handled after rb_protect reported one.

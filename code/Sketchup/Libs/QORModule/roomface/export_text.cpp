@@ -47,7 +47,7 @@ void append_escaped(VALUE out, VALUE text) {
 
 void append_value(VALUE out, VALUE value) { append_escaped(out, call(value, id::to_s)); }
 
-VALUE new_export_text() { return rb_str_buf_new(256); }
+VALUE new_export_text() { return new_text_buffer(256); }
 
 }  // namespace roomface
 }  // namespace qor

@@ -29,18 +29,18 @@ VALUE list(VALUE obj, ID iv) {
 
 bool same_face_in(VALUE openings, VALUE face) {
   for (long i = 0; i < len(openings); ++i)
-    if (ivar(at(openings, i), iv::face) == face) return true;
+    if (ivar(at(openings, i), iv::Script::face) == face) return true;
   return false;
 }
 
 // The room writes a face that another of its faces uses as a window or
 // door as that opening, not as a face of its own.
 bool serves_as_opening(VALUE self, VALUE face) {
-  VALUE roomFaces = list(ivar(self, iv::room), iv::roomFaces);
+  VALUE roomFaces = list(ivar(self, iv::RoomFace::room), iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE other = at(roomFaces, i);
     if (other == self) continue;
-    if (same_face_in(list(other, iv::windows), face) || same_face_in(list(other, iv::doors), face))
+    if (same_face_in(list(other, iv::RoomFace::windows), face) || same_face_in(list(other, iv::RoomFace::doors), face))
       return true;
   }
   return false;
@@ -48,8 +48,8 @@ bool serves_as_opening(VALUE self, VALUE face) {
 
 bool skipped(VALUE self, VALUE face) {
   if (!is_true(call(face, id_valid_p()))) return true;
-  if (is_true(ivar(self, iv::isWindowFrame)) || is_true(ivar(self, iv::isDoorFrame)) ||
-      is_true(ivar(self, iv::isOpening)))
+  if (is_true(ivar(self, iv::RoomFace::isWindowFrame)) || is_true(ivar(self, iv::RoomFace::isDoorFrame)) ||
+      is_true(ivar(self, iv::RoomFace::isOpening)))
     return true;
   return serves_as_opening(self, face);
 }
@@ -59,20 +59,20 @@ bool skipped(VALUE self, VALUE face) {
 bool settle_external(VALUE self, VALUE face) {
   bool external = true;
   if (!thin_walls()) {
-    VALUE type = ivar(self, iv::outerShellType);
+    VALUE type = ivar(self, iv::RoomFace::outerShellType);
     external = !(FIXNUM_P(type) && FIX2LONG(type) == 2);
   } else {
-    VALUE room = ivar(self, iv::room);
-    VALUE rooms = list(ivar(room, iv::edifice), iv::rooms);
+    VALUE room = ivar(self, iv::RoomFace::room);
+    VALUE rooms = list(ivar(room, iv::Room::edifice), iv::Script::rooms);
     for (long r = 0; r < len(rooms) && external; ++r) {
       VALUE other = at(rooms, r);
       if (other == room) continue;
-      VALUE faces = list(other, iv::sketchupFaces);
+      VALUE faces = list(other, iv::Room::sketchupFaces);
       for (long f = 0; f < len(faces) && external; ++f)
         if (at(faces, f) == face) external = false;
     }
   }
-  set_ivar(self, iv::isExternal, external ? Qtrue : Qfalse);
+  set_ivar(self, iv::RoomFace::isExternal, external ? Qtrue : Qfalse);
   return external;
 }
 
@@ -123,10 +123,10 @@ bool includes_equal(VALUE points, VALUE p) {
 
 // The outer loop of a model face without the corners of its doors.
 VALUE outline_without_doors(VALUE self, VALUE face) {
-  VALUE doors = list(self, iv::doors);
+  VALUE doors = list(self, iv::RoomFace::doors);
   VALUE door_points = new_array();
   for (long d = 0; d < len(doors); ++d) {
-    VALUE vertices = ivar(at(doors, d), iv::vertices);
+    VALUE vertices = ivar(at(doors, d), iv::Script::vertices);
     for (long i = 0; i < len(vertices); ++i) push(door_points, call(at(vertices, i), id::position));
   }
   VALUE vertices = call(call(face, id::outer_loop), id::vertices);
@@ -163,11 +163,11 @@ bool transparent(VALUE material) {
 // of them: the hole is an open part of a larger opening.
 bool partly_shared(VALUE self, VALUE vertices) {
   const long n = len(vertices);
-  VALUE roomFaces = list(ivar(self, iv::room), iv::roomFaces);
+  VALUE roomFaces = list(ivar(self, iv::RoomFace::room), iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE other = at(roomFaces, i);
     if (other == self) continue;
-    VALUE face_vertices = call(ivar(other, iv::face), id::vertices);
+    VALUE face_vertices = call(ivar(other, iv::RoomFace::face), id::vertices);
     const long common = len(call(face_vertices, id::amp, vertices));
     if (common != n && common > 0) return true;
   }
@@ -177,17 +177,17 @@ bool partly_shared(VALUE self, VALUE vertices) {
 // A window whose pane is a face of a neighbouring room (and not one of that
 // room's windows) belongs to that room's element.
 bool neighbours_face(VALUE self, VALUE pane) {
-  VALUE room = ivar(self, iv::room);
-  VALUE rooms = list(ivar(room, iv::edifice), iv::rooms);
+  VALUE room = ivar(self, iv::RoomFace::room);
+  VALUE rooms = list(ivar(room, iv::Room::edifice), iv::Script::rooms);
   bool noted = false;
   for (long r = 0; r < len(rooms); ++r) {
     VALUE other = at(rooms, r);
     if (other == room) continue;
-    VALUE roomFaces = list(other, iv::roomFaces);
+    VALUE roomFaces = list(other, iv::Room::roomFaces);
     for (long s = 0; s < len(roomFaces); ++s) {
       VALUE S = at(roomFaces, s);
-      if (same_face_in(list(S, iv::windows), pane)) return false;
-      if (ivar(S, iv::face) == pane) noted = true;
+      if (same_face_in(list(S, iv::RoomFace::windows), pane)) return false;
+      if (ivar(S, iv::RoomFace::face) == pane) noted = true;
     }
   }
   return noted;
@@ -196,26 +196,26 @@ bool neighbours_face(VALUE self, VALUE pane) {
 // An opening's type from its kind and whether it is a hole in an external
 // face; partial open parts of an external face are air.
 const char* opening_type(VALUE opening, bool external, bool partial) {
-  if (!is_true(ivar(opening, iv::isHole)))
-    return text_is(ivar(opening, iv::type), str::Window) ? "Window" : "Door";
+  if (!is_true(ivar(opening, iv::Script::isHole)))
+    return text_is(ivar(opening, iv::Script::type), str::Window) ? "Window" : "Door";
   return external && !partial ? "Window" : "Air";
 }
 
 void append_windows(VALUE self, VALUE out, bool external, double zo) {
-  VALUE windows = list(self, iv::windows);
+  VALUE windows = list(self, iv::RoomFace::windows);
   for (long i = 0; i < len(windows); ++i) {
     VALUE window = at(windows, i);
-    VALUE pane = ivar(window, iv::face);
-    VALUE vertices = ivar(window, iv::vertices);
+    VALUE pane = ivar(window, iv::Script::face);
+    VALUE vertices = ivar(window, iv::Script::vertices);
     bool partial = false;
     if (NIL_P(pane)) {
-      set_ivar(window, iv::isHole, Qtrue);
+      set_ivar(window, iv::Script::isHole, Qtrue);
       if (external) partial = partly_shared(self, vertices);
     } else {
       if (neighbours_face(self, pane)) continue;
       if (!external) {
-        if (transparent(call(pane, id::material))) set_ivar(window, iv::isHole, Qtrue);
-        if (transparent(call(pane, id::back_material))) set_ivar(window, iv::isHole, Qtrue);
+        if (transparent(call(pane, id::material))) set_ivar(window, iv::Script::isHole, Qtrue);
+        if (transparent(call(pane, id::back_material))) set_ivar(window, iv::Script::isHole, Qtrue);
       }
     }
     append_opening(out, opening_type(window, external, partial), loop_of_vertices(vertices, zo));
@@ -223,33 +223,33 @@ void append_windows(VALUE self, VALUE out, bool external, double zo) {
 }
 
 void append_doors(VALUE self, VALUE out, bool external, double zo) {
-  VALUE doors = call(list(self, iv::doors), id::minus, list(self, iv::doorFrames));
+  VALUE doors = call(list(self, iv::RoomFace::doors), id::minus, list(self, iv::RoomFace::doorFrames));
   for (long i = 0; i < len(doors); ++i) {
     VALUE door = at(doors, i);
     append_opening(out, opening_type(door, external, false),
-                   loop_of_vertices(ivar(door, iv::vertices), zo));
+                   loop_of_vertices(ivar(door, iv::Script::vertices), zo));
   }
 }
 
 }  // namespace
 
 VALUE getFaceElement(VALUE self) {
-  VALUE face = ivar(self, iv::face);
+  VALUE face = ivar(self, iv::RoomFace::face);
   if (skipped(self, face)) return new_string(" ");
   const bool external = settle_external(self, face);
 
   VALUE out = new_export_text();
   append_markup(out, "<Face faceType=\"");
-  append_value(out, ivar(self, iv::type));
+  append_value(out, ivar(self, iv::RoomFace::type));
   append_markup(out, "\"  faceRef=\"");
-  append_value(out, ivar(self, iv::reference));
+  append_value(out, ivar(self, iv::RoomFace::reference));
   append_markup(out, "\" >");
 
   double zo;
   VALUE loop;
-  if (is_true(ivar(self, iv::internallyConstructed))) {
-    zo = offset_or_zero(ivar(self, iv::zOffset));
-    loop = loop_of_points(ivar(face, iv::vertexPoints), zo);
+  if (is_true(ivar(self, iv::RoomFace::internallyConstructed))) {
+    zo = offset_or_zero(ivar(self, iv::RoomFace::zOffset));
+    loop = loop_of_points(ivar(face, iv::Script::vertexPoints), zo);
   } else {
     zo = offset_or_zero(call(face, id::get_attribute, str::GroupDict, str::ZOffset));
     loop = loop_of_points(outline_without_doors(self, face), zo);
