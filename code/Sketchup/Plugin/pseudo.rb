@@ -16,6 +16,11 @@ module QORTA
       nil
     end
 
+    # Never erased: it lives only in the export (the face writer asks).
+    def valid?
+      true
+    end
+
     def plane
       @plane
     end
