@@ -205,29 +205,25 @@ module QORPlugin
       points
     end
 
+    # The plane is the one through the first three corners that make a
+    # triangle, so the message can name the corner that leaves it.
     def check_planar(points, ids, path)
-      normal = newell(points)
-      length = Math.sqrt(normal.sum { |c| c * c })
-      fail_at(path, 'the points lie on one line') if length / 2.0 < TOLERANCE * TOLERANCE
-      unit = normal.map { |c| c / length }
-      centre = [0, 1, 2].map { |k| points.sum { |p| p.to_a[k] } / points.length }
+      a = points[0]
+      b = points[1..].find { |p| a.distance(p) >= TOLERANCE }
+      normal = nil
+      c = points.find do |p|
+        n = a.vector_to(b).cross(a.vector_to(p))
+        normal = n if n.length >= TOLERANCE * TOLERANCE
+      end
+      fail_at(path, 'the points lie on one line') unless b && c
+      normal = normal.normalize
+      base = [a, b, c].map { |p| "\"#{ids[points.index(p)]}\"" }.join(', ')
       points.each_with_index do |p, i|
-        off = [0, 1, 2].sum { |k| unit[k] * (p.to_a[k] - centre[k]) }.abs
+        off = a.vector_to(p).dot(normal).abs
         next if off < TOLERANCE
-        fail_at(path, format('not planar: vertex "%s" lies %.4g %s off the plane of the others',
-                             ids[i], off / @scale, @scale == 1.0 ? 'in' : 'm'))
+        fail_at(path, format('not planar: vertex "%s" lies %.4g %s off the plane through %s',
+                             ids[i], off / @scale, @scale == 1.0 ? 'in' : 'm', base))
       end
-    end
-
-    def newell(points)
-      n = [0.0, 0.0, 0.0]
-      points.each_with_index do |a, i|
-        b = points[(i + 1) % points.length]
-        n[0] += (a.y - b.y) * (a.z + b.z)
-        n[1] += (a.z - b.z) * (a.x + b.x)
-        n[2] += (a.x - b.x) * (a.y + b.y)
-      end
-      n
     end
 
     def draw_face(spec, path)

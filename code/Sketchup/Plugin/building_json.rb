@@ -1,4 +1,5 @@
 require 'json'
+require 'strscan'
 
 module QORPlugin
   # Everything wrong with a building file, as one message:
@@ -39,16 +40,94 @@ module QORPlugin
       raise BuildingFileError.new(file, nil, "invalid JSON #{where(text, e.message)}")
     end
 
-    # "at line N (near '...')" from the parser's message, which quotes the
-    # rest of the text from where it gave up.
+    # "at line L, column C: expected ..." for the first place the text
+    # stops being JSON (the parser's own message names the enclosing value,
+    # often lines earlier).
     def where(text, message)
-      rest = message[/unexpected token at '(.*)'\z/m, 1]
-      return "(#{message.lines.first.strip})" unless rest
-      return "at line #{text.count("\n") + (text.end_with?("\n") ? 0 : 1)}: unexpected end of text" if rest.strip.empty?
-      offset = text.end_with?(rest) ? text.length - rest.length : text.rindex(rest)
-      line = offset ? text[0...offset].count("\n") + 1 : nil
-      near = rest.lines.first.strip[0, 40]
-      [line && "at line #{line}", "near '#{near}'"].compact.join(' ')
+      Locator.new(text).check
+      "(#{message.lines.first.strip})"
+    rescue Locator::Stop => e
+      before = text.byteslice(0, e.offset)
+      line = before.count("\n") + 1
+      column = e.offset - (before.rindex("\n") || -1)
+      "at line #{line}, column #{column}: expected #{e.expected}"
+    end
+
+    # A strict reading of the JSON grammar that only finds where it fails.
+    class Locator
+      class Stop < StandardError
+        attr_reader :offset, :expected
+
+        def initialize(offset, expected)
+          @offset = offset
+          @expected = expected
+          super(expected)
+        end
+      end
+
+      BLANK = %r{(?:\s|/\*.*?\*/|//[^\n]*)*}m.freeze
+      STRING = /"(?:[^"\\\x00-\x1f]|\\["\\\/bfnrt]|\\u\h{4})*"/.freeze
+      NUMBER = /-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][+-]?\d+)?/.freeze
+      LITERAL = /true|false|null/.freeze
+
+      def initialize(text)
+        @s = StringScanner.new(text)
+      end
+
+      def check
+        value
+        blank
+        stop('the end of the text') unless @s.eos?
+      end
+
+      private
+
+      def stop(expected)
+        raise Stop.new(@s.pos, expected)
+      end
+
+      def blank
+        @s.skip(BLANK)
+      end
+
+      def value
+        blank
+        case @s.peek(1)
+        when '{' then object
+        when '[' then array
+        else @s.skip(STRING) || @s.skip(NUMBER) || @s.skip(LITERAL) || stop('a value')
+        end
+      end
+
+      def object
+        @s.getch
+        blank
+        return if @s.skip(/\}/)
+        loop do
+          blank
+          @s.skip(STRING) || stop('a key in double quotes')
+          blank
+          @s.skip(/:/) || stop("':'")
+          value
+          blank
+          next if @s.skip(/,/)
+          return if @s.skip(/\}/)
+          stop("',' or '}'")
+        end
+      end
+
+      def array
+        @s.getch
+        blank
+        return if @s.skip(/\]/)
+        loop do
+          value
+          blank
+          next if @s.skip(/,/)
+          return if @s.skip(/\]/)
+          stop("',' or ']'")
+        end
+      end
     end
   end
 end
