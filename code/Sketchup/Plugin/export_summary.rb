@@ -10,7 +10,7 @@ module QORPlugin
       @openings = tally(xml.scan(/<Opening openingType="([^"]*)"/))
       written = rooms.flat_map do |room|
         room.roomFaces.flat_map { |rf| [rf] + Array(rf.outerShellRoomFaces) }
-      end
+      end.uniq(&:object_id)
       # getFaceElement settles @isExternal on every face it writes.
       @external = written.count { |rf| rf.isExternal == true }
       @internal = written.count { |rf| rf.isExternal == false }
