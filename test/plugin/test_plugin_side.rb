@@ -68,6 +68,18 @@ class PluginSideTest < QORTest::Case
     assert_empty quiet.string
   end
 
+  # The extension's passes report what is still to do.
+  def test_progress_stages_count_down
+    tty = StringIO.new
+    def tty.tty? = true
+    progress = QORPlugin::Progress.new(out: tty)
+    progress.stage('outer shell', 10)
+    progress.setValue(4)
+    assert_match(%r{\router shell \[#{'#' * 18} {12}\] 6/10\z}, tty.string)
+    progress.stage('spaces', 2)
+    assert_match(%r{6/10\n\z}, tty.string)
+  end
+
   def test_globals_are_assigned_for_the_model
     assert_same @model, $object_Sketchup_active_model
     assert_same Geom, $module_Geom

@@ -9,16 +9,29 @@ module QORPlugin
       @out = out
       @label = label
       @values = []
+      @countdown = false
+      @drawn = false
       @interactive = out.respond_to?(:tty?) && out.tty?
     end
 
     attr_writer :total
 
+    # Starts a new bar whose values count what is still to do, as the
+    # extension's passes report them.
+    def stage(label, total)
+      finish
+      @label = label
+      @total = total
+      @countdown = true
+    end
+
     def setValue(value)
       @values << value
       return unless @interactive
+      @drawn = true
       if @total && @total > 0
-        done = [[value.to_i, @total].min, 0].max
+        done = @countdown ? @total - value.to_i : value.to_i
+        done = [[done, @total].min, 0].max
         width = 30
         filled = (width * done / @total)
         @out.print("\r#{@label} [#{'#' * filled}#{' ' * (width - filled)}] #{done}/#{@total}")
@@ -28,7 +41,8 @@ module QORPlugin
     end
 
     def finish
-      @out.print("\n") if @interactive && !@values.empty?
+      @out.print("\n") if @interactive && @drawn
+      @drawn = false
     end
   end
 end

@@ -1,0 +1,333 @@
+require_relative 'building_json'
+require_relative 'building'
+require_relative 'opening'
+require_relative 'globals'
+
+module QORPlugin
+  # A building file (JSON, see docs/building-file.md) drawn into a model:
+  # materials, vertices, faces with holes, window panes, door leaves and the
+  # rooms to export.  Every mistake raises one BuildingFileError naming the
+  # file, the JSON path and the problem.
+  class BuildingFile
+    INCHES_PER_UNIT = { 'm' => 39.37007874015748, 'in' => 1.0 }.freeze
+    ROOM_SETTINGS = %w[constructionOption type service].freeze
+    TOLERANCE = 0.001 # inches, the modeller's own
+
+    # One room as the file describes it; faces are model faces.
+    RoomDescription = Struct.new(:id, :name, :storey, :faces, :claim_floor, :settings)
+
+    attr_reader :file, :name, :model, :building, :rooms, :settings, :faces
+
+    def self.load(file)
+      text =
+        begin
+          File.read(file, encoding: 'UTF-8')
+        rescue SystemCallError => e
+          raise BuildingFileError.new(file, nil, "cannot read (#{e.message.sub(/ @ .*/, '')})")
+        end
+      new(text, file)
+    end
+
+    def initialize(text, file = '(building)')
+      @file = file
+      doc = BuildingJSON.parse(text, file)
+      root = object_at(doc, '', %w[name units settings materials vertices faces windows doors rooms])
+      @model = Sketchup.new_model
+      @building = Building.new
+      @name = optional_string(root, 'name', '') || ''
+      @scale = read_units(root)
+      @settings = read_settings(root['settings'])
+      @materials = read_materials(root['materials'])
+      @vertices = read_vertices(field(root, 'vertices', ''))
+      @faces = {}
+      read_list(root, 'faces', required: true) { |spec, path| draw_face(spec, path) }
+      @panes = {}
+      read_list(root, 'windows') { |spec, path| draw_window(spec, path) }
+      read_list(root, 'doors') { |spec, path| @building.doors << draw_door(spec, path) }
+      @rooms = []
+      read_list(root, 'rooms', required: true) { |spec, path| @rooms << read_room(spec, path) }
+      fail_at('rooms', 'lists no room') if @rooms.empty?
+      prepare
+    end
+
+    # Assigns the extension's globals for this building; settings given here
+    # override the file's.
+    def prepare(progress: Progress.new, settings: {})
+      QORPlugin.prepare(@model, building: @building, progress: progress, settings: @settings.merge(settings))
+    end
+
+    private
+
+    def fail_at(path, problem)
+      raise BuildingFileError.new(@file, path, problem)
+    end
+
+    def join(path, key)
+      return "#{path}[#{key}]" if key.is_a?(Integer)
+      path.empty? ? key.to_s : "#{path}.#{key}"
+    end
+
+    # A JSON object with only the known keys ("comment" is always allowed).
+    def object_at(value, path, known)
+      fail_at(path, 'must be an object {...}') unless value.is_a?(Hash)
+      dup = value.respond_to?(:duplicate_keys) && value.duplicate_keys.first
+      fail_at(join(path, dup), 'duplicate key (given twice)') if dup
+      unknown = value.keys - known - ['comment']
+      fail_at(join(path, unknown.first), "unknown field (known: #{known.join(', ')})") unless unknown.empty?
+      value
+    end
+
+    def field(object, key, path)
+      fail_at(join(path, key), 'missing') unless object.key?(key)
+      object[key]
+    end
+
+    def array_at(value, path)
+      fail_at(path, 'must be a list [...]') unless value.is_a?(Array)
+      value
+    end
+
+    def optional_string(object, key, path)
+      value = object[key]
+      return nil if value.nil?
+      fail_at(join(path, key), "must be a text in quotes, not #{value.inspect}") unless value.is_a?(String)
+      value
+    end
+
+    def id_at(object, path)
+      id = field(object, 'id', path)
+      fail_at(join(path, 'id'), "must be a non-empty text, not #{id.inspect}") unless id.is_a?(String) && !id.empty?
+      id
+    end
+
+    def number_at(value, path)
+      fail_at(path, "not a number (#{value.inspect})") unless value.is_a?(Numeric)
+      value.to_f
+    end
+
+    def flag_at(value, path)
+      fail_at(path, "must be true or false, not #{value.inspect}") unless [true, false].include?(value)
+      value
+    end
+
+    # Each element of an optional (or required) list, with its path; ids
+    # must be unique within the list.
+    def read_list(root, key, required: false)
+      list = required ? field(root, key, '') : root.fetch(key, [])
+      seen = {}
+      array_at(list, key).each_with_index do |spec, i|
+        path = join(key, i)
+        if spec.is_a?(Hash) && spec['id'].is_a?(String)
+          id = spec['id']
+          fail_at(join(path, 'id'), "duplicate id \"#{id}\" (also #{seen[id]})") if seen.key?(id)
+          seen[id] = path
+        end
+        yield spec, path
+      end
+    end
+
+    def read_units(root)
+      units = field(root, 'units', '')
+      INCHES_PER_UNIT.fetch(units) do
+        fail_at('units', "unknown unit #{units.inspect} (use \"m\" or \"in\")")
+      end
+    end
+
+    def read_settings(value)
+      settings = {}
+      return settings if value.nil?
+      obj = object_at(value, 'settings', %w[maxWallThickness floorAngle thinWalls])
+      if obj.key?('maxWallThickness')
+        t = number_at(obj['maxWallThickness'], 'settings.maxWallThickness')
+        fail_at('settings.maxWallThickness', 'must be positive') unless t.positive?
+        settings[:max_wall_thickness] = t * @scale
+      end
+      if obj.key?('floorAngle')
+        a = number_at(obj['floorAngle'], 'settings.floorAngle')
+        fail_at('settings.floorAngle', 'must be between 0 and 90 degrees') unless a > 0 && a < 90
+        settings[:floor_angle] = a * Math::PI / 180.0
+      end
+      settings[:thin_walls] = flag_at(obj['thinWalls'], 'settings.thinWalls') if obj.key?('thinWalls')
+      settings
+    end
+
+    def read_materials(value)
+      materials = {}
+      return materials if value.nil?
+      array_at(value, 'materials').each_with_index do |spec, i|
+        path = join('materials', i)
+        obj = object_at(spec, path, %w[id colour alpha])
+        id = id_at(obj, path)
+        fail_at(join(path, 'id'), "duplicate id \"#{id}\"") if materials.key?(id)
+        material = @model.materials.add(id)
+        material.color = read_colour(obj['colour'], join(path, 'colour')) if obj.key?('colour')
+        if obj.key?('alpha')
+          alpha = number_at(obj['alpha'], join(path, 'alpha'))
+          fail_at(join(path, 'alpha'), 'must be between 0.0 and 1.0') unless alpha.between?(0.0, 1.0)
+          material.alpha = alpha
+        end
+        materials[id] = material
+      end
+      materials
+    end
+
+    def read_colour(value, path)
+      unless value.is_a?(String) && value.match?(/\A#\h{6}\z/)
+        fail_at(path, "must be \"#rrggbb\", not #{value.inspect}")
+      end
+      value[1..].scan(/../).map { |h| h.to_i(16) }
+    end
+
+    def read_vertices(value)
+      obj = object_at(value, 'vertices', value.is_a?(Hash) ? value.keys : [])
+      obj.each_with_object({}) do |(id, coords), vertices|
+        path = join('vertices', id)
+        unless coords.is_a?(Array) && coords.length == 3
+          fail_at(path, "needs three coordinates [x, y, z], not #{coords.inspect}")
+        end
+        xyz = coords.each_with_index.map { |c, i| number_at(c, join(path, i)) * @scale }
+        vertices[id] = Geom::Point3d.new(*xyz)
+      end
+    end
+
+    # The points of a loop of vertex ids, checked the way the modeller
+    # would refuse them, but with the reason.
+    def loop_points(value, path)
+      ids = array_at(value, path)
+      ids.each_with_index do |id, i|
+        fail_at(join(path, i), "unknown vertex #{id.inspect}") unless id.is_a?(String) && @vertices.key?(id)
+      end
+      fail_at(path, "fewer than three points (#{ids.length})") if ids.uniq.length < 3
+      repeated = ids.find { |id| ids.count(id) > 1 }
+      fail_at(path, "vertex \"#{repeated}\" appears twice") if repeated
+      points = ids.map { |id| @vertices[id] }
+      check_planar(points, ids, path)
+      points
+    end
+
+    # The plane is the one through the first three corners that make a
+    # triangle, so the message can name the corner that leaves it.
+    def check_planar(points, ids, path)
+      a = points[0]
+      b = points[1..].find { |p| a.distance(p) >= TOLERANCE }
+      normal = nil
+      c = points.find do |p|
+        n = a.vector_to(b).cross(a.vector_to(p))
+        normal = n if n.length >= TOLERANCE * TOLERANCE
+      end
+      fail_at(path, 'the points lie on one line') unless b && c
+      normal = normal.normalize
+      base = [a, b, c].map { |p| "\"#{ids[points.index(p)]}\"" }.join(', ')
+      points.each_with_index do |p, i|
+        off = a.vector_to(p).dot(normal).abs
+        next if off < TOLERANCE
+        fail_at(path, format('not planar: vertex "%s" lies %.4g %s off the plane through %s',
+                             ids[i], off / @scale, @scale == 1.0 ? 'in' : 'm', base))
+      end
+    end
+
+    def draw_face(spec, path)
+      obj = object_at(spec, path, %w[id outer holes front back attributes])
+      id = id_at(obj, path)
+      outer = loop_points(field(obj, 'outer', path), join(path, 'outer'))
+      holes = array_at(obj.fetch('holes', []), join(path, 'holes'))
+      holes = holes.each_with_index.map { |h, i| loop_points(h, join(join(path, 'holes'), i)) }
+      face = holes.empty? ? @model.entities.add_face(outer) : @model.entities.add_face_with_holes(outer, holes)
+      unless face
+        fail_at(path, holes.empty? ? 'the outline touches itself' :
+                      'a hole is not strictly inside the outline, or not in its plane')
+      end
+      same = @faces.key(face)
+      fail_at(path, "same outline as face \"#{same}\"") if same
+      finish_face(face, obj, path)
+      @faces[id] = face
+    end
+
+    def finish_face(face, obj, path)
+      face.material = material_at(obj['front'], join(path, 'front')) if obj.key?('front')
+      face.back_material = material_at(obj['back'], join(path, 'back')) if obj.key?('back')
+      write_attributes(face, obj['attributes'], join(path, 'attributes')) if obj.key?('attributes')
+      face
+    end
+
+    def material_at(value, path)
+      @materials.fetch(value) { fail_at(path, "unknown material #{value.inspect}") }
+    end
+
+    def write_attributes(entity, value, path)
+      dicts = object_at(value, path, value.is_a?(Hash) ? value.keys : [])
+      dicts.each do |dict, pairs|
+        dict_path = join(path, dict)
+        object_at(pairs, dict_path, pairs.is_a?(Hash) ? pairs.keys : []).each do |key, v|
+          unless v.is_a?(String) || v.is_a?(Numeric) || v == true || v == false
+            fail_at(join(dict_path, key), "must be a text, number, true or false, not #{v.inspect}")
+          end
+          entity.set_attribute(dict, key, v)
+        end
+      end
+    end
+
+    def face_ref(value, path)
+      @faces.fetch(value) { fail_at(path, "unknown face #{value.inspect}") }
+    end
+
+    # A pane drawn into one hole of a face (its glass is a material with
+    # alpha below 1); the room face finds it through the hole.
+    def draw_window(spec, path)
+      obj = object_at(spec, path, %w[id face hole front back attributes])
+      id = id_at(obj, path)
+      face = face_ref(field(obj, 'face', path), join(path, 'face'))
+      index = obj.fetch('hole', 0)
+      holes = face.loops.reject(&:outer?)
+      unless index.is_a?(Integer) && index >= 0 && index < holes.length
+        fail_at(join(path, 'hole'), "face \"#{obj['face']}\" has no hole #{index.inspect} " \
+                                    "(it has #{holes.length})")
+      end
+      key = [face, index]
+      fail_at(path, "that hole already has window \"#{@panes[key]}\"") if @panes.key?(key)
+      @panes[key] = id
+      pane = @model.entities.add_face(holes[index].vertices.map(&:position))
+      finish_face(pane, obj, path)
+    end
+
+    # A door leaf on corners that a wall's outline runs round (a notch);
+    # the building's door list is what the room faces search.
+    def draw_door(spec, path)
+      obj = object_at(spec, path, %w[id outline front back attributes])
+      id_at(obj, path)
+      outline = loop_points(field(obj, 'outline', path), join(path, 'outline'))
+      leaf = @model.entities.add_face(outline)
+      fail_at(join(path, 'outline'), 'the outline touches itself') unless leaf
+      corners = leaf.outer_loop.vertices
+      unless @faces.each_value.any? { |f| !f.equal?(leaf) && (corners - f.outer_loop.vertices).empty? }
+        fail_at(join(path, 'outline'), "is not part of any face's outline (draw the door as a notch in its wall)")
+      end
+      finish_face(leaf, obj, path)
+      Door.new(corners, leaf)
+    end
+
+    def read_room(spec, path)
+      obj = object_at(spec, path, %w[id name storey faces claimFloor settings])
+      id = id_at(obj, path)
+      name = field(obj, 'name', path)
+      fail_at(join(path, 'name'), "must be a text in quotes, not #{name.inspect}") unless name.is_a?(String)
+      storey = optional_string(obj, 'storey', path) || ''
+      refs = array_at(field(obj, 'faces', path), join(path, 'faces'))
+      fail_at(join(path, 'faces'), 'lists no face') if refs.empty?
+      faces = refs.each_with_index.map do |ref, i|
+        fail_at(join(join(path, 'faces'), i), "face \"#{ref}\" is listed twice") if refs.index(ref) < i
+        face_ref(ref, join(join(path, 'faces'), i))
+      end
+      claim = obj.key?('claimFloor') ? flag_at(obj['claimFloor'], join(path, 'claimFloor')) : false
+      RoomDescription.new(id, name, storey, faces, claim, read_room_settings(obj['settings'], join(path, 'settings')))
+    end
+
+    def read_room_settings(value, path)
+      return {} if value.nil?
+      object_at(value, path, ROOM_SETTINGS).each_with_object({}) do |(key, v), settings|
+        fail_at(join(path, key), "must be a text in quotes, not #{v.inspect}") unless v.is_a?(String)
+        settings[key] = v
+      end
+    end
+  end
+end

@@ -1,0 +1,92 @@
+require_relative 'export_summary'
+
+module QORPlugin
+  # The road of one room export over a loaded building file: rooms, labels,
+  # radii, the outer-shell pass, intermediate planes, the outer-shell faces
+  # and one Space element per room, assembled into one XML document.
+  class RoomExport
+    Result = Struct.new(:xml, :rooms, :summary)
+
+    def initialize(building_file, progress: Progress.new(out: nil))
+      @file = building_file
+      @progress = progress
+    end
+
+    def run
+      started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
+      rooms = build_rooms
+      classify(rooms)
+      spaces = write_spaces(rooms)
+      @progress.finish
+      xml = self.class.document(@file.name, spaces)
+      seconds = Process.clock_gettime(Process::CLOCK_MONOTONIC) - started
+      Result.new(xml, rooms, ExportSummary.new(xml, rooms, seconds))
+    end
+
+    # Declaration and one root element holding every Space element.
+    def self.document(name, spaces)
+      %(<?xml version="1.0" encoding="UTF-8"?>\n) +
+        %(<Spaces building="#{escape(name)}" units="m">#{spaces.join}</Spaces>\n)
+    end
+
+    def self.escape(text)
+      text.to_s.gsub(/[&<>"]/, '&' => '&amp;', '<' => '&lt;', '>' => '&gt;', '"' => '&quot;')
+    end
+
+    private
+
+    def building
+      @file.building
+    end
+
+    # One room per description, numbered from 1, labelled, with its storey
+    # and its stored settings under the key its floor gave it.
+    def build_rooms
+      rooms = @file.rooms.each_with_index.map do |desc, i|
+        QORTA::QORTA_Room.new(building, i + 1, desc.faces, desc.claim_floor)
+      end
+      building.rooms = rooms
+      rooms.zip(@file.rooms) do |room, desc|
+        room.setText(desc.name)
+        room.levelText = desc.storey
+        room.intermediatePlanes = []
+        desc.settings.each { |key, value| @file.model.set_attribute('Rooms', "#{room.roomKey} #{key}", value) }
+      end
+      QORTA.getRoomsRadii(rooms)
+      rooms
+    end
+
+    def classify(rooms)
+      face_count = rooms.sum { |r| r.roomFaces.length }
+      @progress.stage('outer shell', face_count)
+      QORTA.setRoomsFacesOuterShellType(rooms, face_count)
+      @progress.stage('wall planes', rooms.length)
+      QORTA.setRoomsIntermediatePlanes(rooms)
+      build_outer_shell_faces(rooms)
+    end
+
+    # An outer-shell face for every pair across a wall; a face with nothing
+    # across gets one on its own plane, so that exterior walls, roofs and
+    # ground floors are part of the outer shell too.
+    def build_outer_shell_faces(rooms)
+      rooms.each do |room|
+        room.roomFaces.each { |rf| rf.polygon = rf.face.polygon }
+      end
+      rooms.each do |room|
+        room.roomFaces.each do |rf|
+          partners = rf.oppositeRoomFaces
+          partners = [rf] if partners.nil? || partners.empty?
+          partners.each { |other| rf.getOuterShellFace(other) }
+        end
+      end
+    end
+
+    def write_spaces(rooms)
+      @progress.stage('spaces', rooms.length)
+      rooms.zip(@file.rooms).each_with_index.map do |(room, desc), i|
+        @progress.setValue(rooms.length - i - 1)
+        room.getSpaceElement(desc.id)
+      end
+    end
+  end
+end
