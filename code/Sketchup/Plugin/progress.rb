@@ -1,6 +1,7 @@
 module QORPlugin
   # The progress object handed to the extension: it calls setValue(Integer)
-  # once per room.  Shows a bar on a terminal, keeps quiet otherwise.
+  # once per room with how much is still to come, counting down to the end.
+  # Shows a bar of the part done on a terminal, keeps quiet otherwise.
   class Progress
     attr_reader :values
 
@@ -18,7 +19,7 @@ module QORPlugin
       @values << value
       return unless @interactive
       if @total && @total > 0
-        done = [[value.to_i, @total].min, 0].max
+        done = [[@total - value.to_i, @total].min, 0].max
         width = 30
         filled = (width * done / @total)
         @out.print("\r#{@label} [#{'#' * filled}#{' ' * (width - filled)}] #{done}/#{@total}")
