@@ -62,6 +62,9 @@ class PluginSideTest < QORTest::Case
     progress = QORPlugin::Progress.new(total: 4, out: tty)
     progress.setValue(2)
     assert_match(%r{\[#+ +\] 2/4}, tty.string)
+    # The extension reports what is still to come: 3 left of 4 is 1 done.
+    progress.setValue(3)
+    assert_match(%r{\[#{'#' * 7} {23}\] 1/4\z}, tty.string)
 
     quiet = StringIO.new
     QORPlugin::Progress.new(total: 4, out: quiet).setValue(2)

@@ -1,6 +1,7 @@
 module QORPlugin
   # The progress object handed to the extension: it calls setValue(Integer)
-  # once per room.  Shows a bar on a terminal, keeps quiet otherwise.
+  # once per room with how much is still to come, counting down to the end.
+  # Shows a bar of the part done on a terminal, keeps quiet otherwise.
   class Progress
     attr_reader :values
 
@@ -9,20 +10,17 @@ module QORPlugin
       @out = out
       @label = label
       @values = []
-      @countdown = false
       @drawn = false
       @interactive = out.respond_to?(:tty?) && out.tty?
     end
 
     attr_writer :total
 
-    # Starts a new bar whose values count what is still to do, as the
-    # extension's passes report them.
+    # Starts a new bar for the next pass.
     def stage(label, total)
       finish
       @label = label
       @total = total
-      @countdown = true
     end
 
     def setValue(value)
@@ -30,8 +28,7 @@ module QORPlugin
       return unless @interactive
       @drawn = true
       if @total && @total > 0
-        done = @countdown ? @total - value.to_i : value.to_i
-        done = [[done, @total].min, 0].max
+        done = [[@total - value.to_i, @total].min, 0].max
         width = 30
         filled = (width * done / @total)
         @out.print("\r#{@label} [#{'#' * filled}#{' ' * (width - filled)}] #{done}/#{@total}")

@@ -1,11 +1,162 @@
+// The doors and windows of a room face carried onto a constructed face:
+// each opening projected along the source's normal onto the new plane,
+// kept only when it lies wholly inside the new outline.
 #include "projection.hpp"
 
+#include "../core/classes.hpp"
+#include "../core/globals.hpp"
+#include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/primitives.hpp"
 
 namespace qor {
 namespace roomface {
 
-VALUE project(VALUE, VALUE) { not_built("QORTA_RoomFace#project"); }
+namespace {
+
+VALUE model_face(VALUE room_face) { return ivar(room_face, iv::face); }
+
+// A vertex deleted from the model no longer counts as a corner; pseudo
+// vertices are always used.
+bool usable_vertex(VALUE v) {
+  static const ID id_valid_p = rb_intern("valid?");
+  if (!truthy(call(v, id::instance_of_p, gv::class_Sketchup_Vertex))) return true;
+  return is_true(call(v, id_valid_p));
+}
+
+// The material (front or back) of the source's model face onto the pseudo
+// face, with its alpha on whatever the pseudo face then holds.
+void copy_material(VALUE source_face, VALUE pseudo, ID read, ID write) {
+  VALUE m = call(source_face, read);
+  if (NIL_P(m)) return;
+  call(pseudo, write, m);
+  VALUE alpha = call(m, id::alpha);
+  if (!NIL_P(alpha)) call(call(pseudo, read), id::alpha_set, alpha);
+}
+
+// The corners of the opening where the source normal meets the plane.
+VALUE projected_corners(VALUE opening, VALUE normal, VALUE plane) {
+  VALUE corners = new_array();
+  VALUE vertices = ivar(opening, iv::vertices);
+  for (long i = 0; i < len(vertices); ++i) {
+    VALUE v = at(vertices, i);
+    if (!usable_vertex(v)) continue;
+    VALUE line = array_of(call(v, id::position), normal);
+    VALUE q = call(gv::module_Geom, id::intersect_line_plane, line, plane);
+    if (!NIL_P(q)) push(corners, call(cls::PseudoVertex, id::new_, q));
+  }
+  return corners;
+}
+
+// Border included: an opening touching the outline from inside stays.
+bool inside_outline(VALUE corners, VALUE outline) {
+  if (NIL_P(outline)) return true;
+  for (long i = 0; i < len(corners); ++i) {
+    VALUE p = call(gv::class_Geom_Point3d, id::new_, call(at(corners, i), id::position));
+    if (!is_true(geometry::pointInPolygon3D(Qnil, p, outline, Qtrue))) return false;
+  }
+  return true;
+}
+
+// A see-through material makes a window, a fully clear one an air opening.
+void type_from_material(VALUE opening, VALUE pseudo_material) {
+  const double alpha = num(ivar(pseudo_material, iv::alpha));
+  if (alpha < 1.0) set_ivar(opening, iv::type, str::Window);
+  if (alpha == 0.0) set_ivar(opening, iv::type, str::Air);
+}
+
+// The source opening's face material (front or back) as a pseudo material
+// of the projected opening's face, typing the opening by its alpha.
+void carry_material(VALUE opening, VALUE pseudo, VALUE source_face, ID read, ID target) {
+  VALUE m = call(source_face, read);
+  if (NIL_P(m)) return;
+  VALUE alpha = call(m, id::alpha);
+  VALUE pm = call(cls::PseudoMaterial, id::new_, m, alpha);
+  set_ivar(pseudo, target, pm);
+  if (!NIL_P(alpha)) type_from_material(opening, pm);
+}
+
+// The projected opening takes a pseudo face standing for the source's, with
+// its door mark, hole flag and materials.
+void carry_face(VALUE opening, VALUE corners, VALUE source) {
+  VALUE source_face = ivar(source, iv::face);
+  VALUE pseudo = call(cls::PseudoFace, id::new_, corners);
+  set_ivar(opening, iv::face, pseudo);
+  set_ivar(pseudo, iv::door, call(source_face, id::get_attribute, str::FaceDict, str::Door));
+  set_ivar(opening, iv::isHole, ivar(source, iv::isHole));
+  set_ivar(opening, iv::type, str::Door);
+  carry_material(opening, pseudo, source_face, id::material, iv::material);
+  carry_material(opening, pseudo, source_face, id::back_material, iv::back_material);
+}
+
+// The opening projected onto self's plane, or nil when it misses the plane
+// or reaches outside the outline.
+VALUE project_opening(VALUE self, VALUE source_room_face, VALUE opening, VALUE kind) {
+  VALUE plane = call(model_face(self), id::plane);
+  VALUE corners = projected_corners(opening, ivar(source_room_face, iv::normal), plane);
+  if (len(corners) == 0) return Qnil;
+  if (!inside_outline(corners, ivar(self, iv::facePolygon))) return Qnil;
+
+  VALUE projected = call(gv::class_Opening, id::new_, corners, kind);
+  set_ivar(projected, iv::vertices, corners);
+  if (!NIL_P(ivar(opening, iv::face))) carry_face(projected, corners, opening);
+  return projected;
+}
+
+// Does any opening of the list sit at the same centroid as this one?
+bool centroid_present(VALUE list, VALUE opening) {
+  VALUE centre = ivar(opening, iv::centroid);
+  for (long i = 0; i < len(list); ++i)
+    if (equal(centre, ivar(at(list, i), iv::centroid))) return true;
+  return false;
+}
+
+VALUE list_of(VALUE self, ID list) {
+  VALUE ary = ivar(self, list);
+  if (NIL_P(ary)) {
+    ary = new_array();
+    set_ivar(self, list, ary);
+  }
+  return expect_array(ary);
+}
+
+void project_windows(VALUE self, VALUE source) {
+  VALUE windows = ivar(source, iv::windows);
+  for (long i = 0; i < len(windows); ++i) {
+    VALUE o = project_opening(self, source, at(windows, i), str::Window);
+    if (NIL_P(o)) continue;
+    VALUE mine = list_of(self, iv::windows);
+    if (!centroid_present(mine, o)) push(mine, o);
+  }
+}
+
+// Doors are checked against the face's doors but go to @projectedDoors:
+// the caller decides when they join @doors.
+void project_doors(VALUE self, VALUE source) {
+  VALUE doors = ivar(source, iv::doors);
+  for (long i = 0; i < len(doors); ++i) {
+    VALUE o = project_opening(self, source, at(doors, i), str::Door);
+    if (NIL_P(o)) continue;
+    if (!centroid_present(list_of(self, iv::doors), o)) push(list_of(self, iv::projectedDoors), o);
+  }
+}
+
+}  // namespace
+
+VALUE project(VALUE self, VALUE source) {
+  set_ivar(self, iv::isWindowFrame, ivar(source, iv::isWindowFrame));
+  set_ivar(self, iv::isDoorFrame, ivar(source, iv::isDoorFrame));
+  set_ivar(self, iv::isWindow, ivar(source, iv::isWindow));
+
+  VALUE source_face = model_face(source);
+  VALUE pseudo = model_face(self);
+  copy_material(source_face, pseudo, id::material, id::material_set);
+  copy_material(source_face, pseudo, id::back_material, id::back_material_set);
+
+  project_windows(self, source);
+  project_doors(self, source);
+  return Qtrue;
+}
 
 }  // namespace roomface
 }  // namespace qor

@@ -1,0 +1,209 @@
+// The constructed outer-shell face of a room face: the outline it and the
+// face across the wall have in common on the shared plane, closed round its
+// corners by the planes of the walls that meet it, carrying the projected
+// doors and windows.
+#include <cmath>
+
+#include "../core/classes.hpp"
+#include "../core/globals.hpp"
+#include "../core/names.hpp"
+#include "../core/ruby.hpp"
+#include "../geometry/polygon_intersection.hpp"
+#include "../geometry/vertex_only_planes.hpp"
+#include "outer_shell.hpp"
+
+namespace qor {
+namespace roomface {
+
+namespace {
+
+// |normal . z| above this is a horizontal face.
+const double kHorizontal = 0.9999;
+
+VALUE model_face(VALUE room_face) { return ivar(room_face, iv::face); }
+
+// The two faces whose outlines meet, as P and Q: a floor or ceiling is met
+// with itself; otherwise the scripts may swap the roles.
+void roles(VALUE self, VALUE other, VALUE* p, VALUE* q) {
+  VALUE normal = call(model_face(self), id::normal);
+  if (std::fabs(num(call(normal, id::z))) > kHorizontal) {
+    *p = *q = self;
+  } else if (is_true(ivar(self, iv::reverseCompare))) {
+    *p = other;
+    *q = self;
+  } else {
+    *p = self;
+    *q = other;
+  }
+}
+
+// P's intermediate plane towards Q when Q is across P's wall, else self's
+// outer-shell plane.
+VALUE shared_plane(VALUE self, VALUE p, VALUE q) {
+  VALUE opposite = ivar(p, iv::oppositeRoomFaces);
+  if (!NIL_P(opposite)) {
+    for (long i = 0; i < len(opposite); ++i)
+      if (at(opposite, i) == q) return at(ivar(p, iv::intermediatePlanes), i);
+  }
+  return ivar(self, iv::outerShellPlane);
+}
+
+// The positions of the building doors' corners that lie on the room face's
+// model face.
+VALUE door_corners(VALUE room_face) {
+  VALUE vertices = call(model_face(room_face), id::vertices);
+  VALUE corners = new_array();
+  VALUE doors = gv::modelDoors;
+  for (long d = 0; d < len(doors); ++d) {
+    VALUE door_vertices = call(at(doors, d), id::vertices);
+    for (long k = 0; k < len(door_vertices); ++k) {
+      VALUE v = at(door_vertices, k);
+      if (truthy(call(vertices, id::include_p, v))) push(corners, call(v, id::position));
+    }
+  }
+  return corners;
+}
+
+bool equals_any(VALUE point, VALUE points) {
+  for (long i = 0; i < len(points); ++i)
+    if (equal(point, at(points, i))) return true;
+  return false;
+}
+
+// The outline without door corners: a door cut in the wall is no corner of
+// the outer shell.
+VALUE outline_without(VALUE outline, VALUE corners) {
+  VALUE kept = new_array();
+  for (long i = 0; i < len(outline); ++i)
+    if (!equals_any(at(outline, i), corners)) push(kept, at(outline, i));
+  return kept;
+}
+
+VALUE projected_onto(VALUE points, VALUE plane) {
+  VALUE projected = new_array(len(points));
+  for (long i = 0; i < len(points); ++i)
+    push(projected, call(at(points, i), id::project_to_plane, plane));
+  return projected;
+}
+
+// The overlap walk can stop short in one order; the longer answer is kept,
+// tagged so that "A" is always JP and "B" JQ.
+VALUE overlap_edges(VALUE jp, VALUE jq) {
+  VALUE x = geometry::getIntersectionPointsOfPolygons(Qnil, jp, jq);
+  VALUE y = geometry::getIntersectionPointsOfPolygons(Qnil, jq, jp);
+  if (len(x) >= len(y)) return x;
+  VALUE swapped = new_array(len(y));
+  for (long i = 0; i < len(y); ++i) {
+    VALUE e = at(y, i);
+    VALUE tag = text_is(at(e, 0), "A") ? new_string("B") : new_string("A");
+    push(swapped, array_of(tag, at(e, 1), at(e, 2), at(e, 3)));
+  }
+  return swapped;
+}
+
+// The planes of the walls beyond each overlap edge, edge by edge.
+VALUE corner_planes(VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE kq) {
+  VALUE planes = new_array();
+  for (long i = 0; i < len(edges); ++i) {
+    VALUE e = at(edges, i);
+    VALUE tag = at(e, 0);
+    VALUE face, points;
+    if (text_is(tag, "A")) {
+      face = p;
+      points = kp;
+    } else if (text_is(tag, "B")) {
+      face = q;
+      points = kq;
+    } else {
+      continue;
+    }
+    VALUE a = at(points, NUM2LONG(at(e, 1))), b = at(points, NUM2LONG(at(e, 2)));
+    VALUE found = geometry::findIPlanesByVertexOnly(Qnil, face, a, b,
+                                                    ivar(ivar(face, iv::room), iv::roomFaces), Qfalse);
+    if (len(found) > 0) rb_ary_concat(planes, found);
+  }
+  return planes;
+}
+
+// Where each pair of neighbouring planes (the last with the first) meets
+// the shared plane.
+VALUE corner_points(VALUE planes, VALUE plane) {
+  VALUE points = new_array();
+  for (long k = 0; k < len(planes); ++k) {
+    VALUE line = call(gv::module_Geom, id::intersect_plane_plane, at(planes, k - 1), at(planes, k));
+    if (NIL_P(line)) continue;
+    VALUE point = call(gv::module_Geom, id::intersect_line_plane, line, plane);
+    if (!NIL_P(point)) push(points, point);
+  }
+  return points;
+}
+
+VALUE without_repeats(VALUE points) {
+  VALUE kept = new_array();
+  for (long i = 0; i < len(points); ++i) {
+    VALUE point = at(points, i);
+    if (len(kept) == 0 || !equal(point, at(kept, len(kept) - 1))) push(kept, point);
+  }
+  return kept;
+}
+
+// A point that returns to where the outline was two steps before is a
+// spike: its tip and the step out are dropped.
+VALUE without_spikes(VALUE points) {
+  VALUE marked = new_array();
+  for (long k = 0; k < len(points); ++k) {
+    if (!equal(at(points, k - 2), at(points, k))) continue;
+    push(marked, at(points, k));
+    push(marked, at(points, k - 1));
+  }
+  return call(points, id::minus, marked);
+}
+
+// The room face built on the outline, in self's room, with self's doors and
+// windows projected onto it.
+VALUE constructed_face(VALUE self, VALUE points, VALUE plane) {
+  VALUE pseudo = call(cls::PseudoFace, id::new_, points);
+  set_ivar(pseudo, iv::plane, plane);
+  VALUE v = call(cls::RoomFace, id::new_, ivar(self, iv::room), pseudo, ivar(self, iv::reference));
+
+  set_ivar(v, iv::projectedDoors, new_array());
+  call(v, id::project, self);
+  set_ivar(v, iv::doors, call(ivar(v, iv::doors), id::plus, ivar(v, iv::projectedDoors)));
+
+  set_ivar(v, iv::type, ivar(self, iv::type));
+  set_ivar(v, iv::outerShellType, ivar(self, iv::outerShellType));
+  VALUE offset = call(model_face(self), id::get_attribute, str::GroupDict, str::ZOffset);
+  set_ivar(v, iv::zOffset, is_false(offset) ? Qnil : offset);
+  return v;
+}
+
+void append_constructed(VALUE self, VALUE v) {
+  VALUE list = ivar(self, iv::outerShellRoomFaces);
+  if (NIL_P(list)) {
+    list = new_array();
+    set_ivar(self, iv::outerShellRoomFaces, list);
+  }
+  push(expect_array(list), v);
+}
+
+}  // namespace
+
+VALUE getOuterShellFace(VALUE self, VALUE other) {
+  VALUE p, q;
+  roles(self, other, &p, &q);
+  VALUE plane = shared_plane(self, p, q);
+
+  VALUE kp = outline_without(call(p, id::polygon), door_corners(p));
+  VALUE kq = outline_without(call(q, id::polygon), door_corners(q));
+  VALUE edges = overlap_edges(projected_onto(kp, plane), projected_onto(kq, plane));
+
+  VALUE planes = corner_planes(edges, p, kp, q, kq);
+  VALUE points = without_spikes(without_repeats(corner_points(planes, plane)));
+  if (len(points) < 3) return Qfalse;
+
+  append_constructed(self, constructed_face(self, points, plane));
+  return Qtrue;
+}
+
+}  // namespace roomface
+}  // namespace qor

@@ -1,0 +1,26 @@
+module QORPlugin
+  # The scripts' part of the outer-shell road: each room face's polygon is
+  # its model face's outline, and each face gets one constructed face per
+  # face across its wall.
+  module OuterShell
+    module_function
+
+    def set_polygons(rooms)
+      each_room_face(rooms) { |rf| rf.polygon = rf.face.polygon }
+    end
+
+    # Answers how many constructed faces were built.
+    def build_faces(rooms)
+      set_polygons(rooms)
+      built = 0
+      each_room_face(rooms) do |rf|
+        Array(rf.oppositeRoomFaces).each { |other| built += 1 if rf.getOuterShellFace(other) }
+      end
+      built
+    end
+
+    def each_room_face(rooms, &block)
+      rooms.each { |room| room.roomFaces.each(&block) }
+    end
+  end
+end
