@@ -1,7 +1,9 @@
 module QORPlugin
   # The scripts' part of the outer-shell road: each room face's polygon is
   # its model face's outline, and each face gets one constructed face per
-  # face across its wall.
+  # face across its wall.  With lone_faces, a face with nothing across gets
+  # one on its own plane, so exterior walls, roofs and ground floors are part
+  # of the outer shell too.
   module OuterShell
     module_function
 
@@ -10,11 +12,13 @@ module QORPlugin
     end
 
     # Answers how many constructed faces were built.
-    def build_faces(rooms)
+    def build_faces(rooms, lone_faces: false)
       set_polygons(rooms)
       built = 0
       each_room_face(rooms) do |rf|
-        Array(rf.oppositeRoomFaces).each { |other| built += 1 if rf.getOuterShellFace(other) }
+        partners = Array(rf.oppositeRoomFaces)
+        partners = [rf] if partners.empty? && lone_faces
+        partners.each { |other| built += 1 if rf.getOuterShellFace(other) }
       end
       built
     end

@@ -57,28 +57,11 @@ module QORPlugin
     end
 
     def classify(rooms)
-      face_count = rooms.sum { |r| r.roomFaces.length }
-      @progress.stage('outer shell', face_count)
-      QORTA.setRoomsFacesOuterShellType(rooms, face_count)
+      @progress.stage('outer shell', rooms.length)
+      QORTA.setRoomsFacesOuterShellType(rooms, rooms.length)
       @progress.stage('wall planes', rooms.length)
       QORTA.setRoomsIntermediatePlanes(rooms)
-      build_outer_shell_faces(rooms)
-    end
-
-    # An outer-shell face for every pair across a wall; a face with nothing
-    # across gets one on its own plane, so that exterior walls, roofs and
-    # ground floors are part of the outer shell too.
-    def build_outer_shell_faces(rooms)
-      rooms.each do |room|
-        room.roomFaces.each { |rf| rf.polygon = rf.face.polygon }
-      end
-      rooms.each do |room|
-        room.roomFaces.each do |rf|
-          partners = rf.oppositeRoomFaces
-          partners = [rf] if partners.nil? || partners.empty?
-          partners.each { |other| rf.getOuterShellFace(other) }
-        end
-      end
+      OuterShell.build_faces(rooms, lone_faces: true)
     end
 
     def write_spaces(rooms)

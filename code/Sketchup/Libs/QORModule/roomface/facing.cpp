@@ -41,7 +41,7 @@ VALUE outline_onto(VALUE a, VALUE normal, VALUE plane) {
 }  // namespace
 
 VALUE facingDistance(VALUE s, VALUE t) {
-  VALUE a = ivar(s, iv::face), b = ivar(t, iv::face);
+  VALUE a = ivar(s, iv::RoomFace::face), b = ivar(t, iv::RoomFace::face);
   VALUE na = call(a, id::normal), nb = call(b, id::normal);
   if (std::fabs(num(call(na, id::dot, nb))) < kParallel) return Qfalse;
 

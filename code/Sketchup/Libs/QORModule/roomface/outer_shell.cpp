@@ -27,24 +27,24 @@ bool marked(VALUE face, VALUE key) {
 // Rooms whose bounding spheres are apart, and rooms the scripts say form
 // the outer shell themselves, hold no facing face.
 bool room_out_of_reach(VALUE room, VALUE own_room) {
-  VALUE centre = ivar(own_room, iv::centroid);
-  const double apart = num(call(centre, id::distance, ivar(room, iv::centroid)));
-  if (apart > num(ivar(room, iv::radius)) + num(ivar(own_room, iv::radius))) return true;
-  return is_true(ivar(room, iv::exteriorOuterShell));
+  VALUE centre = ivar(own_room, iv::Room::centroid);
+  const double apart = num(call(centre, id::distance, ivar(room, iv::Room::centroid)));
+  if (apart > num(ivar(room, iv::Room::radius)) + num(ivar(own_room, iv::Room::radius))) return true;
+  return is_true(ivar(room, iv::Room::exteriorOuterShell));
 }
 
 // Doors and slabs never face anything; nor does the face itself in
 // another room.
 bool never_facing(VALUE candidate, VALUE own_face) {
-  VALUE face = ivar(candidate, iv::face);
+  VALUE face = ivar(candidate, iv::RoomFace::face);
   if (face == own_face) return true;
   return marked(face, str::TrueDoor) || marked(face, str::Slab);
 }
 
 // The normal pointing out of the room face's room.
 VALUE outward_normal(VALUE room_face) {
-  VALUE n = call(ivar(room_face, iv::face), id::normal);
-  if (is_true(ivar(room_face, iv::normalDirectionIn))) call(n, id::reverse_bang);
+  VALUE n = call(ivar(room_face, iv::RoomFace::face), id::normal);
+  if (is_true(ivar(room_face, iv::RoomFace::normalDirectionIn))) call(n, id::reverse_bang);
   return n;
 }
 
@@ -66,23 +66,23 @@ int same_orientation_type(VALUE face, VALUE other_face, VALUE outward) {
   return type;
 }
 
-void set_type(VALUE self, int type) { set_ivar(self, iv::outerShellType, INT2FIX(type)); }
+void set_type(VALUE self, int type) { set_ivar(self, iv::RoomFace::outerShellType, INT2FIX(type)); }
 
 void reset_outer_shell(VALUE room_face) {
   set_type(room_face, 1);
-  set_ivar(room_face, iv::outerShellPlane, call(ivar(room_face, iv::face), id::plane));
-  set_ivar(room_face, iv::intermediatePlanes, new_array());
-  set_ivar(room_face, iv::outerShellFaces, new_array());
-  set_ivar(room_face, iv::outerShellRoomFaces, new_array());
-  set_ivar(room_face, iv::oppositeRoomFaces, new_array());
-  set_ivar(room_face, iv::projectedDoors, new_array());
+  set_ivar(room_face, iv::RoomFace::outerShellPlane, call(ivar(room_face, iv::RoomFace::face), id::plane));
+  set_ivar(room_face, iv::RoomFace::intermediatePlanes, new_array());
+  set_ivar(room_face, iv::RoomFace::outerShellFaces, new_array());
+  set_ivar(room_face, iv::RoomFace::outerShellRoomFaces, new_array());
+  set_ivar(room_face, iv::RoomFace::oppositeRoomFaces, new_array());
+  set_ivar(room_face, iv::RoomFace::projectedDoors, new_array());
 }
 
 }  // namespace
 
 VALUE setOuterShellType(VALUE self, VALUE rooms) {
-  VALUE face = ivar(self, iv::face);
-  VALUE own_room = ivar(self, iv::room);
+  VALUE face = ivar(self, iv::RoomFace::face);
+  VALUE own_room = ivar(self, iv::RoomFace::room);
 
   // The first facing face met seeds the search; a later one wins only when
   // strictly nearer.
@@ -91,7 +91,7 @@ VALUE setOuterShellType(VALUE self, VALUE rooms) {
   for (long r = 0; r < len(rooms); ++r) {
     VALUE room = at(rooms, r);
     if (room_out_of_reach(room, own_room)) continue;
-    VALUE candidates = ivar(room, iv::roomFaces);
+    VALUE candidates = ivar(room, iv::Room::roomFaces);
     for (long k = 0; k < len(candidates); ++k) {
       VALUE t = at(candidates, k);
       if (never_facing(t, face)) continue;
@@ -112,10 +112,10 @@ VALUE setOuterShellType(VALUE self, VALUE rooms) {
 
   VALUE outward = outward_normal(self);
   if (same_way(outward, outward_normal(best))) {
-    set_type(self, same_orientation_type(face, ivar(best, iv::face), outward));
-  } else if (ivar(best, iv::room) == own_room) {
+    set_type(self, same_orientation_type(face, ivar(best, iv::RoomFace::face), outward));
+  } else if (ivar(best, iv::RoomFace::room) == own_room) {
     set_type(self, 1);
-    if (d > kCoincident && d < num(gv::maxWallThickness)) set_ivar(self, iv::incursionFace, Qtrue);
+    if (d > kCoincident && d < num(gv::maxWallThickness)) set_ivar(self, iv::RoomFace::incursionFace, Qtrue);
   } else {
     set_type(self, d < kCoincident ? 1 : 2);
   }
@@ -128,7 +128,7 @@ VALUE setRoomsFacesOuterShellType(VALUE, VALUE rooms, VALUE count) {
   for (long r = 0; r < len(rooms); ++r) {
     VALUE room = at(rooms, r);
     call(gv::class_ProgressBar2, id::setValue, LONG2NUM(n - done));
-    VALUE faces = ivar(room, iv::roomFaces);
+    VALUE faces = ivar(room, iv::Room::roomFaces);
     for (long k = 0; k < len(faces); ++k) {
       VALUE room_face = at(faces, k);
       ++done;

@@ -8,6 +8,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "fields.hpp"
 #include "../geometry/polygon_intersection.hpp"
 #include "../geometry/vertex_only_planes.hpp"
 #include "outer_shell.hpp"
@@ -20,7 +21,6 @@ namespace {
 // |normal . z| above this is a horizontal face.
 const double kHorizontal = 0.9999;
 
-VALUE model_face(VALUE room_face) { return ivar(room_face, iv::face); }
 
 // The two faces whose outlines meet, as P and Q: a floor or ceiling is met
 // with itself; otherwise the scripts may swap the roles.
@@ -28,7 +28,7 @@ void roles(VALUE self, VALUE other, VALUE* p, VALUE* q) {
   VALUE normal = call(model_face(self), id::normal);
   if (std::fabs(num(call(normal, id::z))) > kHorizontal) {
     *p = *q = self;
-  } else if (is_true(ivar(self, iv::reverseCompare))) {
+  } else if (is_true(ivar(self, iv::RoomFace::reverseCompare))) {
     *p = other;
     *q = self;
   } else {
@@ -40,12 +40,12 @@ void roles(VALUE self, VALUE other, VALUE* p, VALUE* q) {
 // P's intermediate plane towards Q when Q is across P's wall, else self's
 // outer-shell plane.
 VALUE shared_plane(VALUE self, VALUE p, VALUE q) {
-  VALUE opposite = ivar(p, iv::oppositeRoomFaces);
+  VALUE opposite = ivar(p, iv::RoomFace::oppositeRoomFaces);
   if (!NIL_P(opposite)) {
     for (long i = 0; i < len(opposite); ++i)
-      if (at(opposite, i) == q) return at(ivar(p, iv::intermediatePlanes), i);
+      if (at(opposite, i) == q) return at(ivar(p, iv::RoomFace::intermediatePlanes), i);
   }
-  return ivar(self, iv::outerShellPlane);
+  return ivar(self, iv::RoomFace::outerShellPlane);
 }
 
 // The positions of the building doors' corners that lie on the room face's
@@ -119,7 +119,7 @@ VALUE corner_planes(VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE kq) {
     }
     VALUE a = at(points, NUM2LONG(at(e, 1))), b = at(points, NUM2LONG(at(e, 2)));
     VALUE found = geometry::findIPlanesByVertexOnly(Qnil, face, a, b,
-                                                    ivar(ivar(face, iv::room), iv::roomFaces), Qfalse);
+                                                    ivar(ivar(face, iv::RoomFace::room), iv::Room::roomFaces), Qfalse);
     if (len(found) > 0) rb_ary_concat(planes, found);
   }
   return planes;
@@ -163,25 +163,25 @@ VALUE without_spikes(VALUE points) {
 // windows projected onto it.
 VALUE constructed_face(VALUE self, VALUE points, VALUE plane) {
   VALUE pseudo = call(cls::PseudoFace, id::new_, points);
-  set_ivar(pseudo, iv::plane, plane);
-  VALUE v = call(cls::RoomFace, id::new_, ivar(self, iv::room), pseudo, ivar(self, iv::reference));
+  set_ivar(pseudo, iv::Script::plane, plane);
+  VALUE v = call(cls::RoomFace, id::new_, ivar(self, iv::RoomFace::room), pseudo, ivar(self, iv::RoomFace::reference));
 
-  set_ivar(v, iv::projectedDoors, new_array());
+  set_ivar(v, iv::RoomFace::projectedDoors, new_array());
   call(v, id::project, self);
-  set_ivar(v, iv::doors, call(ivar(v, iv::doors), id::plus, ivar(v, iv::projectedDoors)));
+  set_ivar(v, iv::RoomFace::doors, call(ivar(v, iv::RoomFace::doors), id::plus, ivar(v, iv::RoomFace::projectedDoors)));
 
-  set_ivar(v, iv::type, ivar(self, iv::type));
-  set_ivar(v, iv::outerShellType, ivar(self, iv::outerShellType));
+  set_ivar(v, iv::RoomFace::type, ivar(self, iv::RoomFace::type));
+  set_ivar(v, iv::RoomFace::outerShellType, ivar(self, iv::RoomFace::outerShellType));
   VALUE offset = call(model_face(self), id::get_attribute, str::GroupDict, str::ZOffset);
-  set_ivar(v, iv::zOffset, is_false(offset) ? Qnil : offset);
+  set_ivar(v, iv::RoomFace::zOffset, is_false(offset) ? Qnil : offset);
   return v;
 }
 
 void append_constructed(VALUE self, VALUE v) {
-  VALUE list = ivar(self, iv::outerShellRoomFaces);
+  VALUE list = ivar(self, iv::RoomFace::outerShellRoomFaces);
   if (NIL_P(list)) {
     list = new_array();
-    set_ivar(self, iv::outerShellRoomFaces, list);
+    set_ivar(self, iv::RoomFace::outerShellRoomFaces, list);
   }
   push(expect_array(list), v);
 }

@@ -7,6 +7,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "fields.hpp"
 #include "../geometry/primitives.hpp"
 
 namespace qor {
@@ -14,7 +15,6 @@ namespace roomface {
 
 namespace {
 
-VALUE model_face(VALUE room_face) { return ivar(room_face, iv::face); }
 
 // A vertex deleted from the model no longer counts as a corner; pseudo
 // vertices are always used.
@@ -37,7 +37,7 @@ void copy_material(VALUE source_face, VALUE pseudo, ID read, ID write) {
 // The corners of the opening where the source normal meets the plane.
 VALUE projected_corners(VALUE opening, VALUE normal, VALUE plane) {
   VALUE corners = new_array();
-  VALUE vertices = ivar(opening, iv::vertices);
+  VALUE vertices = ivar(opening, iv::Script::vertices);
   for (long i = 0; i < len(vertices); ++i) {
     VALUE v = at(vertices, i);
     if (!usable_vertex(v)) continue;
@@ -60,9 +60,9 @@ bool inside_outline(VALUE corners, VALUE outline) {
 
 // A see-through material makes a window, a fully clear one an air opening.
 void type_from_material(VALUE opening, VALUE pseudo_material) {
-  const double alpha = num(ivar(pseudo_material, iv::alpha));
-  if (alpha < 1.0) set_ivar(opening, iv::type, str::Window);
-  if (alpha == 0.0) set_ivar(opening, iv::type, str::Air);
+  const double alpha = num(ivar(pseudo_material, iv::FaceDump::alpha));
+  if (alpha < 1.0) set_ivar(opening, iv::Script::type, str::Window);
+  if (alpha == 0.0) set_ivar(opening, iv::Script::type, str::Air);
 }
 
 // The source opening's face material (front or back) as a pseudo material
@@ -79,35 +79,35 @@ void carry_material(VALUE opening, VALUE pseudo, VALUE source_face, ID read, ID 
 // The projected opening takes a pseudo face standing for the source's, with
 // its door mark, hole flag and materials.
 void carry_face(VALUE opening, VALUE corners, VALUE source) {
-  VALUE source_face = ivar(source, iv::face);
+  VALUE source_face = ivar(source, iv::RoomFace::face);
   VALUE pseudo = call(cls::PseudoFace, id::new_, corners);
-  set_ivar(opening, iv::face, pseudo);
-  set_ivar(pseudo, iv::door, call(source_face, id::get_attribute, str::FaceDict, str::Door));
-  set_ivar(opening, iv::isHole, ivar(source, iv::isHole));
-  set_ivar(opening, iv::type, str::Door);
-  carry_material(opening, pseudo, source_face, id::material, iv::material);
-  carry_material(opening, pseudo, source_face, id::back_material, iv::back_material);
+  set_ivar(opening, iv::Script::face, pseudo);
+  set_ivar(pseudo, iv::Script::door, call(source_face, id::get_attribute, str::FaceDict, str::Door));
+  set_ivar(opening, iv::Script::isHole, ivar(source, iv::Script::isHole));
+  set_ivar(opening, iv::Script::type, str::Door);
+  carry_material(opening, pseudo, source_face, id::material, iv::RoomFace::material);
+  carry_material(opening, pseudo, source_face, id::back_material, iv::RoomFace::back_material);
 }
 
 // The opening projected onto self's plane, or nil when it misses the plane
 // or reaches outside the outline.
 VALUE project_opening(VALUE self, VALUE source_room_face, VALUE opening, VALUE kind) {
   VALUE plane = call(model_face(self), id::plane);
-  VALUE corners = projected_corners(opening, ivar(source_room_face, iv::normal), plane);
+  VALUE corners = projected_corners(opening, ivar(source_room_face, iv::RoomFace::normal), plane);
   if (len(corners) == 0) return Qnil;
-  if (!inside_outline(corners, ivar(self, iv::facePolygon))) return Qnil;
+  if (!inside_outline(corners, ivar(self, iv::RoomFace::facePolygon))) return Qnil;
 
   VALUE projected = call(gv::class_Opening, id::new_, corners, kind);
-  set_ivar(projected, iv::vertices, corners);
-  if (!NIL_P(ivar(opening, iv::face))) carry_face(projected, corners, opening);
+  set_ivar(projected, iv::Script::vertices, corners);
+  if (!NIL_P(ivar(opening, iv::Script::face))) carry_face(projected, corners, opening);
   return projected;
 }
 
 // Does any opening of the list sit at the same centroid as this one?
 bool centroid_present(VALUE list, VALUE opening) {
-  VALUE centre = ivar(opening, iv::centroid);
+  VALUE centre = ivar(opening, iv::Script::centroid);
   for (long i = 0; i < len(list); ++i)
-    if (equal(centre, ivar(at(list, i), iv::centroid))) return true;
+    if (equal(centre, ivar(at(list, i), iv::Script::centroid))) return true;
   return false;
 }
 
@@ -121,11 +121,11 @@ VALUE list_of(VALUE self, ID list) {
 }
 
 void project_windows(VALUE self, VALUE source) {
-  VALUE windows = ivar(source, iv::windows);
+  VALUE windows = ivar(source, iv::RoomFace::windows);
   for (long i = 0; i < len(windows); ++i) {
     VALUE o = project_opening(self, source, at(windows, i), str::Window);
     if (NIL_P(o)) continue;
-    VALUE mine = list_of(self, iv::windows);
+    VALUE mine = list_of(self, iv::RoomFace::windows);
     if (!centroid_present(mine, o)) push(mine, o);
   }
 }
@@ -133,20 +133,20 @@ void project_windows(VALUE self, VALUE source) {
 // Doors are checked against the face's doors but go to @projectedDoors:
 // the caller decides when they join @doors.
 void project_doors(VALUE self, VALUE source) {
-  VALUE doors = ivar(source, iv::doors);
+  VALUE doors = ivar(source, iv::RoomFace::doors);
   for (long i = 0; i < len(doors); ++i) {
     VALUE o = project_opening(self, source, at(doors, i), str::Door);
     if (NIL_P(o)) continue;
-    if (!centroid_present(list_of(self, iv::doors), o)) push(list_of(self, iv::projectedDoors), o);
+    if (!centroid_present(list_of(self, iv::RoomFace::doors), o)) push(list_of(self, iv::RoomFace::projectedDoors), o);
   }
 }
 
 }  // namespace
 
 VALUE project(VALUE self, VALUE source) {
-  set_ivar(self, iv::isWindowFrame, ivar(source, iv::isWindowFrame));
-  set_ivar(self, iv::isDoorFrame, ivar(source, iv::isDoorFrame));
-  set_ivar(self, iv::isWindow, ivar(source, iv::isWindow));
+  set_ivar(self, iv::RoomFace::isWindowFrame, ivar(source, iv::RoomFace::isWindowFrame));
+  set_ivar(self, iv::RoomFace::isDoorFrame, ivar(source, iv::RoomFace::isDoorFrame));
+  set_ivar(self, iv::RoomFace::isWindow, ivar(source, iv::RoomFace::isWindow));
 
   VALUE source_face = model_face(source);
   VALUE pseudo = model_face(self);
