@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(ruby ruby-dev ruby-minitest cmake g++ make binutils valgrind)
+packages=(ruby ruby-dev ruby-minitest cmake g++ make binutils valgrind chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
