@@ -5,6 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
+# chromium: the HTML preview's browser test (skipped where it is missing)
 packages=(ruby ruby-dev ruby-minitest cmake g++ make binutils valgrind chromium)
 missing=()
 for p in "${packages[@]}"; do

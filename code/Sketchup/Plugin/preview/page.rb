@@ -18,7 +18,7 @@ module QORPlugin
         dl{display:grid;grid-template-columns:auto auto;gap:.1em 1em;margin:0}dt{color:#555}dd{margin:0}
         .legend span{display:inline-block;width:1.6em;height:.9em;vertical-align:middle;border:1px solid #555;margin-right:.3em}
         .legend svg{width:2em;height:1em;vertical-align:middle;margin-right:.3em}
-        .legend li{list-style:none;margin:.1em 0}.legend ul{padding:0;margin:0 0 .4em}
+        .legend li{list-style:none;display:inline-block;margin:.1em 1.2em .1em 0}.legend ul{padding:0;margin:0 0 .4em;max-width:36em}
         #problems{border:2px solid #d00000;padding:.3em .8em;max-height:16em;overflow:auto}
         #problems.none{border-color:#3f8f5f}
         svg.plan,svg.axo{width:100%;max-height:80vh;background:#fff;border:1px solid #bbb}
