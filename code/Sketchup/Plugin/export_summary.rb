@@ -25,6 +25,14 @@ module QORPlugin
       @openings.values.sum
     end
 
+    # The figures as labelled text, for the preview's summary panel.
+    def to_h
+      { 'faces' => "#{face_count} (#{listing(@faces)})",
+        'external / internal' => "#{@external} / #{@internal}",
+        'openings' => "#{opening_count} (#{listing(@openings)})",
+        'export time' => format('%.2f s', @seconds) }
+    end
+
     def to_s
       format("%d rooms, %d faces (%s; %d external, %d internal), %d openings (%s) in %.2f s",
              @spaces, face_count, listing(@faces), @external, @internal,

@@ -4,6 +4,7 @@ require_relative 'command'
 require_relative '../building_file'
 require_relative '../room_export'
 require_relative '../atomic_file'
+require_relative '../preview/preview'
 
 module QORPlugin
   module CLI
@@ -13,7 +14,7 @@ module QORPlugin
       command 'export', 'export the rooms of a building file as XML'
 
       USAGE = "#{PROGRAM} [export] BUILDING.json [-o OUT.xml] [--thin-walls] " \
-              '[--max-wall-thickness METRES] [--quiet]'.freeze
+              '[--max-wall-thickness METRES] [--preview FILE.html] [--quiet]'.freeze
       EXAMPLE = File.join(QORModuleLoader::ROOT, 'examples', 'two-room-flat.json')
       EXAMPLE_OUTPUT = File.join(QORModuleLoader::ROOT, 'build', 'two-room-flat.xml')
 
@@ -50,6 +51,7 @@ module QORPlugin
             raise OptionParser::InvalidArgument, "--max-wall-thickness #{v} (must be positive)" unless v.positive?
             options[:max_wall_thickness] = v
           end
+          o.on('--preview FILE.html', 'also write an HTML preview of the rooms found') { |v| options[:preview] = v }
           o.on('-q', '--quiet', 'no progress and no summary') { options[:quiet] = true }
           o.on('-h', '--help', 'this help') { options[:help] = true }
         end
@@ -66,9 +68,12 @@ module QORPlugin
         file.prepare(progress: Progress.new(out: log), settings: overrides(options))
         result = RoomExport.new(file, progress: $class_ProgressBar2).run
         write(result.xml, target, out)
+        preview = options[:preview]
+        Preview.write(preview, rooms: result.rooms, summary: result.summary.to_h, title: file.name) if preview
         unless options[:quiet]
           err.puts "#{PROGRAM}: #{result.summary}"
           err.puts "#{PROGRAM}: wrote #{target}" if target && target != '-'
+          err.puts "#{PROGRAM}: wrote #{preview}" if preview
         end
         OK
       rescue BuildingFileError => e

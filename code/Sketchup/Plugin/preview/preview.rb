@@ -1,4 +1,4 @@
-require 'tempfile'
+require_relative '../atomic_file'
 require_relative 'plain_geometry'
 require_relative 'markup'
 require_relative 'model_view'
@@ -26,20 +26,7 @@ module QORPlugin
     # Writes the document to path.  A temporary file beside it is renamed
     # into place, so the path never holds half a preview.
     def write(path, rooms:, summary: {}, title:)
-      text = html(rooms: rooms, summary: summary, title: title)
-      dir = File.dirname(File.expand_path(path))
-      temp = Tempfile.create(['.preview-', '.html'], dir)
-      begin
-        temp.write(text)
-        temp.close
-        File.chmod(0o644, temp.path)
-        File.rename(temp.path, path)
-      rescue StandardError, Interrupt
-        temp.close unless temp.closed?
-        File.unlink(temp.path) if File.exist?(temp.path)
-        raise
-      end
-      path
+      AtomicFile.write(path, html(rooms: rooms, summary: summary, title: title))
     end
   end
 end
