@@ -14,7 +14,7 @@ namespace room {
 
 namespace {
 
-const double kInchesPerCentimetre = 1.0 / 2.54;
+const double kCentimetresPerInch = 2.54;
 // Added to the room height before counting storeys, so that a room of
 // exactly n storeys is not counted as n - 1 by rounding.
 const double kStoreyAllowance = 0.1;
@@ -49,7 +49,7 @@ ID id_line() {
 // The storey height in inches, from metres.
 double storey_inches(VALUE height) {
   VALUE metres = call(height, id::to_f);
-  const double c = num(metres) * 100.0 * kInchesPerCentimetre;
+  const double c = num(metres) * 100.0 / kCentimetresPerInch;
   if (!std::isfinite(c) || c <= 0.0) bad_storey_height(metres);
   return c;
 }
@@ -144,11 +144,23 @@ void sort_along_line(VALUE points) {
   geometry::sort_with(points, by_y ? geometry::sortByYDescending : geometry::sortByXDescending);
 }
 
+bool known_segment(VALUE segments, VALUE a, VALUE b) {
+  for (long k = 0; k < len(segments); ++k) {
+    VALUE s = at(segments, k);
+    if (equal(at(s, 0), a) && equal(at(s, 1), b)) return true;
+  }
+  return false;
+}
+
 // Consecutive points in pairs, each pair one segment inside the face; an
-// odd last point has no partner.
+// odd last point has no partner.  Faces that meet at the cut height (a
+// wall's top under the ceiling) give the same segment twice; it is kept
+// once, or the chain would double back along it.
 void append_segments(VALUE points, VALUE segments) {
-  for (long k = 0; k + 1 < len(points); k += 2)
-    push(segments, array_of(at(points, k), at(points, k + 1), flo(0.0)));
+  for (long k = 0; k + 1 < len(points); k += 2) {
+    VALUE a = at(points, k), b = at(points, k + 1);
+    if (!known_segment(segments, a, b)) push(segments, array_of(a, b, flo(0.0)));
+  }
 }
 
 VALUE cut_segments(VALUE room, VALUE lines, double t) {
