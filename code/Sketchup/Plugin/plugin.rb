@@ -11,6 +11,8 @@ require_relative 'progress'
 require_relative 'observer'
 require_relative 'building'
 require_relative 'globals'
+require_relative 'storeys'
+require_relative 'snapshots'
 
 # The extension calls these with nil as the receiver, so they must be
 # reachable from every object.
