@@ -40,7 +40,10 @@ class TestModel < Minitest::Test
     kept.set_attribute('D', 'a', 1)
     edge = kept.edges.first
     m.set_attribute('M', 'x', 1)
+    glass = m.materials.add('glass')
     m.start_operation('edit')
+    glass.alpha = 0.3
+    m.selection.add(kept)
     made = ents.add_face([0, 0, 0], [4, 0, 0], [4, -4, 0])
     kept.reverse!
     kept.material = 'red'
@@ -57,6 +60,9 @@ class TestModel < Minitest::Test
     assert_equal [['D', 1]], kept.attribute_dictionaries.map { |d| [d.name, d['a']] }
     refute edge.soft?
     assert_equal 1, m.get_attribute('M', 'x')
+    assert_equal 1.0, glass.alpha
+    assert_empty m.selection.to_a
+    assert_equal %w[glass], m.materials.map(&:name), 'red, made inside, is gone'
     refute made.valid?
     assert_equal [kept], ents.grep(Sketchup::Face)
     assert_equal 3, ents.grep(Sketchup::Edge).size

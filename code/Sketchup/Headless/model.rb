@@ -36,7 +36,7 @@ module Sketchup
       _ = [disable_ui, next_transparent, transparent]
       commit_operation if @active_operation
       @active_operation = name.to_s
-      @checkpoint = Headless::Checkpoint.new(self)
+      @checkpoint = Headless::Checkpoint.new
       @operation_log << [:start, @active_operation]
       true
     end
@@ -52,6 +52,11 @@ module Sketchup
       @checkpoint.roll_back
       finish_operation(:abort)
     end
+
+    # Internal: every change to the model's objects is announced here first,
+    # and every new entity, so that an abort can undo them.
+    def will_change(obj) = @checkpoint&.keep(obj)
+    def made(obj) = @checkpoint&.made(obj)
 
     def clear_operation_log
       @operation_log.clear
