@@ -31,6 +31,50 @@ class TestModel < Minitest::Test
     assert_empty m.operation_log
   end
 
+  # Abort puts back what the operation added, erased or changed; commit
+  # keeps it; objects made inside an aborted operation are deleted.
+  def test_abort_undoes_and_commit_keeps
+    m = Sketchup.new_model
+    ents = m.entities
+    kept = ents.add_face([0, 0, 0], [4, 0, 0], [4, 4, 0])
+    kept.set_attribute('D', 'a', 1)
+    edge = kept.edges.first
+    m.set_attribute('M', 'x', 1)
+    glass = m.materials.add('glass')
+    m.start_operation('edit')
+    glass.alpha = 0.3
+    m.selection.add(kept)
+    made = ents.add_face([0, 0, 0], [4, 0, 0], [4, -4, 0])
+    kept.reverse!
+    kept.material = 'red'
+    kept.set_attribute('D', 'a', 2)
+    kept.set_attribute('E', 'b', 3)
+    edge.soft = true
+    m.set_attribute('M', 'x', 2)
+    ents.erase_entities(kept.edges.last)
+    refute kept.valid?
+    assert_equal true, m.abort_operation
+    assert kept.valid?
+    assert_equal [0.0, 0.0, 1.0], kept.normal.to_a
+    assert_nil kept.material
+    assert_equal [['D', 1]], kept.attribute_dictionaries.map { |d| [d.name, d['a']] }
+    refute edge.soft?
+    assert_equal 1, m.get_attribute('M', 'x')
+    assert_equal 1.0, glass.alpha
+    assert_empty m.selection.to_a
+    assert_equal %w[glass], m.materials.map(&:name), 'red, made inside, is gone'
+    refute made.valid?
+    assert_equal [kept], ents.grep(Sketchup::Face)
+    assert_equal 3, ents.grep(Sketchup::Edge).size
+    assert_equal [kept], edge.faces
+    assert_equal 3, kept.vertices.sum { |v| v.edges.size } / 2
+    m.start_operation('keep')
+    ents.add_face([0, 0, 0], [4, 0, 0], [4, -4, 0])
+    m.commit_operation
+    assert_equal false, m.abort_operation
+    assert_equal 2, ents.grep(Sketchup::Face).size
+  end
+
   def test_starting_over_an_open_operation_commits_it
     m = Sketchup.new_model
     m.start_operation('a')

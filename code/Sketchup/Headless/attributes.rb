@@ -7,9 +7,11 @@ module Sketchup
 
     attr_reader :name
 
-    def initialize(name)
+    # model: the model whose operations undo changes here (nil: none).
+    def initialize(name, model = nil)
       @name = name.to_s
       @data = {}
+      @model = model
     end
 
     def [](key)
@@ -17,10 +19,12 @@ module Sketchup
     end
 
     def []=(key, value)
+      @model&.will_change(self)
       @data[key.to_s] = value
     end
 
     def delete_key(key)
+      @model&.will_change(self)
       @data.delete(key.to_s)
     end
 
@@ -53,8 +57,9 @@ module Sketchup
   class AttributeDictionaries
     include Enumerable
 
-    def initialize
+    def initialize(model = nil)
       @dicts = {}
+      @model = model
     end
 
     def each(&block)
@@ -70,6 +75,7 @@ module Sketchup
 
     def delete(name)
       name = name.name if name.is_a?(AttributeDictionary)
+      @model&.will_change(self)
       @dicts.delete(name.to_s)
     end
 
@@ -83,7 +89,9 @@ module Sketchup
 
     # Internal: find or make.
     def fetch_or_create(name)
-      @dicts[name.to_s] ||= AttributeDictionary.new(name)
+      return @dicts[name.to_s] if @dicts.key?(name.to_s)
+      @model&.will_change(self)
+      @dicts[name.to_s] = AttributeDictionary.new(name, @model)
     end
   end
 
@@ -100,7 +108,12 @@ module Sketchup
       dicts = @attribute_dictionaries
       found = dicts && dicts[name]
       return found if found || !create
-      (@attribute_dictionaries ||= AttributeDictionaries.new).fetch_or_create(name)
+      owner = is_a?(Model) ? self : @model
+      unless @attribute_dictionaries
+        owner.will_change(self)
+        @attribute_dictionaries = AttributeDictionaries.new(owner)
+      end
+      @attribute_dictionaries.fetch_or_create(name)
     end
 
     def get_attribute(dict_name, key, default_value = nil)

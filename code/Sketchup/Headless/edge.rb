@@ -90,6 +90,7 @@ module Sketchup
 
     def soft=(flag)
       check_valid!
+      will_change!
       @soft = flag ? true : false
     end
 
@@ -100,12 +101,20 @@ module Sketchup
 
     def smooth=(flag)
       check_valid!
+      will_change!
       @smooth = flag ? true : false
     end
 
     # Internal bookkeeping, called by Entities.
-    def attach_face(face) = (@faces << face unless @faces.include?(face))
-    def detach_face(face) = @faces.delete(face)
+    def attach_face(face)
+      will_change!
+      @faces << face unless @faces.include?(face)
+    end
+
+    def detach_face(face)
+      will_change!
+      @faces.delete(face)
+    end
     def erase_internal = mark_deleted
   end
 end

@@ -48,6 +48,7 @@ module Sketchup
       edges = verts.each_index.map { |i| edge_between(verts[i], verts[(i + 1) % verts.size]) }
       face = Face.new(@model, verts, edges)
       edges.each { |e| e.attach_face(face) }
+      will_change!
       @list << face
       face
     end
@@ -99,6 +100,7 @@ module Sketchup
 
     def add_text(text, point, vector = nil)
       t = Text.new(@model, text, point, vector)
+      will_change!
       @list << t
       t
     end
@@ -112,6 +114,7 @@ module Sketchup
         when Face then erase_face(e)
         when Edge then erase_edge(e)
         else
+          will_change!
           @list.delete(e)
           e.erase_internal if e.respond_to?(:erase_internal)
         end
@@ -125,6 +128,8 @@ module Sketchup
     end
 
     private
+
+    def will_change! = @model.will_change(self)
 
     def flatten_points(args)
       args = args.first if args.size == 1 && args.first.is_a?(Array) && !args.first.first.is_a?(Numeric)
@@ -188,6 +193,7 @@ module Sketchup
       found = @vertices.find { |v| H.dist(v.xyz, p) < H::TOL }
       return found if found
       v = Vertex.new(@model, p)
+      will_change!
       @vertices << v
       v
     end
@@ -199,18 +205,21 @@ module Sketchup
       e = Edge.new(@model, a, b)
       a.attach_edge(e)
       b.attach_edge(e)
+      will_change!
       @list << e
       e
     end
 
     def erase_face(face)
       face.edges.each { |e| e.detach_face(face) }
+      will_change!
       @list.delete(face)
       face.erase_internal
     end
 
     def erase_edge(edge)
       edge.faces.each { |f| erase_face(f) if f.valid? }
+      will_change!
       edge.vertices.each do |v|
         v.detach_edge(edge)
         next unless v.orphan?

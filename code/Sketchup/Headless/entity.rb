@@ -12,6 +12,7 @@ module Sketchup
       @entityID = model.next_entity_id
       @deleted = false
       @observers = []
+      model.made(self)
     end
 
     def model
@@ -43,12 +44,14 @@ module Sketchup
 
     def add_observer(observer)
       check_valid!
+      will_change!
       @observers << observer unless @observers.include?(observer)
       true
     end
 
     def remove_observer(observer)
       check_valid!
+      will_change!
       !@observers.delete(observer).nil?
     end
 
@@ -66,6 +69,8 @@ module Sketchup
 
     private
 
+    def will_change! = @model.will_change(self)
+
     def check_valid!
       raise TypeError, "reference to deleted #{typename}" if @deleted
     end
@@ -73,6 +78,7 @@ module Sketchup
     # Marks deleted and tells observers, like the modeller's onEraseEntity.
     def mark_deleted
       return if @deleted
+      will_change!
       @deleted = true
       @observers.each { |o| o.onEraseEntity(self) if o.respond_to?(:onEraseEntity) }
     end
@@ -93,6 +99,7 @@ module Sketchup
 
     def material=(value)
       check_valid!
+      will_change!
       @material = @model.materials.resolve(value)
     end
 
@@ -103,6 +110,7 @@ module Sketchup
 
     def hidden=(flag)
       check_valid!
+      will_change!
       @hidden = flag ? true : false
     end
 

@@ -72,6 +72,7 @@ module Sketchup
 
     def back_material=(value)
       check_valid!
+      will_change!
       @back_material = @model.materials.resolve(value)
     end
 
@@ -102,6 +103,7 @@ module Sketchup
 
     # Internal: called by Entities when it adds a hole.
     def add_loop_internal(loop)
+      will_change!
       @loops << loop
     end
 

@@ -56,6 +56,7 @@ module Sketchup
     def points_xyz = @vertices.map(&:xyz)
 
     def reverse_internal
+      will_change!
       @vertices = [@vertices[0]] + @vertices[1..].reverse
       @edges = @edges.reverse
     end

@@ -73,6 +73,7 @@ module Sketchup
 
     def name=(n)
       check_valid!
+      will_change!
       @name = n.to_s
     end
 
@@ -88,6 +89,7 @@ module Sketchup
 
     def alpha=(value)
       check_valid!
+      will_change!
       @alpha = value.to_f.clamp(0.0, 1.0)
     end
 
@@ -97,6 +99,7 @@ module Sketchup
 
     def color=(value)
       check_valid!
+      will_change!
       @color = Color.new(value)
     end
 
@@ -124,6 +127,7 @@ module Sketchup
       unique = "#{base}##{n += 1}" while @list.any? { |m| m.name == unique }
       color = Color.known?(base) ? Color.new(base) : nil
       m = Material.new(@model, unique, color)
+      will_change!
       @list << m
       m
     end
@@ -148,7 +152,9 @@ module Sketchup
 
     def remove(material)
       m = material.is_a?(Material) ? material : self[material]
-      return false unless m && @list.delete(m)
+      return false unless m && @list.include?(m)
+      will_change!
+      @list.delete(m)
       m.send(:mark_deleted)
       true
     end

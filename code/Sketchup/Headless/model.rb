@@ -1,6 +1,7 @@
 module Sketchup
-  # One open model. Undo is not modelled: operations are only recorded in
-  # operation_log, as [:start | :commit | :abort, name] pairs in call order.
+  # One open model. Operations are recorded in operation_log, as
+  # [:start | :commit | :abort, name] pairs in call order; aborting one puts
+  # the model back as it was when the operation started.
   class Model
     include AttributeHost
 
@@ -35,6 +36,7 @@ module Sketchup
       _ = [disable_ui, next_transparent, transparent]
       commit_operation if @active_operation
       @active_operation = name.to_s
+      @checkpoint = Headless::Checkpoint.new
       @operation_log << [:start, @active_operation]
       true
     end
@@ -44,10 +46,17 @@ module Sketchup
       finish_operation(:commit)
     end
 
-    # Nothing is undone; the abort is only recorded.
+    # Undoes every change since start_operation. false when none is open.
     def abort_operation
+      return false unless @active_operation
+      @checkpoint.roll_back
       finish_operation(:abort)
     end
+
+    # Internal: every change to the model's objects is announced here first,
+    # and every new entity, so that an abort can undo them.
+    def will_change(obj) = @checkpoint&.keep(obj)
+    def made(obj) = @checkpoint&.made(obj)
 
     def clear_operation_log
       @operation_log.clear
@@ -64,6 +73,7 @@ module Sketchup
       return false unless @active_operation
       @operation_log << [event, @active_operation]
       @active_operation = nil
+      @checkpoint = nil
       true
     end
   end

@@ -11,21 +11,25 @@ module Sketchup
     end
 
     def add(*entities)
+      @model.will_change(self)
       entities.flatten.each { |e| @items << e unless @items.include?(e) }
       @items.size
     end
 
     def remove(*entities)
+      @model.will_change(self)
       entities.flatten.each { |e| @items.delete(e) }
       @items.size
     end
 
     def toggle(*entities)
+      @model.will_change(self)
       entities.flatten.each { |e| @items.include?(e) ? @items.delete(e) : @items << e }
       @items.size
     end
 
     def clear
+      @model.will_change(self)
       @items.clear
       self
     end

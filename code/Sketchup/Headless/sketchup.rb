@@ -5,5 +5,5 @@ module Geom; end
 %w[
   support coordinates numeric point3d vector3d geom bounding_box array
   attributes entity material vertex edge loop face text
-  entities selection model
+  entities selection checkpoint model
 ].each { |f| require_relative f }

@@ -15,6 +15,7 @@ module Sketchup
 
     def text=(value)
       check_valid!
+      will_change!
       @text = value.to_s
     end
 
@@ -25,6 +26,7 @@ module Sketchup
 
     def point=(value)
       check_valid!
+      will_change!
       @point = Geom::Point3d.new(value)
     end
 
@@ -35,6 +37,7 @@ module Sketchup
 
     def vector=(value)
       check_valid!
+      will_change!
       @vector = value && Geom::Vector3d.new(value)
     end
 

@@ -47,8 +47,15 @@ module Sketchup
     end
 
     # Internal bookkeeping, called by Entities.
-    def attach_edge(edge) = (@edges << edge unless @edges.include?(edge))
-    def detach_edge(edge) = @edges.delete(edge)
+    def attach_edge(edge)
+      will_change!
+      @edges << edge unless @edges.include?(edge)
+    end
+
+    def detach_edge(edge)
+      will_change!
+      @edges.delete(edge)
+    end
     def orphan? = @edges.empty?
     def erase_internal = mark_deleted
   end

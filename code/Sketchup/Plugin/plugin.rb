@@ -12,6 +12,8 @@ require_relative 'observer'
 require_relative 'building'
 require_relative 'globals'
 require_relative 'outer_shell'
+require_relative 'storeys'
+require_relative 'snapshots'
 
 # The extension calls these with nil as the receiver, so they must be
 # reachable from every object.
