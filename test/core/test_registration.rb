@@ -164,7 +164,7 @@ class SurfaceTest < QORTest::Case
   end
 
   def test_unbuilt_operations_name_themselves
-    error = assert_raises(NotImplementedError) { QORTA::QORTA_Room.allocate.getSpaceElement(1) }
-    assert_match(/getSpaceElement/, error.message)
+    error = assert_raises(NotImplementedError) { QORTA.setRoomsIntermediatePlanes([]) }
+    assert_match(/setRoomsIntermediatePlanes/, error.message)
   end
 end

@@ -10,28 +10,28 @@ namespace snapshot {
 
 // Any object answering an edge's calls is accepted.
 VALUE edgeDumpInitialize(VALUE self, VALUE edge) {
-  set_ivar(self, iv::attributeDictionaries, new_array());
+  set_ivar(self, iv::FaceDump::attributeDictionaries, new_array());
   if (NIL_P(edge)) return self;
-  set_ivar(self, iv::edgeId, call(rb_obj_id(edge), id::to_s));
-  set_ivar(self, iv::soft, call(edge, id::soft_p));
-  set_ivar(self, iv::visible, call(edge, id::visible_p));
-  set_ivar(self, iv::smooth, call(edge, id::smooth_p));
-  set_ivar(self, iv::edgeStart, call(call(edge, id::start), id::position));
-  set_ivar(self, iv::edgeEnd, call(call(edge, id::end), id::position));
-  capture_dictionaries(edge, ivar(self, iv::attributeDictionaries));
+  set_ivar(self, iv::EdgeDump::edgeId, call(rb_obj_id(edge), id::to_s));
+  set_ivar(self, iv::EdgeDump::soft, call(edge, id::soft_p));
+  set_ivar(self, iv::EdgeDump::visible, call(edge, id::visible_p));
+  set_ivar(self, iv::EdgeDump::smooth, call(edge, id::smooth_p));
+  set_ivar(self, iv::EdgeDump::edgeStart, call(call(edge, id::start), id::position));
+  set_ivar(self, iv::EdgeDump::edgeEnd, call(call(edge, id::end), id::position));
+  capture_dictionaries(edge, ivar(self, iv::FaceDump::attributeDictionaries));
   return self;
 }
 
 // Runs inside the caller's operation; the model may hand back the edge it
 // already has between the two points.
 VALUE edgeDumpRestore(VALUE self) {
-  VALUE edges = call(gv::object_Sketchup_active_model_entities, id::add_edges, ivar(self, iv::edgeStart),
-                     ivar(self, iv::edgeEnd));
+  VALUE edges = call(gv::object_Sketchup_active_model_entities, id::add_edges, ivar(self, iv::EdgeDump::edgeStart),
+                     ivar(self, iv::EdgeDump::edgeEnd));
   VALUE edge = at(edges, 0);
-  call(edge, id::soft_set, ivar(self, iv::soft));
-  call(edge, id::smooth_set, ivar(self, iv::smooth));
-  call(edge, id::visible_set, ivar(self, iv::visible));
-  restore_dictionaries(edge, ivar(self, iv::attributeDictionaries));
+  call(edge, id::soft_set, ivar(self, iv::EdgeDump::soft));
+  call(edge, id::smooth_set, ivar(self, iv::EdgeDump::smooth));
+  call(edge, id::visible_set, ivar(self, iv::EdgeDump::visible));
+  restore_dictionaries(edge, ivar(self, iv::FaceDump::attributeDictionaries));
   return edge;
 }
 

@@ -32,13 +32,13 @@ bool empty_hole(VALUE loop) {
 
 void capture_outline(VALUE self, VALUE face) {
   VALUE outer = call(face, id::outer_loop);
-  rb_ary_concat(ivar(self, iv::facePoints), positions(outer));
+  rb_ary_concat(ivar(self, iv::FaceDump::facePoints), positions(outer));
   VALUE loops = call(face, id::loops);
   for (long i = 0; i < len(loops); ++i) {
     VALUE loop = at(loops, i);
     if (loop == outer) continue;
     VALUE points = positions(loop);
-    if (empty_hole(loop)) push(ivar(self, iv::loops), points);
+    if (empty_hole(loop)) push(ivar(self, iv::FaceDump::loops), points);
   }
 }
 
@@ -109,17 +109,17 @@ void add_dictionaries(VALUE xml, VALUE dictionaries) {
 
 // Faces the model the recorded way, then puts back materials and attributes.
 VALUE fill_restored(VALUE self, VALUE face) {
-  if (num(call(call(face, id::normal), id::dot, ivar(self, iv::normal))) < 0.0)
+  if (num(call(call(face, id::normal), id::dot, ivar(self, iv::FaceDump::normal))) < 0.0)
     face = call(face, id::reverse_bang);
-  call(face, id::back_material_set, ivar(self, iv::back_material));
-  call(face, id::material_set, ivar(self, iv::material));
-  restore_dictionaries(face, ivar(self, iv::attributeDictionaries));
+  call(face, id::back_material_set, ivar(self, iv::FaceDump::back_material));
+  call(face, id::material_set, ivar(self, iv::FaceDump::material));
+  restore_dictionaries(face, ivar(self, iv::FaceDump::attributeDictionaries));
   return face;
 }
 
 // The restored face, or nil when the model refused the outline.
 VALUE build_face(VALUE self) {
-  VALUE face = call(gv::object_Sketchup_active_model_entities, id::add_face, ivar(self, iv::facePoints));
+  VALUE face = call(gv::object_Sketchup_active_model_entities, id::add_face, ivar(self, iv::FaceDump::facePoints));
   if (!is_model_face(face)) return Qnil;
   return fill_restored(self, face);
 }
@@ -129,34 +129,34 @@ VALUE abort_operation(VALUE model) { return call(model, id::abort_operation); }
 }  // namespace
 
 VALUE faceDumpInitialize(VALUE self, VALUE face) {
-  set_ivar(self, iv::attributeDictionaries, new_array());
+  set_ivar(self, iv::FaceDump::attributeDictionaries, new_array());
   if (NIL_P(face)) return self;
   if (!is_model_face(face)) rb_raise(rb_eArgError, "Invalid argument to serialised Face constructor");
-  set_ivar(self, iv::faceId, call(rb_obj_id(face), id::to_s));
-  set_ivar(self, iv::loops, new_array());
-  set_ivar(self, iv::facePoints, new_array());
-  set_ivar(self, iv::normal, call(face, id::normal));
-  set_ivar(self, iv::back_material, call(face, id::back_material));
-  set_ivar(self, iv::material, call(face, id::material));
+  set_ivar(self, iv::FaceDump::faceId, call(rb_obj_id(face), id::to_s));
+  set_ivar(self, iv::FaceDump::loops, new_array());
+  set_ivar(self, iv::FaceDump::facePoints, new_array());
+  set_ivar(self, iv::FaceDump::normal, call(face, id::normal));
+  set_ivar(self, iv::FaceDump::back_material, call(face, id::back_material));
+  set_ivar(self, iv::FaceDump::material, call(face, id::material));
   if (!NIL_P(call(face, id::attribute_dictionary, str::OwnerGroup)))
-    set_ivar(self, iv::ownerGroupId, call(cls::QORTA_SU, id::getIntAttr, face, str::OwnerGroup, str::Id));
+    set_ivar(self, iv::FaceDump::ownerGroupId, call(cls::QORTA_SU, id::getIntAttr, face, str::OwnerGroup, str::Id));
   capture_outline(self, face);
-  capture_dictionaries(face, ivar(self, iv::attributeDictionaries));
+  capture_dictionaries(face, ivar(self, iv::FaceDump::attributeDictionaries));
   return self;
 }
 
 VALUE faceDumpToXML(VALUE self) {
   VALUE xml = new_string("<face>");
-  add_element(xml, "<id>", ivar(self, iv::faceId), "</id>");
-  add_element(xml, "<ownerGroupId>", call(ivar(self, iv::ownerGroupId), id::to_s), "</ownerGroupId>");
-  add_points(xml, ivar(self, iv::facePoints));
-  add_loops(xml, ivar(self, iv::loops));
-  add_material(xml, "<m>", ivar(self, iv::material), "</m>");
-  add_material(xml, "<bm>", ivar(self, iv::back_material), "</bm>");
+  add_element(xml, "<id>", ivar(self, iv::FaceDump::faceId), "</id>");
+  add_element(xml, "<ownerGroupId>", call(ivar(self, iv::FaceDump::ownerGroupId), id::to_s), "</ownerGroupId>");
+  add_points(xml, ivar(self, iv::FaceDump::facePoints));
+  add_loops(xml, ivar(self, iv::FaceDump::loops));
+  add_material(xml, "<m>", ivar(self, iv::FaceDump::material), "</m>");
+  add_material(xml, "<bm>", ivar(self, iv::FaceDump::back_material), "</bm>");
   add(xml, "<n>");
-  add_coordinates(xml, ivar(self, iv::normal));
+  add_coordinates(xml, ivar(self, iv::FaceDump::normal));
   add(xml, "</n>");
-  add_dictionaries(xml, ivar(self, iv::attributeDictionaries));
+  add_dictionaries(xml, ivar(self, iv::FaceDump::attributeDictionaries));
   add(xml, "</face>");
   return xml;
 }
