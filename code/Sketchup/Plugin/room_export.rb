@@ -33,12 +33,6 @@ module QORPlugin
       text.to_s.gsub(/[&<>"]/, '&' => '&amp;', '<' => '&lt;', '>' => '&gt;', '"' => '&quot;')
     end
 
-    private
-
-    def building
-      @file.building
-    end
-
     # One room per description, numbered from 1, labelled, with its storey
     # and its stored settings under the key its floor gave it.
     def build_rooms
@@ -54,6 +48,12 @@ module QORPlugin
       end
       QORTA.getRoomsRadii(rooms)
       rooms
+    end
+
+    private
+
+    def building
+      @file.building
     end
 
     def classify(rooms)
