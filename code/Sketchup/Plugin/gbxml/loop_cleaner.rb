@@ -28,7 +28,8 @@ module QORPlugin
         cleaned = drop_collinear(drop_repeated(points))
         raise Unusable, 'fewer than three points once repeated and collinear points are dropped' if cleaned.length < 3
         check_simple(cleaned)
-        plane = PlaneGeometry::Plane.new(PlaneGeometry.centroid(cleaned), PlaneGeometry.loop_normal(cleaned))
+        normal = PlaneGeometry.loop_normal(cleaned) or raise Unusable, 'encloses no area'
+        plane = PlaneGeometry::Plane.new(PlaneGeometry.centroid(cleaned), normal)
         [flatten(cleaned, plane, 'its own plane'), plane]
       end
 
