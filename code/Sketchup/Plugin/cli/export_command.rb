@@ -2,6 +2,7 @@ require 'fileutils'
 require 'optparse'
 require_relative 'command'
 require_relative '../building_file'
+require_relative '../gbxml'
 require_relative '../room_export'
 require_relative '../atomic_file'
 require_relative '../preview/preview'
@@ -13,7 +14,7 @@ module QORPlugin
     class ExportCommand < Command
       command 'export', 'export the rooms of a building file as XML'
 
-      USAGE = "#{PROGRAM} [export] BUILDING.json [-o OUT.xml] [--thin-walls] " \
+      USAGE = "#{PROGRAM} [export] BUILDING.json|FILE.xml [-o OUT.xml] [--thin-walls] " \
               '[--max-wall-thickness METRES] [--preview FILE.html] [--quiet]'.freeze
       EXAMPLE = File.join(QORModuleLoader::ROOT, 'examples', 'two-room-flat.json')
       EXAMPLE_OUTPUT = File.join(QORModuleLoader::ROOT, 'build', 'two-room-flat.xml')
@@ -42,6 +43,7 @@ module QORPlugin
           o.banner = "usage: #{USAGE}"
           o.separator ''
           o.separator 'Without a building file, exports the bundled example to build/two-room-flat.xml.'
+          o.separator 'A file ending in .xml is read as gbXML and imported first (see docs/gbxml.md).'
           o.separator 'Without -o, the document goes to standard output; the summary always goes to'
           o.separator 'standard error.'
           o.separator ''
@@ -63,8 +65,8 @@ module QORPlugin
       end
 
       def export(source, target, options, out, err)
-        file = BuildingFile.load(source)
         log = options[:quiet] ? nil : err
+        file = load(source, log)
         file.prepare(progress: Progress.new(out: log), settings: overrides(options))
         result = RoomExport.new(file, progress: $class_ProgressBar2).run
         write(result.xml, target, out)
@@ -85,6 +87,13 @@ module QORPlugin
       rescue StandardError, NotImplementedError => e
         err.puts "#{PROGRAM}: export of #{source} failed: #{e.class}: #{e.message}"
         FAILED
+      end
+
+      def load(source, log)
+        return BuildingFile.load(source) unless Gbxml.file?(source)
+        file, import = Gbxml.load(source)
+        log&.puts "#{PROGRAM}: imported #{source}: #{import.summary}"
+        file
       end
 
       def overrides(options)
