@@ -67,7 +67,7 @@ class IntermediatePlanesTest < QORTest::Case
     [r1, r2, r1.roomFaces[RIGHT], r2.roomFaces[LEFT]]
   end
 
-  def pass(rooms)
+  def pair_all(rooms)
     assert_same true, QORTA.setRoomsIntermediatePlanes(rooms)
   end
 
@@ -82,7 +82,7 @@ class IntermediatePlanesTest < QORTest::Case
     r2 = box_room(0, 100, 2)
     r1 = box_room(106, 206, 1)
     a, b = r2.roomFaces[RIGHT], r1.roomFaces[LEFT]
-    pass(classified([r2, r1], a => 2, b => 2))
+    pair_all(classified([r2, r1], a => 2, b => 2))
     [[a, b, r2], [b, a, r1]].each do |s, t, room|
       assert_equal [t], s.oppositeRoomFaces
       assert_plane [-1, 0, 0, 103], s.intermediatePlanes[0]
@@ -95,21 +95,21 @@ class IntermediatePlanesTest < QORTest::Case
 
   def test_six_inch_wall_of_type_1_each_takes_the_others_plane
     r1, r2, a, b = walls(6, 1)
-    pass(classified([r1, r2]))
+    pair_all(classified([r1, r2]))
     assert_plane [-1, 0, 0, 106], a.intermediatePlanes[0]
     assert_plane [1, 0, 0, -100], b.intermediatePlanes[0]
   end
 
   def test_a_type_1_face_across_gives_its_own_plane
     r1, r2, a, b = walls(6, 1)
-    pass(classified([r1, r2], a => 2))
+    pair_all(classified([r1, r2], a => 2))
     assert_plane [-1, 0, 0, 106], a.intermediatePlanes[0] # b's own
     assert_plane [-1, 0, 0, 106], b.intermediatePlanes[0] # rule for its own type 1
   end
 
   def test_fourteen_inch_wall_paired_in_the_second_pass_on_the_faces_only
     r1, r2, a, b = walls(14, 2)
-    pass(classified([r1, r2], a => 2, b => 2))
+    pair_all(classified([r1, r2], a => 2, b => 2))
     assert_equal [[b], [a]], [a.oppositeRoomFaces, b.oppositeRoomFaces]
     [a, b].each { |rf| assert_plane [1, 0, 0, -107], rf.intermediatePlanes[0] }
     assert_equal [[], []], [r1.intermediatePlanes, r2.intermediatePlanes]
@@ -120,7 +120,7 @@ class IntermediatePlanesTest < QORTest::Case
 
   def test_second_pass_type_1_across_gives_its_plane_and_keeps_the_types
     r1, r2, a, b = walls(14, 2)
-    pass(classified([r1, r2], a => 2))
+    pair_all(classified([r1, r2], a => 2))
     assert_plane [-1, 0, 0, 114], a.intermediatePlanes[0]
     assert_plane [1, 0, 0, -107], b.intermediatePlanes[0]
     assert_equal [2, 1], [a.outerShellType, b.outerShellType]
@@ -130,7 +130,7 @@ class IntermediatePlanesTest < QORTest::Case
   # number (here a's does); the face must still find the face across the wall.
   def test_turned_fourteen_inch_wall_pairs
     r1, r2, a, b = walls(14, 2, turn: 1.0)
-    pass(classified([r1, r2], a => 2, b => 2))
+    pair_all(classified([r1, r2], a => 2, b => 2))
     assert_equal [[b], [a]], [a.oppositeRoomFaces, b.oppositeRoomFaces]
     c, s = Math.cos(1.0), Math.sin(1.0)
     assert_plane [c, s * c, s * s, -107], a.intermediatePlanes[0]
@@ -141,7 +141,7 @@ class IntermediatePlanesTest < QORTest::Case
       start_over
       r1 = box_room(0, 100, 1, depth: depth)
       r2 = box_room(120, 220, 2)
-      pass(classified([r1, r2]))
+      pair_all(classified([r1, r2]))
       assert_equal paired, r1.roomFaces[RIGHT].oppositeRoomFaces == [r2.roomFaces[LEFT]], "depth #{depth}"
     end
   end
@@ -153,7 +153,7 @@ class IntermediatePlanesTest < QORTest::Case
       glass = @model.materials.add('Glass')
       glass.alpha = alpha
       a.face.send(writer, glass)
-      pass(classified([r1, r2]))
+      pair_all(classified([r1, r2]))
       assert_equal paired, !a.oppositeRoomFaces.empty?, "#{writer} #{alpha}"
       assert_equal [a], b.oppositeRoomFaces # b itself is opaque
     end
@@ -166,7 +166,7 @@ class IntermediatePlanesTest < QORTest::Case
     ceiling.set_attribute('FaceDict', 'IsPartOfDoorFrame', true)
     [floor, ceiling, b.face].each { |f| f.set_attribute('FaceDict', 'Door', 'leaf') }
     b.face.set_attribute('FaceDict', 'Partition', true)
-    pass(classified([r1, r2]))
+    pair_all(classified([r1, r2]))
     assert_equal [false, false, 'leaf'], [floor, ceiling, b.face].map { |f| f.get_attribute('FaceDict', 'Door') }
     assert_empty a.oppositeRoomFaces
     assert_empty b.oppositeRoomFaces
@@ -179,7 +179,7 @@ class IntermediatePlanesTest < QORTest::Case
     r2 = box_room(100, 200, 2)
     # A second, distinct face of room 2 lying in room 1's back wall.
     r2.roomFaces << QORTA::QORTA_RoomFace.new(r2, face([90, 100, 0], [10, 100, 0], [10, 100, 96]), 7)
-    pass(classified([r1, r2]))
+    pair_all(classified([r1, r2]))
     assert_equal [[], []], [r1.intermediatePlanes, r2.intermediatePlanes]
     (r1.roomFaces + r2.roomFaces).each do |rf|
       assert(rf.oppositeRoomFaces.none? { |o| o.face.plane.qORTA_isEqualtoPlane(rf.face.plane) })
@@ -202,9 +202,16 @@ class IntermediatePlanesTest < QORTest::Case
     assert_same before, a.outerShellPlane
   end
 
+  def test_rooms_without_the_lists_are_refused
+    r1, r2, = walls(6, 2)
+    assert_raises(TypeError) { QORTA.setRoomsIntermediatePlanes([r1, r2]) } # no room list
+    r1.intermediatePlanes = []
+    assert_raises(TypeError) { QORTA.setRoomsIntermediatePlanes([r1, r2]) } # no face lists
+  end
+
   def test_progress_counts_the_rooms_still_to_come
     rooms = classified([box_room(0, 100, 1), box_room(200, 300, 2), box_room(400, 500, 3)])
-    pass(rooms)
+    pair_all(rooms)
     assert_equal [2, 1, 0], $class_ProgressBar2.values
   end
 end

@@ -24,6 +24,10 @@ const double kParallel = 0.97;
 VALUE model_face(VALUE room_face) { return ivar(room_face, iv::face); }
 VALUE room_of(VALUE room_face) { return ivar(room_face, iv::room); }
 
+// Appends to the Array in obj's variable; a variable holding no Array (the
+// lists were never created) raises TypeError.
+void append_to(VALUE obj, ID list, VALUE value) { push(expect_array(ivar(obj, list)), value); }
+
 bool type_is_one(VALUE room_face) { return ivar(room_face, iv::outerShellType) == INT2FIX(1); }
 
 double room_number(VALUE room_face) { return num(ivar(room_of(room_face), iv::number)); }
@@ -33,7 +37,7 @@ VALUE mid_plane(VALUE p, VALUE q, VALUE n) {
   VALUE half = flo(0.5);
   VALUE m = call(gv::class_Geom_Point3d, id::linear_combination, half, p, half, q);
   VALUE origin = call(gv::class_Geom_Point3d, id::new_, flo(0.0), flo(0.0), flo(0.0));
-  VALUE plane = call(n, id::to_a);
+  VALUE plane = expect_array(call(n, id::to_a));
   push(plane, call(n, id::dot, call(origin, id::minus, m)));
   return plane;
 }
@@ -79,10 +83,10 @@ bool pairs_with(VALUE s, VALUE t) {
 }
 
 void pair_first(VALUE s, VALUE t, VALUE room) {
-  push(ivar(s, iv::oppositeRoomFaces), t);
+  append_to(s, iv::oppositeRoomFaces, t);
   VALUE plane = call(s, id::getIntermediatePlane, t);
-  push(ivar(s, iv::intermediatePlanes), plane);
-  push(ivar(room, iv::intermediatePlanes), plane);
+  append_to(s, iv::intermediatePlanes, plane);
+  append_to(room, iv::intermediatePlanes, plane);
 }
 
 // First pass for face s of room: pairs it with every opposite face of any
@@ -170,7 +174,7 @@ VALUE nearest_facing(VALUE u, VALUE rooms) {
 // Pairs u with other from the second pass.  With type 0 on u the plane is
 // other's own when other looks out of the building, the mid plane otherwise.
 void pair_second(VALUE u, VALUE other) {
-  push(ivar(u, iv::oppositeRoomFaces), other);
+  append_to(u, iv::oppositeRoomFaces, other);
   VALUE u_type = ivar(u, iv::outerShellType);
   VALUE other_type = ivar(other, iv::outerShellType);
   set_ivar(u, iv::outerShellType, INT2FIX(0));
@@ -180,7 +184,7 @@ void pair_second(VALUE u, VALUE other) {
   set_ivar(u, iv::outerShellType, u_type);
   set_ivar(other, iv::outerShellType, other_type);
   if (state) rb_jump_tag(state);
-  push(ivar(u, iv::intermediatePlanes), plane);
+  append_to(u, iv::intermediatePlanes, plane);
 }
 
 void second_pass(VALUE unmatched, VALUE rooms) {
