@@ -12,7 +12,7 @@
 // with each face of any room that lies within the thickest wall of it; the
 // second gives each face left alone its nearest facing face of another room,
 // however far, unless the face is mostly short edges (the end of a wall) or
-// clear glass.
+// fully transparent.
 
 namespace qor {
 namespace roomface {
@@ -37,7 +37,7 @@ VALUE mid_plane(VALUE p, VALUE q, VALUE n) {
   VALUE half = flo(0.5);
   VALUE m = call(gv::class_Geom_Point3d, id::linear_combination, half, p, half, q);
   VALUE origin = call(gv::class_Geom_Point3d, id::new_, flo(0.0), flo(0.0), flo(0.0));
-  VALUE plane = expect_array(call(n, id::to_a));
+  VALUE plane = rb_ary_dup(expect_array(call(n, id::to_a)));
   push(plane, call(n, id::dot, call(origin, id::minus, m)));
   return plane;
 }
