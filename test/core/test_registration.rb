@@ -162,9 +162,4 @@ class SurfaceTest < QORTest::Case
     seg2 = [pt(0, 2), pt(2, 0)]
     assert_equal pt(1, 1), nil.send(:intersection, seg1, seg2, true)
   end
-
-  def test_unbuilt_operations_name_themselves
-    error = assert_raises(NotImplementedError) { QORTA.setRoomsIntermediatePlanes([]) }
-    assert_match(/setRoomsIntermediatePlanes/, error.message)
-  end
 end

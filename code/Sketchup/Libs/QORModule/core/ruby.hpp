@@ -82,7 +82,4 @@ VALUE protect(F&& f, int* state) {
   return rb_protect(&Thunk::run, reinterpret_cast<VALUE>(&f), state);
 }
 
-// Raises NotImplementedError naming an operation whose body is not built.
-[[noreturn]] void not_built(const char* name);
-
 }  // namespace qor

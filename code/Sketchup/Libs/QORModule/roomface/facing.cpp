@@ -8,59 +8,92 @@
 #include "../geometry/hull.hpp"
 #include "../geometry/polygon_intersection.hpp"
 #include "../geometry/primitives.hpp"
+#include "fields.hpp"
 
 namespace qor {
 namespace roomface {
 
 namespace {
 
-// |cos| below this (about 14 degrees) is not parallel.
+// Normals whose dot product is smaller than this in size are not parallel.
 const double kParallel = 0.97;
 
-// Where the line from the point along the normal meets the plane; the point
-// itself when the line misses it.
-VALUE along_normal_onto(VALUE point, VALUE normal, VALUE plane) {
-  VALUE hit = call(gv::module_Geom, id::intersect_line_plane, array_of(point, normal), plane);
-  return NIL_P(hit) ? point : hit;
+
+bool parallel(VALUE a, VALUE b) {
+  return std::fabs(num(call(call(a, id::normal), id::dot, call(b, id::normal)))) >= kParallel;
 }
 
-bool in_hull_of(VALUE point, VALUE face) {
-  VALUE hull = geometry::convex_hull(call(face, id::polygon));
-  return is_true(geometry::pointInPolygon3D(Qnil, point, hull, Qtrue));
+// Where the line through p along direction meets plane; p itself when the
+// line runs parallel to the plane.
+VALUE along_onto(VALUE p, VALUE direction, VALUE plane) {
+  VALUE hit = call(gv::module_Geom, id::intersect_line_plane, array_of(p, direction), plane);
+  return NIL_P(hit) ? p : hit;
 }
 
-// A's outline carried along A's normal onto B's plane.
-VALUE outline_onto(VALUE a, VALUE normal, VALUE plane) {
+// Face a's outline carried along a's normal onto plane.
+VALUE outline_along_normal(VALUE a, VALUE plane) {
+  VALUE normal = call(a, id::normal);
   VALUE vertices = call(call(a, id::outer_loop), id::vertices);
-  VALUE points = new_array(len(vertices));
-  for (long i = 0; i < len(vertices); ++i)
-    push(points, along_normal_onto(call(at(vertices, i), id::position), normal, plane));
-  return points;
+  const long n = len(vertices);
+  VALUE projected = new_array(n);
+  for (long i = 0; i < n; ++i)
+    push(projected, along_onto(call(at(vertices, i), id::position), normal, plane));
+  return projected;
+}
+
+// Is p inside the convex hull of face's outline, border included?
+bool in_hull_of(VALUE p, VALUE face) {
+  VALUE hull = geometry::convex_hull(call(face, id::polygon));
+  return truthy(geometry::pointInPolygon3D(Qnil, p, hull, Qtrue));
+}
+
+// The overlap of b's outline with a's carried onto b's plane.
+VALUE overlap_edges(VALUE a, VALUE b) {
+  return geometry::getIntersectionPointsOfPolygons(Qnil, call(b, id::polygon),
+                                                   outline_along_normal(a, call(b, id::plane)));
 }
 
 }  // namespace
 
-VALUE facingDistance(VALUE s, VALUE t) {
-  VALUE a = ivar(s, iv::RoomFace::face), b = ivar(t, iv::RoomFace::face);
-  VALUE na = call(a, id::normal), nb = call(b, id::normal);
-  if (std::fabs(num(call(na, id::dot, nb))) < kParallel) return Qfalse;
+bool face_flag(VALUE face, VALUE key) {
+  return is_true(call(face, id::get_attribute, str::FaceDict, key));
+}
 
-  VALUE plane_b = call(b, id::plane);
-  VALUE ca = call(a, id::centroid);
-  VALUE p1 = along_normal_onto(ca, na, plane_b);
-  VALUE e = flo(num(call(ca, id::distance, p1)));
+bool excluded_from_pairing(VALUE face) {
+  return face_flag(face, str::TrueDoor) || face_flag(face, str::Slab) ||
+         face_flag(face, str::Partition);
+}
 
-  // Either centre seen across the wall inside the other's hull: they face.
-  if (in_hull_of(p1, b)) return e;
-  VALUE plane_a = call(a, id::plane);
-  VALUE p2 = along_normal_onto(call(b, id::centroid), nb, plane_a);
-  if (in_hull_of(p2, a)) return e;
+VALUE facing_distance(VALUE s, VALUE t) {
+  VALUE a = model_face(s), b = model_face(t);
+  if (!parallel(a, b)) return Qfalse;
 
-  // Otherwise the outlines must overlap.
-  VALUE overlap = geometry::getIntersectionPointsOfPolygons(
-      Qnil, call(b, id::polygon), outline_onto(a, na, plane_b));
-  if (len(overlap) <= 2) return Qfalse;
-  return flo(num(call(at(at(overlap, 0), 3), id::distance_to_plane, plane_a)));
+  VALUE a_centre = call(a, id::centroid);
+  VALUE a_onto_b = along_onto(a_centre, call(a, id::normal), call(b, id::plane));
+  VALUE gap = flo(num(call(a_centre, id::distance, a_onto_b)));
+
+  if (in_hull_of(a_onto_b, b)) return gap;
+  VALUE b_onto_a = along_onto(call(b, id::centroid), call(b, id::normal), call(a, id::plane));
+  if (in_hull_of(b_onto_a, a)) return gap;
+
+  VALUE edges = overlap_edges(a, b);
+  if (len(edges) <= 2) return Qfalse;
+  VALUE start = at(at(edges, 0), 3);
+  return flo(num(call(start, id::distance_to_plane, call(a, id::plane))));
+}
+
+bool is_opposite_face(VALUE s, VALUE t, double k) {
+  VALUE a = model_face(s), b = model_face(t);
+  VALUE a_centre = call(a, id::centroid);
+  VALUE b_plane = call(b, id::plane);
+  if (num(call(a_centre, id::distance_to_plane, b_plane)) > num(gv::maxWallThickness) * k)
+    return false;
+  if (!parallel(a, b) || face_flag(a, str::TrueDoor)) return false;
+
+  if (in_hull_of(call(a_centre, id::project_to_plane, b_plane), b)) return true;
+  VALUE b_centre = call(b, id::centroid);
+  if (in_hull_of(call(b_centre, id::project_to_plane, call(a, id::plane)), a)) return true;
+  return len(overlap_edges(a, b)) >= 3;
 }
 
 }  // namespace roomface

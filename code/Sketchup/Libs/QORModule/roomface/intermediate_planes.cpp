@@ -1,12 +1,221 @@
 #include "intermediate_planes.hpp"
 
+#include <cmath>
+
+#include "../core/globals.hpp"
+#include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/primitives.hpp"
+#include "facing.hpp"
+
+// Faces across a wall are paired in two passes.  The first pairs every face
+// with each face of any room that lies within the thickest wall of it; the
+// second gives each face left alone its nearest facing face of another room,
+// however far, unless the face is mostly short edges (the end of a wall) or
+// fully transparent.
 
 namespace qor {
 namespace roomface {
 
-VALUE getIntermediatePlane(VALUE, VALUE) { not_built("QORTA_RoomFace#getIntermediatePlane"); }
-VALUE setRoomsIntermediatePlanes(VALUE, VALUE) { not_built("QORTA.setRoomsIntermediatePlanes"); }
+namespace {
+
+const double kParallel = 0.97;
+
+VALUE model_face(VALUE room_face) { return ivar(room_face, iv::RoomFace::face); }
+VALUE room_of(VALUE room_face) { return ivar(room_face, iv::RoomFace::room); }
+
+// Appends to the Array in obj's variable; a variable holding no Array (the
+// lists were never created) raises TypeError.
+void append_to(VALUE obj, ID list, VALUE value) { push(expect_array(ivar(obj, list)), value); }
+
+bool type_is_one(VALUE room_face) { return ivar(room_face, iv::RoomFace::outerShellType) == INT2FIX(1); }
+
+double room_number(VALUE room_face) { return num(ivar(room_of(room_face), iv::Room::number)); }
+
+// The plane through the point halfway between p and q, with normal n.
+VALUE mid_plane(VALUE p, VALUE q, VALUE n) {
+  VALUE half = flo(0.5);
+  VALUE m = call(gv::class_Geom_Point3d, id::linear_combination, half, p, half, q);
+  VALUE origin = call(gv::class_Geom_Point3d, id::new_, flo(0.0), flo(0.0), flo(0.0));
+  VALUE plane = rb_ary_dup(expect_array(call(n, id::to_a)));
+  push(plane, call(n, id::dot, call(origin, id::minus, m)));
+  return plane;
+}
+
+// Which plane the pair (s, other) is built on, a and b being their model
+// faces in room-number order.  Next to a face of another room that looks out
+// of the building (type 1), that face's own plane; otherwise halfway.
+VALUE choose_plane(VALUE s, VALUE other, VALUE a, VALUE b) {
+  VALUE a_centre = call(a, id::centroid);
+  VALUE a_normal = call(a, id::normal);
+  VALUE across = call(gv::module_Geom, id::intersect_line_plane, array_of(a_centre, a_normal),
+                      call(b, id::plane));
+  if (NIL_P(across)) across = a_centre;
+  if (std::fabs(num(call(a_normal, id::dot, call(b, id::normal)))) < kParallel) return Qfalse;
+
+  const bool same_room = room_of(s) == room_of(other);
+  if (type_is_one(other) && !same_room) return call(model_face(other), id::plane);
+  if (type_is_one(s) && !same_room) return call(model_face(s), id::plane);
+  if (type_is_one(other) && type_is_one(s) && is_false(ivar(s, iv::RoomFace::incursionFace)))
+    return call(model_face(s), id::plane);
+  return mid_plane(across, a_centre, a_normal);
+}
+
+void mark_door_parts_not_doors(VALUE face) {
+  if (face_flag(face, str::IsPartOfDoor))
+    call(face, id::set_attribute, str::FaceDict, str::Door, Qfalse);
+  if (face_flag(face, str::IsPartOfDoorFrame))
+    call(face, id::set_attribute, str::FaceDict, str::Door, Qfalse);
+}
+
+bool share_a_vertex(VALUE a, VALUE b) {
+  return len(call(call(a, id::vertices), id::amp, call(b, id::vertices))) > 0;
+}
+
+// Can t be paired with s in the first pass?
+bool pairs_with(VALUE s, VALUE t) {
+  VALUE a = model_face(s), b = model_face(t);
+  if (t == s || b == a || excluded_from_pairing(b)) return false;
+  // Faces in one plane that do not touch lie side by side, not across a wall.
+  if (geometry::planes_equal(call(a, id::plane), call(b, id::plane)) && !share_a_vertex(a, b))
+    return false;
+  return is_opposite_face(s, t, 1.0);
+}
+
+void pair_first(VALUE s, VALUE t, VALUE room) {
+  append_to(s, iv::RoomFace::oppositeRoomFaces, t);
+  VALUE plane = call(s, id::getIntermediatePlane, t);
+  append_to(s, iv::RoomFace::intermediatePlanes, plane);
+  append_to(room, iv::Room::intermediatePlanes, plane);
+}
+
+// First pass for face s of room: pairs it with every opposite face of any
+// room.  Answers whether it found one.
+bool pair_within_wall(VALUE s, VALUE room, VALUE rooms) {
+  VALUE face = model_face(s);
+  mark_door_parts_not_doors(face);
+  for (long k = 0; k < len(rooms); ++k) {
+    VALUE faces = ivar(at(rooms, k), iv::Room::roomFaces);
+    for (long j = 0; j < len(faces); ++j) {
+      VALUE t = at(faces, j);
+      if (pairs_with(s, t)) pair_first(s, t, room);
+    }
+  }
+  return len(ivar(s, iv::RoomFace::oppositeRoomFaces)) > 0;
+}
+
+VALUE first_pass(VALUE rooms) {
+  VALUE unmatched = new_array();
+  const long count = len(rooms);
+  for (long i = 0; i < count; ++i) {
+    VALUE room = at(rooms, i);
+    call(gv::class_ProgressBar2, id::setValue, LONG2NUM(count - i - 1));
+    VALUE faces = ivar(room, iv::Room::roomFaces);
+    for (long j = 0; j < len(faces); ++j) {
+      VALUE s = at(faces, j);
+      if (excluded_from_pairing(model_face(s))) continue;
+      if (!pair_within_wall(s, room, rooms)) push(unmatched, s);
+    }
+  }
+  return unmatched;
+}
+
+// At least half of the face's edges no longer than a wall is thick: the end
+// of a wall, which faces nothing across it.
+bool mostly_short_edges(VALUE face) {
+  VALUE edges = call(face, id::edges);
+  const double thickest = num(gv::maxWallThickness);
+  long short_edges = 0;
+  const long n = len(edges);
+  for (long i = 0; i < n; ++i)
+    if (num(call(at(edges, i), id::length)) <= thickest) ++short_edges;
+  return 2 * short_edges >= n;
+}
+
+bool clear(VALUE material) {
+  if (NIL_P(material)) return false;
+  VALUE alpha = call(material, id::alpha);
+  return !NIL_P(alpha) && num(alpha) == 0.0;
+}
+
+bool see_through(VALUE face) {
+  return clear(call(face, id::material)) || clear(call(face, id::back_material));
+}
+
+// The nearest face of any room facing u from some distance, or u itself
+// when there is none.  The first found stays unless a later one is strictly
+// nearer.
+VALUE nearest_facing(VALUE u, VALUE rooms) {
+  VALUE best_face = u;
+  double best = -1.0;
+  bool found = false;
+  for (long k = 0; k < len(rooms); ++k) {
+    VALUE faces = ivar(at(rooms, k), iv::Room::roomFaces);
+    for (long j = 0; j < len(faces); ++j) {
+      VALUE t = at(faces, j);
+      // u itself, and faces on u's own model face, face u from nowhere
+      // however the distance rounds.
+      if (t == u || model_face(t) == model_face(u)) continue;
+      if (excluded_from_pairing(model_face(t))) continue;
+      VALUE m = facing_distance(u, t);
+      if (is_false(m)) continue;
+      const double d = num(m);
+      if (d == 0.0) continue;
+      if (!found || best > d) {
+        found = true;
+        best = d;
+        best_face = t;
+      }
+    }
+  }
+  return best_face;
+}
+
+// Pairs u with other from the second pass.  With type 0 on u the plane is
+// other's own when other looks out of the building, the mid plane otherwise.
+void pair_second(VALUE u, VALUE other) {
+  append_to(u, iv::RoomFace::oppositeRoomFaces, other);
+  VALUE u_type = ivar(u, iv::RoomFace::outerShellType);
+  VALUE other_type = ivar(other, iv::RoomFace::outerShellType);
+  set_ivar(u, iv::RoomFace::outerShellType, INT2FIX(0));
+  int state = 0;
+  VALUE plane = protect([&] { return call(u, id::getIntermediatePlane, other); }, &state);
+  // The types come back even when the plane call raises.
+  set_ivar(u, iv::RoomFace::outerShellType, u_type);
+  set_ivar(other, iv::RoomFace::outerShellType, other_type);
+  if (state) rb_jump_tag(state);
+  append_to(u, iv::RoomFace::intermediatePlanes, plane);
+}
+
+void second_pass(VALUE unmatched, VALUE rooms) {
+  for (long i = 0; i < len(unmatched); ++i) {
+    VALUE u = at(unmatched, i);
+    VALUE face = model_face(u);
+    if (mostly_short_edges(face) || see_through(face)) continue;
+    VALUE other = nearest_facing(u, rooms);
+    if (room_of(other) != room_of(u)) pair_second(u, other);
+  }
+}
+
+}  // namespace
+
+VALUE getIntermediatePlane(VALUE self, VALUE other) {
+  const bool self_first = room_number(other) >= room_number(self);
+  VALUE a = model_face(self_first ? self : other);
+  VALUE b = model_face(self_first ? other : self);
+  VALUE plane = choose_plane(self, other, a, b);
+  if (is_false(plane)) return Qfalse;
+  set_ivar(self, iv::RoomFace::outerShellPlane, plane);
+  return plane;
+}
+
+VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
+  expect_array(rooms);
+  VALUE unmatched = first_pass(rooms);
+  second_pass(unmatched, rooms);
+  RB_GC_GUARD(unmatched);
+  return Qtrue;
+}
 
 }  // namespace roomface
 }  // namespace qor

@@ -20,10 +20,6 @@ const double kCoincident = 0.00001;
 // Unit normals whose dot product is within this of 1 point the same way.
 const double kSameOrientation = 0.03;
 
-bool marked(VALUE face, VALUE key) {
-  return is_true(call(face, id::get_attribute, str::FaceDict, key));
-}
-
 // Rooms whose bounding spheres are apart, and rooms the scripts say form
 // the outer shell themselves, hold no facing face.
 bool room_out_of_reach(VALUE room, VALUE own_room) {
@@ -38,7 +34,7 @@ bool room_out_of_reach(VALUE room, VALUE own_room) {
 bool never_facing(VALUE candidate, VALUE own_face) {
   VALUE face = ivar(candidate, iv::RoomFace::face);
   if (face == own_face) return true;
-  return marked(face, str::TrueDoor) || marked(face, str::Slab);
+  return face_flag(face, str::TrueDoor) || face_flag(face, str::Slab);
 }
 
 // The normal pointing out of the room face's room.
@@ -95,7 +91,7 @@ VALUE setOuterShellType(VALUE self, VALUE rooms) {
     for (long k = 0; k < len(candidates); ++k) {
       VALUE t = at(candidates, k);
       if (never_facing(t, face)) continue;
-      VALUE m = facingDistance(self, t);
+      VALUE m = facing_distance(self, t);
       if (is_false(m)) continue;
       const double distance = num(m);
       if (NIL_P(best) || distance < d) {
