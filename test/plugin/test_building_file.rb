@@ -28,6 +28,24 @@ class BuildingFileRoundTripTest < QORTest::Case
     assert_equal faces, $modelFaces2
   end
 
+  def test_corners_on_an_edge_split_it_as_the_modeller_does
+    # The doorway's feet (4, 1, 0) and (4, 1.9, 0) lie on the floor's east
+    # edge: the floor runs through them, sharing the door's vertices.
+    floor = @file.faces['living-floor'].outer_loop.vertices
+    feet = @file.building.doors.first.vertices.select { |v| v.position.z.abs < 1e-9 }
+    assert_equal 2, feet.length
+    assert_equal 6, floor.length
+    assert((feet - floor).empty?)
+    # A corner merely near an edge (2 mm off) leaves it alone.
+    doc = minimal_building
+    doc['vertices']['near'] = [50, -0.08, 0]
+    doc['faces'] << { 'id' => 'apron', 'outer' => %w[a near b] }
+    file = QORPlugin::BuildingFile.load(write_building(doc))
+    assert_equal 4, file.faces['floor'].outer_loop.vertices.length
+  ensure
+    remove_tmpdir
+  end
+
   def test_materials_on_both_sides
     pane = $innerLoopFacesHash2[@file.faces['living-south'].to_s].first
     assert_equal %w[glass glass], [pane.material.name, pane.back_material.name]

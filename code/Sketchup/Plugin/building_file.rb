@@ -1,3 +1,4 @@
+require_relative 'edge_splits'
 require_relative 'building_json'
 require_relative 'building'
 require_relative 'opening'
@@ -39,6 +40,7 @@ module QORPlugin
       @settings = read_settings(root['settings'])
       @materials = read_materials(root['materials'])
       @vertices = read_vertices(field(root, 'vertices', ''))
+      @splits = EdgeSplits.new(@vertices, corner_ids(root), TOLERANCE)
       @faces = {}
       read_list(root, 'faces', required: true) { |spec, path| draw_face(spec, path) }
       @panes = {}
@@ -202,7 +204,17 @@ module QORPlugin
       fail_at(path, "vertex \"#{repeated}\" appears twice") if repeated
       points = ids.map { |id| @vertices[id] }
       check_planar(points, ids, path)
-      points
+      @splits.split(ids).map { |id| @vertices[id] }
+    end
+
+    # Every vertex id a face or door loop names (unchecked: the loops are
+    # checked as they are drawn).
+    def corner_ids(root)
+      loops = Array(root['faces']).flat_map do |f|
+        f.is_a?(Hash) ? [f['outer'], *Array(f['holes'])] : []
+      end
+      loops += Array(root['doors']).map { |d| d.is_a?(Hash) ? d['outline'] : nil }
+      loops.flat_map { |l| l.is_a?(Array) ? l.grep(String) : [] }
     end
 
     # The plane is the one through the first three corners that make a

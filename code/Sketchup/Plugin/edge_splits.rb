@@ -1,0 +1,64 @@
+module QORPlugin
+  # Where a corner of one loop lies on an edge of another, the modeller
+  # splits that edge: both faces then share the corner's vertex, as they
+  # would had the user drawn them there. A building file lists each loop by
+  # its own corners only, so the loader inserts those corners here.
+  class EdgeSplits
+    CELL = 40.0 # inches: a grid cell of the corner index
+
+    # points: vertex id => Geom::Point3d; corner_ids: the ids any loop uses.
+    def initialize(points, corner_ids, tolerance)
+      @points = points
+      @tolerance = tolerance
+      @grid = Hash.new { |h, k| h[k] = [] }
+      corner_ids.uniq.each { |id| @grid[cell_of(points[id])] << id if points.key?(id) }
+    end
+
+    # The loop's ids with every indexed corner that lies strictly inside one
+    # of its edges inserted there, in order along the edge.
+    def split(ids)
+      ids.each_with_index.flat_map do |id, i|
+        [id] + inside(@points[id], @points[ids[(i + 1) % ids.length]], ids)
+      end
+    end
+
+    private
+
+    def cell_of(p)
+      [(p.x / CELL).floor, (p.y / CELL).floor, (p.z / CELL).floor]
+    end
+
+    # Corners strictly between a and b, within the tolerance of the segment,
+    # sorted by their distance from a.
+    def inside(a, b, own)
+      length = a.distance(b)
+      return [] if length < 2 * @tolerance
+      lo = cell_of(Geom::Point3d.new([a.x, b.x].min, [a.y, b.y].min, [a.z, b.z].min))
+      hi = cell_of(Geom::Point3d.new([a.x, b.x].max, [a.y, b.y].max, [a.z, b.z].max))
+      found = []
+      (lo[0]..hi[0]).each do |i|
+        (lo[1]..hi[1]).each do |j|
+          (lo[2]..hi[2]).each do |k|
+            @grid.fetch([i, j, k], []).each do |id|
+              t = along(a, b, length, @points[id])
+              found << [t, id] if t && !own.include?(id)
+            end
+          end
+        end
+      end
+      found.sort.map(&:last)
+    end
+
+    # The distance of p from a along the segment, when p lies on it clear of
+    # both ends; nil otherwise.
+    def along(a, b, length, p)
+      ax, ay, az = a.x, a.y, a.z
+      dx, dy, dz = (b.x - ax) / length, (b.y - ay) / length, (b.z - az) / length
+      px, py, pz = p.x - ax, p.y - ay, p.z - az
+      t = px * dx + py * dy + pz * dz
+      return nil if t < @tolerance || t > length - @tolerance
+      ox, oy, oz = px - t * dx, py - t * dy, pz - t * dz
+      Math.sqrt(ox * ox + oy * oy + oz * oz) < @tolerance ? t : nil
+    end
+  end
+end
