@@ -6,6 +6,30 @@ namespace qor {
 
 bool equal(VALUE a, VALUE b) { return truthy(call(a, id::eq, b)); }
 
+VALUE array_ivar(VALUE obj, ID iv) {
+  VALUE v = ivar(obj, iv);
+  if (!RB_TYPE_P(v, T_ARRAY))
+    rb_raise(rb_eTypeError, "%s must be an Array, not %s", rb_id2name(iv), rb_obj_classname(v));
+  return v;
+}
+
+bool is_exception(VALUE v) {
+  if (SPECIAL_CONST_P(v) || RB_BUILTIN_TYPE(v) != T_OBJECT) return false;
+  return truthy(rb_obj_is_kind_of(v, rb_eException));
+}
+
+VALUE expect_array_arg(VALUE v, const char* name) {
+  if (!RB_TYPE_P(v, T_ARRAY))
+    rb_raise(rb_eTypeError, "%s must be an Array, not %s", name, rb_obj_classname(v));
+  return v;
+}
+
+VALUE expect_numeric_arg(VALUE v, const char* name) {
+  if (!RB_INTEGER_TYPE_P(v) && !RB_FLOAT_TYPE_P(v))
+    rb_raise(rb_eTypeError, "%s must be a number, not %s", name, rb_obj_classname(v));
+  return v;
+}
+
 void not_built(const char* name) {
   rb_raise(rb_eNotImpError, "%s is not implemented yet", name);
 }

@@ -86,7 +86,7 @@ void mark_window_frames(VALUE roomFaces) {
 
 VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE claimFloor) {
   static const ID id_isBlindOpening = rb_intern("isBlindOpening?");
-  expect_array(faces);
+  expect_array_arg(faces, "faces");
 
   set_ivar(self, iv::edifice, edifice);
   set_ivar(self, iv::number, number);
@@ -110,11 +110,11 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
   VALUE roomFaceKey = new_string("RoomFace");
   for (long n = 0; n < len(accepted_faces); ++n) {
     VALUE face = at(accepted_faces, n);
-    push(ivar(self, iv::sketchupFaces), face);
+    push(array_ivar(self, iv::sketchupFaces), face);
     VALUE roomFace = call(cls::RoomFace, id::new_, self, face, LONG2NUM(n + 1));
     if (is_true(call(gv::cMethods, id_isBlindOpening, face)))
       set_ivar(roomFace, iv::isBlind, Qtrue);
-    push(ivar(self, iv::roomFaces), roomFace);
+    push(array_ivar(self, iv::roomFaces), roomFace);
     call(face, id::set_attribute, dict2, roomFaceKey, roomFace);
   }
 
@@ -128,7 +128,7 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
   set_ivar(self, iv::totalWallArea, flo(0.0));
   set_ivar(self, iv::maximumHeight, flo(0.0));
 
-  VALUE roomFaces = ivar(self, iv::roomFaces);
+  VALUE roomFaces = array_ivar(self, iv::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
     set_ivar(roomFace, iv::type, new_string("Wall"));
