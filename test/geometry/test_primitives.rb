@@ -30,6 +30,14 @@ class PlaneEqualityTest < QORTest::Case
     assert_same true, eq?([0, 0, 0, 0], [0, 0, 0, 0])
   end
 
+  def test_a_nan_coefficient_equals_nothing
+    nan = Float::NAN
+    [[[nan] * 4, [1, 2, 3, 4]], [[1, 0, 0, 0], [nan, 0, 0, 0]], [[0, 0, 1, 5], [0, 0, 1, nan]],
+     [[nan] * 4, [nan] * 4]].each do |a, b|
+      assert_same false, eq?(a, b), "#{a} vs #{b}"
+    end
+  end
+
   def test_integers_and_floats_mix
     assert_same true, eq?([0, 0, 1, -100], [0.0, 0.0, 1.0, -100.0])
   end

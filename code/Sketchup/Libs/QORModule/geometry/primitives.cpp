@@ -43,8 +43,9 @@ bool planes_equal(VALUE plane, VALUE other) {
   // No usable pivot on either side: compare the coefficients directly.
   if (std::fabs(s) < kPivotThreshold || std::fabs(t) < kPivotThreshold) s = t = 1.0;
 
+  // Written so that a NaN anywhere makes the planes differ.
   for (int i = 0; i < 4; ++i)
-    if (std::fabs(r[i] * t - o[i] * s) > kPlaneTolerance) return false;
+    if (!(std::fabs(r[i] * t - o[i] * s) <= kPlaneTolerance)) return false;
   return true;
 }
 
