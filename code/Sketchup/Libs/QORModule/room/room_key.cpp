@@ -11,8 +11,7 @@ VALUE room_key(VALUE floorFace) {
   VALUE vertices = call(floorFace, id::vertices);
   VALUE positions = new_array(len(vertices));
   for (long i = 0; i < len(vertices); ++i) push(positions, call(at(vertices, i), id::position));
-  geometry::sort_with(positions, geometry::sortByXThenYDescending);
-  return call(positions, id::to_s);
+  return call(geometry::sort_points_x_then_y_descending(positions), id::to_s);
 }
 
 }  // namespace room
