@@ -114,6 +114,12 @@ void clean_up(int* state, VALUE pending, F&& step) {
 // TypeError naming the argument.
 VALUE expect_array_arg(VALUE v, const char* name);
 VALUE expect_numeric_arg(VALUE v, const char* name);
+// Something answering x and y (a point, or an Array of numbers).
+VALUE expect_point_arg(VALUE v, const char* name);
+// An Array of four numbers.
+VALUE expect_plane_arg(VALUE v, const char* name);
+// An instance of klass.
+VALUE expect_kind_arg(VALUE v, VALUE klass, const char* name);
 
 // Raises NotImplementedError naming an operation whose body is not built.
 [[noreturn]] void not_built(const char* name);

@@ -97,7 +97,7 @@ VALUE normalised_copies(VALUE points, VALUE originals) {
   VALUE coordinates = new_array(n);
   double max_offset = 0.0, origin[3] = {0.0, 0.0, 0.0};
   for (long i = 0; i < n; ++i) {
-    VALUE p = at(points, i);
+    VALUE p = expect_point_arg(at(points, i), "a points entry");
     const double c[3] = {coordinate_or_zero(p, id::x), coordinate_or_zero(p, id::y),
                          coordinate_or_zero(p, id::z)};
     for (int k = 0; k < 3; ++k) {
@@ -202,9 +202,15 @@ VALUE convex_hull(VALUE points) {
   return result;
 }
 
-VALUE convexHull(VALUE, VALUE face) { return convex_hull(call(face, id::polygon)); }
+VALUE convexHull(VALUE, VALUE face) {
+  if (!rb_respond_to(face, id::polygon))
+    rb_raise(rb_eTypeError, "face must answer polygon, not %s", rb_obj_classname(face));
+  return convex_hull(call(face, id::polygon));
+}
 VALUE convexHull2(VALUE, VALUE points) { return convex_hull(points); }
 VALUE orderVerticesRoundMinPoint(VALUE, VALUE points, VALUE reference, VALUE normal) {
+  expect_array_arg(points, "points");
+  expect_point_arg(reference, "reference");
   return order_round_point(points, reference, normal);
 }
 

@@ -169,6 +169,8 @@ double opacity(VALUE self) {
 
 VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
   if (!truthy(face)) return self;
+  if (!rb_respond_to(face, id::outer_loop))
+    rb_raise(rb_eTypeError, "face must be a face, not %s", rb_obj_classname(face));
 
   set_ivar(self, iv::room, room);
   set_ivar(self, iv::reference, reference);
@@ -205,6 +207,8 @@ VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
 }
 
 VALUE countSelect(VALUE self, VALUE amount) {
+  if (!RB_INTEGER_TYPE_P(amount))
+    rb_raise(rb_eTypeError, "amount must be an Integer, not %s", rb_obj_classname(amount));
   VALUE face = ivar(self, iv::face);
   VALUE count = call(face, id::get_attribute, dict::selectedDictionary(), dict::selected());
   // The count is a 32-bit integer: the sum wraps as it would there.
