@@ -40,7 +40,7 @@ class ArgumentErrorTest < QORTest::Case
   def test_wrong_types_are_refused_naming_the_argument
     entry_points.each do |name, call|
       BAD.each do |bad|
-        next if name == 'amount' && bad.is_a?(Integer)
+        next if %w[amount plane].include?(name) && bad.is_a?(Integer)
         error = assert_raises(TypeError, ArgumentError, "#{name} = #{bad.inspect}") { call.call(bad) }
         assert_includes error.message, name.strip, "#{name} = #{bad.inspect}"
       end
