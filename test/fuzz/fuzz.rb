@@ -199,14 +199,13 @@ module Fuzz
         counts[name] += 1
       end
       GC.start
-      model = Sketchup.new_model if rng.rand(2).zero?
+      puts format('  %-34s %6d cases, %d failures so far', name, counts[name], failures.length)
     end
     report(counts, errors, slowest, failures)
     failures.empty?
   end
 
   def self.report(counts, errors, slowest, failures)
-    counts.each { |name, n| puts format('  %-34s %6d cases', name, n) }
     puts "total #{counts.values.sum} cases, #{failures.length} failures, 0 crashes"
     puts "clean refusals: #{errors.sort_by { |_, n| -n }.map { |c, n| "#{c} #{n}" }.join(', ')}"
     puts format('slowest case: %.3f s (%s)', *slowest)
