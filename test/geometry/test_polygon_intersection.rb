@@ -87,8 +87,8 @@ class PolygonContainmentTest < QORTest::Case
     square = poly(*SQUARE)
     assert_raises(TypeError) { overlap(nil, square) }
     assert_raises(TypeError) { overlap(square, 'polygon') }
-    assert_raises(NoMethodError) { overlap(square, [1, 2, 3]) }
-    assert_raises(NoMethodError) { overlap([nil, nil, nil], square) }
+    assert_match(/polygonB entry must be a point/, assert_raises(TypeError) { overlap(square, [1, 2, 3]) }.message)
+    assert_match(/polygonA entry must be a point/, assert_raises(TypeError) { overlap([nil, nil, nil], square) }.message)
   end
 end
 

@@ -34,14 +34,24 @@ class PlaneEqualityTest < QORTest::Case
     assert_same true, eq?([0, 0, 0, 0], [0, 0, 0, 0])
   end
 
+  def test_a_nan_coefficient_equals_nothing
+    nan = Float::NAN
+    [[[nan] * 4, [1, 2, 3, 4]], [[1, 0, 0, 0], [nan, 0, 0, 0]], [[0, 0, 1, 5], [0, 0, 1, nan]],
+     [[nan] * 4, [nan] * 4]].each do |a, b|
+      assert_same false, eq?(a, b), "#{a} vs #{b}"
+    end
+  end
+
   def test_integers_and_floats_mix
     assert_same true, eq?([0, 0, 1, -100], [0.0, 0.0, 1.0, -100.0])
   end
 
-  def test_bad_planes_raise_the_interpreters_errors
-    assert_raises(TypeError) { eq?([0, 0, 1], [0, 0, 1, 0]) }
-    assert_raises(TypeError) { eq?([0, 0, 1, 0], [0, 0, 1]) }
-    assert_raises(TypeError) { eq?([0, 0, 1, 'x'], [0, 0, 1, 0]) }
+  # Bad planes are refused naming the plane: the receiver is "plane", the
+  # argument "other".
+  def test_bad_planes_are_refused_by_name
+    assert_match(/plane must be a plane of 4/, assert_raises(ArgumentError) { eq?([0, 0, 1], [0, 0, 1, 0]) }.message)
+    assert_match(/other must be a plane of 4/, assert_raises(ArgumentError) { eq?([0, 0, 1, 0], [0, 0, 1]) }.message)
+    assert_match(/plane\[3\] must be a number/, assert_raises(TypeError) { eq?([0, 0, 1, 'x'], [0, 0, 1, 0]) }.message)
     assert_raises(TypeError) { eq?([0, 0, 1, 0], 'plane') }
     assert_raises(TypeError) { eq?([0, 0, 1, 0], nil) }
   end
@@ -95,9 +105,11 @@ class PointInPolygon3DTest < QORTest::Case
     assert_same false, Geom.point_in_polygon_3D(pt(0, 0), poly(SQUARE_XY), true)
   end
 
-  def test_bad_arguments_raise
-    assert_raises(NoMethodError) { Geom.point_in_polygon_3D('point', poly(SQUARE_XY), true) }
-    assert_raises(TypeError) { Geom.point_in_polygon_3D(pt(0, 0), nil, true) }
+  def test_bad_arguments_are_refused_by_name
+    assert_match(/point must be a point/,
+                 assert_raises(TypeError) { Geom.point_in_polygon_3D('point', poly(SQUARE_XY), true) }.message)
+    assert_match(/polygon must be an Array/,
+                 assert_raises(TypeError) { Geom.point_in_polygon_3D(pt(0, 0), nil, true) }.message)
     assert_raises(NoMethodError) { Geom.point_in_polygon_3D(pt(0, 0), [nil, nil, nil], true) }
   end
 end
@@ -162,7 +174,10 @@ class SegmentIntersectionTest < QORTest::Case
   def test_bad_segments_raise
     assert_raises(TypeError) { cross(nil, seg([0, 0, 0], [1, 1, 0]), true) }
     assert_raises(TypeError) { cross(seg([0, 0, 0], [1, 1, 0]), 'segment', true) }
-    assert_raises(NoMethodError) { cross([nil, pt(1, 1)], seg([0, 0, 0], [1, 1, 0]), true) }
+    assert_match(/segment1 must be a point/,
+                 assert_raises(TypeError) { cross([nil, pt(1, 1)], seg([0, 0, 0], [1, 1, 0]), true) }.message)
+    assert_match(/segment2 must hold 2 points/,
+                 assert_raises(ArgumentError) { cross(seg([0, 0, 0], [1, 1, 0]), [pt(0, 0)], true) }.message)
   end
 end
 

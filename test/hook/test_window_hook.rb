@@ -220,44 +220,51 @@ class WindowHookTest < QORTest::Case
     assert_empty events
   end
 
-  def test_a_raising_script_method_does_not_stop_the_message
+  # A script method's error or exit leaves it, the host's procedure still
+  # has the message, and the error or exit then goes on to the Ruby code
+  # that sent the message, unchanged.
+  def test_errors_and_exits_reach_the_sender_after_the_host_had_the_message
     QORTA.subclass
     HeadlessWindows.original_result = 77
+    failing = IOError.new('message boom')
     @model.define_singleton_method(:makePluginFacesDictionary) { |*| raise ArgumentError, 'menu boom' }
-    @model.define_singleton_method(:callFromSubclassWnd) { raise IOError, 'message boom' }
-    results = nil
-    _, err = capture_io do
-      results = [send_message(WM_MENUSELECT, 1, 2), send_message(WM_COMMAND, 3, 4),
-                 send_message(registered, 5, 6)]
-    end
-    assert_equal [77, 77, 77], results
-    assert_equal [[WM_MENUSELECT, 1, 2], [WM_COMMAND, 3, 4], [registered, 5, 6]],
-                 HeadlessWindows.delivered
-    assert_match(/ArgumentError: menu boom/, err)
-    assert_match(/IOError: message boom/, err)
+    @model.define_singleton_method(:callFromSubclassWnd) { raise failing }
+    assert_raises(ArgumentError) { send_message(WM_MENUSELECT, 1, 2) }
+    assert_raises(ArgumentError) { send_message(WM_COMMAND, 3, 4) }
+    assert_same failing, assert_raises(IOError) { send_message(registered, 5, 6) }
+
+    @model.define_singleton_method(:makePluginFacesDictionary) { |*| throw :menu, :thrown }
+    assert_equal :thrown, catch(:menu) { send_message(WM_MENUSELECT, 7, 8); :not_thrown }
+    @model.define_singleton_method(:makePluginFacesDictionary) { |*| exit 3 }
+    assert_equal 3, assert_raises(SystemExit) { send_message(WM_MENUSELECT, 9, 10) }.status
+
+    assert_equal [[WM_MENUSELECT, 1, 2], [WM_COMMAND, 3, 4], [registered, 5, 6],
+                  [WM_MENUSELECT, 7, 8], [WM_MENUSELECT, 9, 10]], HeadlessWindows.delivered
     assert_nil $!, 'no error left pending'
+    assert_equal 77, send_message(WM_PAINT), 'still hooked and working'
   end
 
-  def test_errors_that_cannot_be_reported_are_dropped
+  def test_an_error_with_a_broken_message_still_arrives_whole
     QORTA.subclass
     $object_Sketchup_active_model = false # no model: NoMethodError
-    bad = Class.new(StandardError) do
-      def message
-        raise 'no message either'
-      end
-    end
+    assert_raises(NoMethodError) { send_message(WM_MENUSELECT, 1, 2) }
+    bad = Class.new(StandardError) { def message = raise('no message either') }
     other = Sketchup.new_model
     other.define_singleton_method(:callFromSubclassWnd) { raise bad }
-    _, err = capture_io do
-      send_message(WM_MENUSELECT, 1, 2)
-      $object_Sketchup_active_model = other
-      send_message(registered)
-    end
-    assert_match(/NoMethodError/, err)
-    refute_match(/no message either/, err)
+    $object_Sketchup_active_model = other
+    assert_raises(bad) { send_message(registered) }
     assert_equal 2, HeadlessWindows.delivered.size
     $object_Sketchup_active_model = @model
     send_message(WM_MENUSELECT, 3, 4)
     assert_equal [[:makePluginFacesDictionary, 4, 3]], events, 'still working afterwards'
+  end
+
+  def test_unsubclass_from_a_script_mid_message_still_passes_it_on
+    QORTA.subclass
+    HeadlessWindows.original_result = 77
+    @model.define_singleton_method(:callFromSubclassWnd) { QORTA.unsubclass }
+    assert_equal 77, send_message(registered, 5, 6)
+    assert_equal [[registered, 5, 6]], HeadlessWindows.delivered
+    assert HeadlessWindows.original?
   end
 end

@@ -98,6 +98,7 @@ void menu_event(intptr_t lparam, intptr_t wparam) {
   g_scripts.menu_events.push_back(Scripts::MenuEvent{lparam, wparam});
 }
 void registered_message() { ++g_scripts.registered_calls; }
+void message_passed_on() {}  // these script stand-ins never leave by a jump
 bool in_menu() { return g_scripts.in_menu == Flag::True; }
 void clear_in_menu() { g_scripts.in_menu = Flag::False; }
 bool menu_guard_clear() {

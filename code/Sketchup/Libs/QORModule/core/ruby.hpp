@@ -11,6 +11,7 @@
 #include "version.hpp"
 
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace qor {
@@ -57,7 +58,11 @@ inline VALUE array_of(Args... items) {
   const VALUE values[] = {static_cast<VALUE>(items)...};
   return ary_new_from_values(static_cast<long>(sizeof...(Args)), values);
 }
-inline void push(VALUE ary, VALUE v) { rb_ary_push(ary, v); }
+inline void push(VALUE ary, VALUE v) { rb_ary_push(expect_array(ary), v); }
+// An instance variable that must hold an Array.  A callback may have
+// replaced it since it was set, so it is read afresh each time and anything
+// else raises TypeError naming the variable.
+VALUE array_ivar(VALUE obj, ID iv);
 
 // Strings.
 inline VALUE new_string(const char* text) { return rb_str_new_cstr(text); }
@@ -72,14 +77,48 @@ inline bool text_is(VALUE v, const char* text) {
 }
 
 // Runs f() under rb_protect.  Returns f's result; *state is non-zero when
-// a Ruby exception was raised.  The caller releases its C++ objects and
-// then re-raises with rb_jump_tag(state).
+// f left by a non-local exit (an exception, throw, break, Thread#kill,
+// exit).  The caller releases its C++ objects, cleans up, and then passes
+// the exit on unchanged with rb_jump_tag(state): never by turning it into
+// an exception object, which a throw or a kill is not.
 template <class F>
 VALUE protect(F&& f, int* state) {
+  typedef typename std::remove_reference<F>::type Fn;
   struct Thunk {
-    static VALUE run(VALUE p) { return (*reinterpret_cast<F*>(p))(); }
+    static VALUE run(VALUE p) { return (*reinterpret_cast<Fn*>(p))(); }
   };
   return rb_protect(&Thunk::run, reinterpret_cast<VALUE>(&f), state);
 }
+
+// Is v an exception object (and not the interpreter's record of a throw or
+// a kill, which errinfo() also answers)?
+bool is_exception(VALUE v);
+
+// A clean-up step after protect() caught an exit (*state, with `pending` =
+// errinfo() taken right after).  The step runs protected.  Should it fail
+// too, the first exit is kept when it can be put back (an exception);
+// otherwise the step's own exit replaces it, so that state and errinfo()
+// always agree when the caller calls rb_jump_tag(*state).
+template <class F>
+void clean_up(int* state, VALUE pending, F&& step) {
+  int step_state = 0;
+  protect(step, &step_state);
+  if (step_state == 0) return;
+  if (is_exception(pending))
+    set_errinfo(pending);
+  else
+    *state = step_state;
+}
+
+// Argument checks for the public entry points: a wrong type raises
+// TypeError naming the argument.
+VALUE expect_array_arg(VALUE v, const char* name);
+VALUE expect_numeric_arg(VALUE v, const char* name);
+// Something answering x and y (a point, or an Array of numbers).
+VALUE expect_point_arg(VALUE v, const char* name);
+// An Array of four numbers.
+VALUE expect_plane_arg(VALUE v, const char* name);
+// An instance of klass.
+VALUE expect_kind_arg(VALUE v, VALUE klass, const char* name);
 
 }  // namespace qor

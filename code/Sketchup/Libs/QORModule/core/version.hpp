@@ -84,6 +84,52 @@ inline VALUE errinfo() { return rb_errinfo(); }
 inline void set_errinfo(VALUE e) { rb_set_errinfo(e); }
 #endif
 
+// A function run at the return of a method written in C (the interpreter's
+// C-return event): the first point where a call made from Ruby is back in
+// Ruby.
+#if defined(QOR_RUBY_18)
+#define QOR_RETURN_HOOK_ARGS rb_event_t event, NODE* node, VALUE self, ID mid, VALUE klass
+typedef void (*return_hook_fn)(rb_event_t, NODE*, VALUE, ID, VALUE);
+inline void add_return_hook(return_hook_fn fn) { rb_add_event_hook(fn, RUBY_EVENT_C_RETURN); }
+#else
+#define QOR_RETURN_HOOK_ARGS rb_event_flag_t event, VALUE data, VALUE self, ID mid, VALUE klass
+typedef void (*return_hook_fn)(rb_event_flag_t, VALUE, VALUE, ID, VALUE);
+inline void add_return_hook(return_hook_fn fn) { rb_add_event_hook(fn, RUBY_EVENT_C_RETURN, Qnil); }
+#endif
+inline void remove_return_hook(return_hook_fn fn) { rb_remove_event_hook(fn); }
+
+// recv.mid(*args) in a fiber of its own, so that a throw inside it whose
+// catch lies outside comes out as an UncaughtThrowError (naming its tag and
+// value) instead of unwinding on.  1.8 has no fibers: a plain call.
+#if defined(QOR_RUBY_18)
+inline VALUE call_in_fiber(VALUE recv, ID mid, int argc, const VALUE* argv) {
+  return rb_funcall2(recv, mid, argc, const_cast<VALUE*>(argv));
+}
+#else
+inline VALUE fiber_body(VALUE, VALUE call, int, const VALUE*, VALUE) {
+  const VALUE* c = RARRAY_CONST_PTR(call);
+  return rb_funcallv(c[0], SYM2ID(c[1]), static_cast<int>(RARRAY_LEN(call) - 2), c + 2);
+}
+inline VALUE call_in_fiber(VALUE recv, ID mid, int argc, const VALUE* argv) {
+  VALUE call = rb_ary_new_capa(argc + 2);
+  rb_ary_push(call, recv);
+  rb_ary_push(call, ID2SYM(mid));
+  for (int i = 0; i < argc; ++i) rb_ary_push(call, argv[i]);
+  VALUE fiber = rb_fiber_new(fiber_body, call);
+  VALUE result = rb_fiber_resume(fiber, 0, nullptr);
+  RB_GC_GUARD(call);
+  return result;
+}
+#endif
+
+// Is a Ruby method running on this thread (so that a call from the window
+// system has a Ruby caller waiting below it)?
+inline bool ruby_method_running() {
+  ID mid;
+  VALUE klass;
+  return rb_frame_method_id_and_class(&mid, &klass) != 0;
+}
+
 // Machine words to Integers, exactly: a small Integer when it fits, a big
 // one otherwise.
 inline VALUE signed_word_to_num(intptr_t v) { return LL2NUM(static_cast<long long>(v)); }

@@ -83,6 +83,8 @@ bool topmost(long i, VALUE outlines, VALUE centroids, VALUE line) {
 }  // namespace
 
 VALUE orderFacesRoundNormal(VALUE, VALUE faces, VALUE axis, VALUE origin) {
+  expect_array_arg(faces, "faces");
+  expect_point_arg(origin, "origin");
   if (NIL_P(at(faces, 0))) return faces;
   if (num(call(axis, id::length)) == 0.0) return faces;
 
@@ -102,6 +104,7 @@ VALUE orderFacesRoundNormal(VALUE, VALUE faces, VALUE axis, VALUE origin) {
 }
 
 VALUE topmostFaces(VALUE, VALUE faces, VALUE plane1, VALUE plane2) {
+  expect_array_arg(faces, "faces");
   gv::topmostFacesLog = new_string("");
   VALUE line = call(gv::module_Geom, id::intersect_plane_plane, plane1, plane2);
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "sort_blocks.hpp"
@@ -33,7 +34,16 @@ VALUE vec(VALUE from, VALUE to) { return call(from, id::vector_to, to); }
 
 }  // namespace
 
-VALUE order_round_point(VALUE points, VALUE reference, VALUE normal) {
+namespace {
+
+// Angles this close count as the same direction when the hull orders its
+// points: points along one ray then come nearest first, as ties should,
+// whatever the rounding of angle_between made of their angles.
+const double kHullTieAngle = 1e-9;
+
+// The angular order round reference; keys are snapped to multiples of tie
+// when tie is not zero.
+VALUE order_round(VALUE points, VALUE reference, VALUE normal, double tie) {
   VALUE ref = vec(reference, at(points, 0));
   VALUE keyed = new_array(len(points));
   for (long i = 0; i < len(points); ++i) {
@@ -42,19 +52,83 @@ VALUE order_round_point(VALUE points, VALUE reference, VALUE normal) {
     double side = turn(ref, v, normal);
     // Along ref (points[0] itself included) there is no side: key 0 or pi.
     if (side == 0.0) side = 1.0;
-    const double key = side * num(call(ref, id::angle_between, v));
-    push(keyed, array_of(flo(key), p));
+    double key = side * num(call(ref, id::angle_between, v));
+    if (tie != 0.0) key = std::nearbyint(key / tie) * tie;
+    // Ties go nearest first: the distance is read now, not by the sort.
+    const double distance = num(call(call(p, id::distance, reference), id::to_f));
+    push(keyed, array_of(flo(key), flo(distance), p));
   }
-  sort_with(keyed, sortByKeyThenDistance, reference);
-  VALUE ordered = new_array(len(keyed));
-  for (long i = 0; i < len(keyed); ++i) push(ordered, at(at(keyed, i), 1));
+  VALUE ordered = sort_by_read_keys(keyed, KeyOrder::ascending);
   RB_GC_GUARD(reference);
   return ordered;
 }
 
-VALUE convex_hull(VALUE points) {
-  VALUE sorted = call(new_array(), id::plus, points);
-  sort_with(sorted, sortByXThenYDescending);
+}  // namespace
+
+VALUE order_round_point(VALUE points, VALUE reference, VALUE normal) {
+  return order_round(points, reference, normal, 0.0);
+}
+
+namespace {
+
+[[noreturn]] void too_few_points() {
+  rb_raise(rb_eArgError, "points must hold three distinct points not on one line");
+}
+
+// The host's point class: the scripts' global when set, else by name.
+VALUE point_class() {
+  if (RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS)) return gv::class_Geom_Point3d;
+  return rb_path2class("Geom::Point3d");
+}
+
+double coordinate_or_zero(VALUE p, ID axis) {
+  return rb_respond_to(p, axis) ? num(call(p, axis)) : 0.0;
+}
+
+// The hull is worked out on host points of our own: the distinct input
+// points moved so that the first sits at the origin and scaled into the
+// unit box.  The turns, angles and orders the hull rests on are the same,
+// but no product of coordinates can overflow (1e78 and up did) and
+// duck-typed points are read only for their coordinates.  `originals`
+// maps each copy back to the input point it stands for.
+VALUE normalised_copies(VALUE points, VALUE originals) {
+  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
+  const long n = len(points);
+  VALUE coordinates = new_array(n);
+  double max_offset = 0.0, origin[3] = {0.0, 0.0, 0.0};
+  for (long i = 0; i < n; ++i) {
+    VALUE p = expect_point_arg(at(points, i), "a points entry");
+    const double c[3] = {coordinate_or_zero(p, id::x), coordinate_or_zero(p, id::y),
+                         coordinate_or_zero(p, id::z)};
+    for (int k = 0; k < 3; ++k) {
+      if (!std::isfinite(c[k])) rb_raise(rb_eArgError, "points must have finite coordinates");
+      if (i == 0) origin[k] = c[k];
+      max_offset = std::fmax(max_offset, std::fabs(c[k] - origin[k]));
+    }
+    push(coordinates, array_of(flo(c[0]), flo(c[1]), flo(c[2]), p));
+  }
+  if (!(max_offset > 0.0) || !std::isfinite(max_offset)) too_few_points();
+
+  call(originals, id_compare_by_identity);
+  VALUE seen = rb_hash_new();
+  VALUE copies = new_array(n);
+  for (long i = 0; i < n; ++i) {
+    VALUE entry = at(coordinates, i);
+    double c[3];
+    for (int k = 0; k < 3; ++k) c[k] = (num(at(entry, k)) - origin[k]) / max_offset;
+    VALUE key = array_of(flo(c[0]), flo(c[1]), flo(c[2]));
+    if (!NIL_P(rb_hash_lookup2(seen, key, Qnil))) continue;  // a repeated point
+    rb_hash_aset(seen, key, Qtrue);
+    VALUE copy = call(point_class(), id::new_, flo(c[0]), flo(c[1]), flo(c[2]));
+    rb_hash_aset(originals, copy, at(entry, 3));
+    push(copies, copy);
+  }
+  if (len(copies) < 3) too_few_points();
+  return copies;
+}
+
+VALUE hull_of(VALUE points) {
+  VALUE sorted = sort_points_x_then_y_descending(points);
   VALUE anchor = at(sorted, 0);
 
   // The plane's normal from the first pair of edges out of the anchor that
@@ -65,15 +139,16 @@ VALUE convex_hull(VALUE points) {
                   id::normalize);
     if (num(call(normal, id::length)) != 0.0) break;
   }
+  if (!(num(call(normal, id::length)) > 0.0)) too_few_points();  // all on one line
 
   VALUE rest = call(sorted, id::minus, array_of(anchor));
-  VALUE ring = call(array_of(anchor), id::plus, order_round_point(rest, anchor, normal));
+  VALUE ring = call(array_of(anchor), id::plus, order_round(rest, anchor, normal, kHullTieAngle));
 
   // Winding of the ring about the normal.  Runs off the end of the ring
   // (and raises there) when the points are all on one line.
   double winding = 0.0;
   VALUE first = at(ring, 0);
-  for (long j = 0;; ++j) {
+  for (long j = 0; j < len(ring); ++j) {
     VALUE u = vec(first, at(ring, j - 1));
     VALUE v = vec(first, at(ring, j));
     const double d = turn(u, v, normal);
@@ -96,6 +171,7 @@ VALUE convex_hull(VALUE points) {
     double g;
     do {
       push(removed, rb_ary_pop(hull));
+      if (len(hull) < 2) break;  // back at the anchor: nothing left to turn at
       a = vec(at(hull, -2), at(hull, -1));
       c = vec(at(hull, -1), next);
       g = turn(a, c, normal) >= 0 ? 1.0 : -1.0;
@@ -115,9 +191,26 @@ VALUE convex_hull(VALUE points) {
   return call(hull, id::minus, removed);
 }
 
-VALUE convexHull(VALUE, VALUE face) { return convex_hull(call(face, id::polygon)); }
+}  // namespace
+
+VALUE convex_hull(VALUE points) {
+  expect_array_arg(points, "points");
+  VALUE originals = rb_hash_new();
+  VALUE hull = hull_of(normalised_copies(points, originals));
+  VALUE result = new_array(len(hull));
+  for (long i = 0; i < len(hull); ++i) push(result, rb_hash_lookup2(originals, at(hull, i), Qnil));
+  return result;
+}
+
+VALUE convexHull(VALUE, VALUE face) {
+  if (!rb_respond_to(face, id::polygon))
+    rb_raise(rb_eTypeError, "face must answer polygon, not %s", rb_obj_classname(face));
+  return convex_hull(call(face, id::polygon));
+}
 VALUE convexHull2(VALUE, VALUE points) { return convex_hull(points); }
 VALUE orderVerticesRoundMinPoint(VALUE, VALUE points, VALUE reference, VALUE normal) {
+  expect_array_arg(points, "points");
+  expect_point_arg(reference, "reference");
   return order_round_point(points, reference, normal);
 }
 

@@ -346,6 +346,10 @@ Side side(VALUE points, const char* tag) {
 }  // namespace
 
 VALUE getIntersectionPointsOfPolygons(VALUE, VALUE polygonA, VALUE polygonB) {
+  expect_array_arg(polygonA, "polygonA");
+  expect_array_arg(polygonB, "polygonB");
+  for (long i = 0; i < RARRAY_LEN(polygonA); ++i) expect_point_arg(rb_ary_entry(polygonA, i), "a polygonA entry");
+  for (long i = 0; i < RARRAY_LEN(polygonB); ++i) expect_point_arg(rb_ary_entry(polygonB, i), "a polygonB entry");
   Walk w;
   w.a = side(polygonA, "A");
   w.b = side(polygonB, "B");

@@ -43,14 +43,21 @@ bool planes_equal(VALUE plane, VALUE other) {
   // No usable pivot on either side: compare the coefficients directly.
   if (std::fabs(s) < kPivotThreshold || std::fabs(t) < kPivotThreshold) s = t = 1.0;
 
+  // Written so that a NaN anywhere makes the planes differ.
   for (int i = 0; i < 4; ++i)
-    if (std::fabs(r[i] * t - o[i] * s) > kPlaneTolerance) return false;
+    if (!(std::fabs(r[i] * t - o[i] * s) <= kPlaneTolerance)) return false;
   return true;
 }
 
-VALUE isEqualtoPlane(VALUE self, VALUE other) { return planes_equal(self, other) ? Qtrue : Qfalse; }
+VALUE isEqualtoPlane(VALUE self, VALUE other) {
+  expect_plane_arg(self, "plane");
+  expect_plane_arg(other, "other");
+  return planes_equal(self, other) ? Qtrue : Qfalse;
+}
 
 VALUE pointInPolygon3D(VALUE, VALUE point, VALUE polygon, VALUE border) {
+  expect_point_arg(point, "point");
+  expect_array_arg(polygon, "polygon");
   const long n = len(polygon);
   VALUE point_xz = projected_point(call(point, id::x), call(point, id::z));
   VALUE xz = new_array(n);
@@ -105,6 +112,14 @@ VALUE segment_intersection(VALUE segment1, VALUE segment2, VALUE mode) {
 }
 
 VALUE intersection(VALUE, VALUE segment1, VALUE segment2, VALUE mode) {
+  const VALUE segments[2] = {segment1, segment2};
+  const char* const names[2] = {"segment1", "segment2"};
+  for (int s = 0; s < 2; ++s) {
+    expect_array_arg(segments[s], names[s]);
+    if (RARRAY_LEN(segments[s]) != 2)
+      rb_raise(rb_eArgError, "%s must hold 2 points, not %ld", names[s], RARRAY_LEN(segments[s]));
+    for (long i = 0; i < 2; ++i) expect_point_arg(rb_ary_entry(segments[s], i), names[s]);
+  }
   return segment_intersection(segment1, segment2, mode);
 }
 

@@ -95,6 +95,51 @@ VALUE collectPair(QOR_BLOCK_ARGS) {
   return Qtrue;
 }
 
+namespace {
+
+// An entry of a pre-keyed sort: [key1, key2, item] with Float keys.
+bool keyed_entry(VALUE e, double* k1, double* k2) {
+  if (!RB_TYPE_P(e, T_ARRAY) || RARRAY_LEN(e) != 3) return false;
+  VALUE a = RARRAY_AREF(e, 0), b = RARRAY_AREF(e, 1);
+  if (!RB_FLOAT_TYPE_P(a) || !RB_FLOAT_TYPE_P(b)) return false;
+  *k1 = RFLOAT_VALUE(a);
+  *k2 = RFLOAT_VALUE(b);
+  return true;
+}
+
+// Compares pre-keyed entries by both keys, in the direction given as data.
+// It reads numbers only and never calls Ruby, so nothing can leave a sort
+// by a jump: the sort's own buffer (the C library's merge sort allocates
+// one) would be lost with it.
+VALUE sortByReadKeys(QOR_BLOCK_ARGS) {
+  VALUE a, b;
+  double a1, a2, b1, b2;
+  if (!block_pair(QOR_BLOCK_FORWARD, &a, &b) || !keyed_entry(a, &a1, &a2) ||
+      !keyed_entry(b, &b1, &b2))
+    bad_sort_arguments();
+  int (*order)(double, double) = FIX2INT(data) > 0 ? ascending : descending;
+  const int by_first = order(a1, b1);
+  return ordering(by_first != 0 ? by_first : order(a2, b2));
+}
+
+}  // namespace
+
+VALUE sort_by_read_keys(VALUE keyed, KeyOrder order) {
+  sort_with(keyed, sortByReadKeys, INT2FIX(order == KeyOrder::ascending ? 1 : -1));
+  VALUE items = new_array(len(keyed));
+  for (long i = 0; i < len(keyed); ++i) push(items, at(at(keyed, i), 2));
+  return items;
+}
+
+VALUE sort_points_x_then_y_descending(VALUE points) {
+  VALUE keyed = new_array(len(points));
+  for (long i = 0; i < len(points); ++i) {
+    VALUE p = at(points, i);
+    push(keyed, array_of(flo(coordinate(p, id::x)), flo(coordinate(p, id::y)), p));
+  }
+  return sort_by_read_keys(keyed, KeyOrder::descending);
+}
+
 VALUE sort_with(VALUE ary, block_fn block, VALUE data) {
   static const ID id_sort_bang = rb_intern("sort!");
   block_call(ary, id_sort_bang, 0, nullptr, block, data);

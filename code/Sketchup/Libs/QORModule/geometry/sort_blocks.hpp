@@ -29,6 +29,16 @@ VALUE collectPair(QOR_BLOCK_ARGS);
 // ary.sort! with one of the sort blocks; data reaches the block (the
 // reference point for sortByKeyThenDistance).  Answers ary.
 VALUE sort_with(VALUE ary, block_fn block, VALUE data = Qnil);
+// Sorting by keys read before the sort, so that the comparison never calls
+// Ruby.  keyed: an Array of [key1, key2, item] with Float keys; answers the
+// items by key1, then key2, smallest first (ascending) or greatest first
+// (descending, with the comparison rules of the Descending blocks).
+enum class KeyOrder { ascending, descending };
+VALUE sort_by_read_keys(VALUE keyed, KeyOrder order);
+// A new Array of the points in the order of sortByXThenYDescending, their
+// coordinates read once before sorting.
+VALUE sort_points_x_then_y_descending(VALUE points);
+
 // enumerable.each with collectPair: appends every key and value to out, in
 // the order each yields them.  Answers out.
 VALUE collect_pairs(VALUE enumerable, VALUE out);

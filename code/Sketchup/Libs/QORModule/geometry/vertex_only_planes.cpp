@@ -1,5 +1,6 @@
 #include "vertex_only_planes.hpp"
 
+#include "../core/classes.hpp"
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
@@ -236,6 +237,8 @@ VALUE chosen_faces(VALUE f, VALUE neighbour, VALUE axis, VALUE centre) {
 }  // namespace
 
 VALUE findMissingFace(VALUE, VALUE f1, VALUE f2) {
+  expect_kind_arg(f1, cls::RoomFace, "f1");
+  expect_kind_arg(f2, cls::RoomFace, "f2");
   VALUE loop1 = call(model_face(f1), id::outer_loop);
   VALUE loop2 = call(model_face(f2), id::outer_loop);
   if (shares_any(call(loop1, id::edges), call(loop2, id::edges))) return Qnil;
@@ -252,6 +255,10 @@ VALUE findMissingFace(VALUE, VALUE f1, VALUE f2) {
 }
 
 VALUE findIPlanesByVertexOnly(VALUE, VALUE f, VALUE q, VALUE r, VALUE faces, VALUE) {
+  expect_kind_arg(f, cls::RoomFace, "f");
+  expect_point_arg(q, "q");
+  expect_point_arg(r, "r");
+  expect_array_arg(faces, "faces");
   VALUE face = model_face(f);
   VALUE centre = call(face, id::centroid);
   VALUE axis = call(call(call(centre, id::vector_to, q), id::cross, call(centre, id::vector_to, r)),

@@ -18,6 +18,11 @@ namespace script {
 void menu_event(intptr_t lparam, intptr_t wparam);
 // callFromSubclassWnd
 void registered_message();
+// The message has been passed on to the host's procedure.  A script method
+// that left by a non-local exit (throw, Thread#kill, exit) during the
+// message has its exit passed on once the window system has returned to
+// Ruby, never through the window system's frames.
+void message_passed_on();
 
 // $inMenu is exactly true.
 bool in_menu();

@@ -45,6 +45,9 @@ bool remove() {
 
 LResult QOR_CALLBACK window_procedure(WindowHandle hwnd, MessageId msg, WParam wparam,
                                       LParam lparam) {
+  // Taken before any script runs: a script that unhooks mid-message must
+  // not keep the message from the procedure it was meant for.
+  const WindowProcedure pass_to = previous;
   if (msg == kMenuSelect) {
     script::menu_event(lparam, static_cast<intptr_t>(wparam));
   } else if (msg == kExitMenuLoop) {
@@ -59,8 +62,10 @@ LResult QOR_CALLBACK window_procedure(WindowHandle hwnd, MessageId msg, WParam w
   }
   if (message != 0 && msg == message) script::registered_message();
   // Nothing is swallowed: the host's own procedure sees every message.
-  if (previous == nullptr) return 0;
-  return call_window_procedure(previous, hwnd, msg, wparam, lparam);
+  const LResult result =
+      pass_to == nullptr ? 0 : call_window_procedure(pass_to, hwnd, msg, wparam, lparam);
+  script::message_passed_on();
+  return result;
 }
 
 void QOR_CALLBACK menu_timer(WindowHandle, MessageId, TimerId id, uint32_t) {

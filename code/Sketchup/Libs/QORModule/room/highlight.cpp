@@ -31,16 +31,26 @@ bool counted_to(VALUE roomFace, int amount, int expected) {
   return equal(call(roomFace, id_countSelect(), INT2FIX(amount)), INT2FIX(expected));
 }
 
+// Set on a room face while this room's highlight holds one count of its
+// model face, so that the count goes down only where it went up (a
+// see-through face is never counted).  Hidden from scripts: no "@".
+ID counted_mark() {
+  static const ID id = rb_intern("qor_select_counted");
+  return id;
+}
+
 void paint(VALUE room) {
   VALUE red = new_string("red");
-  VALUE roomFaces = ivar(room, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE R = at(roomFaces, i);
     VALUE F = ivar(R, iv::RoomFace::face);
     if (!opaque(ivar(R, iv::RoomFace::opacity))) continue;
     if (is_true(call(F, id::deleted_p))) continue;
     if (is_true(ivar(R, iv::RoomFace::isWindow))) continue;
-    if (!counted_to(R, 1, 1)) continue;  // already shown through another room
+    const bool first = counted_to(R, 1, 1);
+    set_ivar(R, counted_mark(), Qtrue);
+    if (!first) continue;  // already shown through another room
     VALUE material = call(F, id::material);
     set_ivar(R, iv::RoomFace::material, material);
     set_ivar(R, iv::RoomFace::back_material, call(F, id::back_material));
@@ -51,13 +61,16 @@ void paint(VALUE room) {
 }
 
 void unpaint(VALUE room) {
-  VALUE roomFaces = ivar(room, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE R = at(roomFaces, i);
     VALUE F = ivar(R, iv::RoomFace::face);
     if (is_true(call(F, id::deleted_p))) continue;
     if (is_true(ivar(R, iv::RoomFace::isWindow))) continue;
-    if (!counted_to(R, -1, 0)) continue;  // another selected room still shows it
+    if (!is_true(rb_attr_get(R, counted_mark()))) continue;
+    const bool last = counted_to(R, -1, 0);
+    set_ivar(R, counted_mark(), Qfalse);
+    if (!last) continue;  // another selected room still shows it
     VALUE material = ivar(R, iv::RoomFace::material);
     if (!NIL_P(material)) call(material, id::alpha_set, ivar(R, iv::RoomFace::opacity));
     call(F, id::material_set, material);
@@ -65,10 +78,7 @@ void unpaint(VALUE room) {
   }
 }
 
-VALUE change_selection(VALUE args) {
-  const VALUE* a = reinterpret_cast<const VALUE*>(args);
-  VALUE room = a[0];
-  const bool on = is_true(a[1]);
+void change_selection(VALUE room, bool on) {
   if (on && is_false(ivar(room, iv::Room::selected))) {
     set_ivar(room, iv::Room::selected, Qtrue);
     paint(room);
@@ -76,36 +86,39 @@ VALUE change_selection(VALUE args) {
     set_ivar(room, iv::Room::selected, Qfalse);
     unpaint(room);
   }
-  return Qnil;
 }
-
-VALUE abort_operation(VALUE model) { return call(model, id::abort_operation); }
 
 }  // namespace
 
-// Each call is one undoable operation.  If a host or script call fails
-// half-way, the operation is aborted rather than left open (so that later
-// edits do not land in it), the room keeps its former selection state, and
-// the error goes on to the caller.
+// Each call is one undoable operation.  If anything fails or jumps out
+// half-way (a host or script call, a frozen room, a throw or kill in a
+// callback), the operation is aborted rather than left open (so that later
+// edits do not land in it), the room keeps its former selection state where
+// it can, and the exit goes on to the caller unchanged.
 VALUE select(VALUE self, VALUE flag) {
   VALUE model = gv::object_Sketchup_active_model;
   const bool on = is_true(flag);
   call(model, id::startOperationHelper, new_string(on ? "select room" : "deselect room"));
 
   VALUE previous = ivar(self, iv::Room::selected);
-  VALUE args[2] = {self, on ? Qtrue : Qfalse};
   int state = 0;
-  rb_protect(change_selection, reinterpret_cast<VALUE>(args), &state);
+  protect(
+      [&] {
+        change_selection(self, on);
+        return call(model, id::commit_operation);
+      },
+      &state);
   if (state) {
-    VALUE error = errinfo();
-    set_ivar(self, iv::Room::selected, previous);
-    int abort_state = 0;
-    rb_protect(abort_operation, model, &abort_state);
-    set_errinfo(error);
+    VALUE pending = errinfo();
+    clean_up(&state, pending, [&] { return call(model, id::abort_operation); });
+    clean_up(&state, pending, [&] {
+      set_ivar(self, iv::Room::selected, previous);
+      return Qnil;
+    });
+    RB_GC_GUARD(pending);
     rb_jump_tag(state);
   }
-  RB_GC_GUARD(args[0]);
-  call(model, id::commit_operation);
+  RB_GC_GUARD(previous);
   return Qtrue;
 }
 

@@ -9,6 +9,7 @@ namespace room {
 // Each room's radius: the greatest distance from its label centroid to a
 // vertex of its faces that still exists.
 VALUE getRoomsRadii(VALUE, VALUE rooms) {
+  expect_array_arg(rooms, "rooms");
   static const ID id_valid_p = rb_intern("valid?");
   for (long i = 0; i < len(rooms); ++i) {
     VALUE room = at(rooms, i);

@@ -87,7 +87,7 @@ void mark_window_frames(VALUE roomFaces) {
 
 VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE claimFloor) {
   static const ID id_isBlindOpening = rb_intern("isBlindOpening?");
-  expect_array(faces);
+  expect_array_arg(faces, "faces");
 
   set_ivar(self, iv::Room::edifice, edifice);
   set_ivar(self, iv::Room::number, number);
@@ -108,11 +108,11 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
 
   for (long n = 0; n < len(accepted_faces); ++n) {
     VALUE face = at(accepted_faces, n);
-    push(ivar(self, iv::Room::sketchupFaces), face);
+    push(array_ivar(self, iv::Room::sketchupFaces), face);
     VALUE roomFace = call(cls::RoomFace, id::new_, self, face, LONG2NUM(n + 1));
     if (is_true(call(gv::cMethods, id_isBlindOpening, face)))
       set_ivar(roomFace, iv::RoomFace::isBlind, Qtrue);
-    push(ivar(self, iv::Room::roomFaces), roomFace);
+    push(array_ivar(self, iv::Room::roomFaces), roomFace);
     call(face, id::set_attribute, str::FaceDict2, str::RoomFace, roomFace);
   }
 
@@ -126,7 +126,7 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
   set_ivar(self, iv::Room::totalWallArea, flo(0.0));
   set_ivar(self, iv::Room::maximumHeight, flo(0.0));
 
-  VALUE roomFaces = ivar(self, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
     set_ivar(roomFace, iv::RoomFace::type, roomface::surface_text(roomface::Surface::Wall));

@@ -11,8 +11,7 @@ namespace room {
 VALUE room_key(VALUE floorFace) {
   VALUE vertices = call(floorFace, id::vertices);
   VALUE positions = geometry::positions(vertices);
-  geometry::sort_with(positions, geometry::sortByXThenYDescending);
-  return call(positions, id::to_s);
+  return call(geometry::sort_points_x_then_y_descending(positions), id::to_s);
 }
 
 }  // namespace room

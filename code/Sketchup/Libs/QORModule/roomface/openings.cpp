@@ -26,7 +26,7 @@ VALUE new_window(VALUE vertices) {
 }
 
 // Appends to one of self's list variables.
-void append(VALUE self, ID list, VALUE item) { push(expect_array(ivar(self, list)), item); }
+void append(VALUE self, ID list, VALUE item) { push(array_ivar(self, list), item); }
 
 bool includes_same(VALUE ary, VALUE item) {
   for (long i = 0; i < len(ary); ++i)
@@ -34,15 +34,25 @@ bool includes_same(VALUE ary, VALUE item) {
   return false;
 }
 
-// path: the faces whose doors are being collected, outermost first.  A
-// door's frame face can carry the same door on its own outline, and then
-// the face that owns the door is a frame candidate of its frame: such a
-// face is passed over instead of being examined again inside itself, or
-// the walk would never end.
-VALUE collect_doors(VALUE self, VALUE face, VALUE path) {
-  push(path, face);
+// Appends item to self's list variable unless the list has it already.
+void append_once(VALUE self, ID list, VALUE item) {
+  if (!includes_same(array_ivar(self, list), item)) append(self, list, item);
+}
+
+// Frames of frames deeper than this are not real doors: the limit keeps the
+// walk well inside the native stack.
+const long kMaxDoorFrameDepth = 64;
+
+// visited: an identity hash of the faces already examined in this call.
+// Faces sharing a door's corners are frame candidates of each other, so
+// each face is examined once, whichever face reached it first: the walk
+// ends, and k faces round one door cost k examinations, not k!.
+void collect_doors(VALUE self, VALUE face, VALUE visited, long depth) {
+  if (depth > kMaxDoorFrameDepth)
+    rb_raise(rb_eRuntimeError, "door frames nested more than %ld deep", kMaxDoorFrameDepth);
+  rb_hash_aset(visited, face, Qtrue);
   VALUE outline = chainLoopVertices(call(face, id::outer_loop));
-  VALUE doors = call(gv::object_Sketchup_active_model, id::findDoors2, outline, face);
+  VALUE doors = expect_array(call(gv::object_Sketchup_active_model, id::findDoors2, outline, face));
   VALUE others = call(gv::modelFaces2, id::minus, array_of(face));
   for (long d = 0; d < len(doors); ++d) {
     VALUE door = at(doors, d);
@@ -50,33 +60,37 @@ VALUE collect_doors(VALUE self, VALUE face, VALUE path) {
     const long dn = len(door_vertices);
     for (long f = 0; f < len(others); ++f) {
       VALUE other = at(others, f);
-      if (includes_same(path, other)) continue;
+      if (truthy(rb_hash_lookup2(visited, other, Qfalse))) continue;
       VALUE other_vertices = call(other, id::vertices);
       const long k = common_count(door_vertices, other_vertices);
       const long gn = len(other_vertices);
       if (k != dn) continue;
       if (gn == dn && len(call(other, id::loops)) > 1) {
-        append(self, iv::RoomFace::doorFrames, door);
-        collect_doors(self, other, path);
+        append_once(self, iv::RoomFace::doorFrames, door);
+        collect_doors(self, other, visited, depth + 1);
         collectWindows(self, other);
         break;
       }
       if (gn > dn) {
-        append(self, iv::RoomFace::doorFrames, door);
-        collect_doors(self, other, path);
+        append_once(self, iv::RoomFace::doorFrames, door);
+        collect_doors(self, other, visited, depth + 1);
         collectWindows(self, other);
       }
     }
   }
-  rb_ary_pop(path);
-  VALUE all = call(ivar(self, iv::RoomFace::doors), id::plus, doors);
-  set_ivar(self, iv::RoomFace::doors, all);
-  return all;
+  // One entry per door: the faces round a door all find it.
+  for (long d = 0; d < len(doors); ++d) append_once(self, iv::RoomFace::doors, at(doors, d));
 }
 
 }  // namespace
 
-VALUE collectDoors(VALUE self, VALUE face) { return collect_doors(self, face, new_array()); }
+VALUE collectDoors(VALUE self, VALUE face) {
+  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
+  VALUE visited = rb_hash_new();
+  call(visited, id_compare_by_identity);
+  collect_doors(self, face, visited, 0);
+  return ivar(self, iv::RoomFace::doors);
+}
 
 VALUE collectWindows(VALUE self, VALUE face) {
   VALUE fillers = hole_fillers(face);

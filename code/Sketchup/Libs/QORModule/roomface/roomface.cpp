@@ -163,6 +163,8 @@ double opacity(VALUE self) {
 
 VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
   if (!truthy(face)) return self;
+  if (!rb_respond_to(face, id::outer_loop))
+    rb_raise(rb_eTypeError, "face must be a face, not %s", rb_obj_classname(face));
 
   set_ivar(self, iv::RoomFace::room, room);
   set_ivar(self, iv::RoomFace::reference, reference);
@@ -199,6 +201,8 @@ VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
 }
 
 VALUE countSelect(VALUE self, VALUE amount) {
+  if (!RB_INTEGER_TYPE_P(amount))
+    rb_raise(rb_eTypeError, "amount must be an Integer, not %s", rb_obj_classname(amount));
   VALUE face = ivar(self, iv::RoomFace::face);
   VALUE count = call(face, id::get_attribute, str::selectedDictionary, str::selected);
   // The count is a 32-bit integer: the sum wraps as it would there.

@@ -1,0 +1,216 @@
+# Seeded fuzzing of the extension's public functions: random and degenerate
+# arguments (nil, wrong types, empty and tiny point lists, collinear and
+# repeated points, NaN, infinities, huge coordinates, long polygons, objects
+# whose methods raise or answer nonsense, erased faces).  A clean Ruby error
+# is a fine answer; a crash, a hang past the per-call limit, or an error of
+# the interpreter's own (NoMemoryError, SystemStackError, fatal) is not.
+#
+#   ruby test/fuzz/fuzz.rb [--seed N] [--cases N] [--limit SECONDS] [--big N]
+#
+# (QOR_MODULE_DIR as for the tests.)  The seed is printed first: a crash
+# can be replayed with it.
+require 'optparse'
+require 'timeout'
+
+options = { seed: Random.new_seed % 1_000_000, cases: 2000, limit: 10.0, big: 2000 }
+OptionParser.new do |o|
+  o.on('--seed N', Integer) { |v| options[:seed] = v }
+  o.on('--cases N', Integer, 'cases per function') { |v| options[:cases] = v }
+  o.on('--limit SECONDS', Float, 'time limit per call') { |v| options[:limit] = v }
+  o.on('--big N', Integer, 'points in the longest polygons') { |v| options[:big] = v }
+end.parse!
+$stdout.sync = true
+puts "fuzz seed #{options[:seed]}"
+
+ROOT = File.expand_path('../..', __dir__)
+require File.join(ROOT, 'code/Sketchup/Headless/sketchup')
+require File.join(ROOT, 'code/Sketchup/Plugin/plugin')
+QORModuleLoader.load!
+
+module Fuzz
+  # Raised by the hostile objects' methods.
+  class Hostile < StandardError; end
+
+  # Errors that mean the extension misbehaved, whatever raised them.
+  FATAL = [NoMemoryError, SystemStackError, ScriptError, SecurityError].freeze
+
+  class Values
+    attr_reader :rng
+
+    def initialize(rng, model, big)
+      @rng = rng
+      @model = model
+      @big = big
+    end
+
+    def pick(list) = list[rng.rand(list.length)]
+
+    def number
+      pick([0, 1, -1, 0.5, 1e-15, -1e-15, 1e300, -1e300, 1e78, Float::NAN, Float::INFINITY,
+            -Float::INFINITY, rng.rand(-100.0..100.0), rng.rand(-5..5), 2**70])
+    end
+
+    def point
+      case rng.rand(10)
+      when 0 then [number, number, number]
+      when 1 then hostile_point
+      else Geom::Point3d.new(number, number, number)
+      end
+    end
+
+    def plain_point(scale = 10) = Geom::Point3d.new(rng.rand(-scale..scale), rng.rand(-scale..scale), 0)
+
+    # Answers x, y, z and the point methods, some of them badly.
+    def hostile_point
+      p = Geom::Point3d.new(rng.rand(-5..5), rng.rand(-5..5), 0)
+      bad = pick(%i[x y z vector_to distance == position])
+      kind = rng.rand(3)
+      p.define_singleton_method(bad) do |*|
+        case kind
+        when 0 then raise Hostile, bad.to_s
+        when 1 then nil
+        else 'nonsense'
+        end
+      end
+      p
+    end
+
+    def polygon
+      case rng.rand(9)
+      when 0 then []
+      when 1 then [plain_point]
+      when 2 then [plain_point, plain_point]
+      when 3 then (0..rng.rand(2..6)).map { |i| Geom::Point3d.new(i, i, 0) } # collinear
+      when 4 then p = plain_point; [p, p.clone, plain_point, p] # repeats
+      when 5 then big_polygon
+      else (0..rng.rand(3..8)).map { rng.rand(8).zero? ? point : plain_point }
+      end
+    end
+
+    def big_polygon
+      n = rng.rand(3..@big)
+      (0...n).map { |i| a = 2 * Math::PI * i / n; Geom::Point3d.new(100 * Math.cos(a), 100 * Math.sin(a), 0) }
+    end
+
+    def plane
+      pick([[number, number, number, number], [0, 0, 1, number], [1, 2, 3], [], [0, 0, 1, 'x'],
+            [Float::NAN] * 4, [0, 0, 0, 0]])
+    end
+
+    def vector = Geom::Vector3d.new(number, number, number)
+
+    def face
+      pts = [[0, 0, 0], [4, 0, 0], [4, 4, 0], [0, 4, 0]].map { |x, y, z| Geom::Point3d.new(x + rng.rand(100), y, z + rng.rand(100)) }
+      f = @model.entities.add_face(pts)
+      f&.erase! if rng.rand(6).zero?
+      f
+    end
+
+    def room_face
+      room = QORTA::QORTA_Room.allocate
+      room.edifice = QORPlugin::Building.new
+      f = face
+      return QORTA::QORTA_RoomFace.allocate if f.nil? || f.deleted?
+      QORTA::QORTA_RoomFace.new(room, f, 1)
+    end
+
+    # Anything at all, including the wrong types.
+    def anything
+      case rng.rand(12)
+      when 0 then nil
+      when 1 then number
+      when 2 then 'text'
+      when 3 then {}
+      when 4 then :sym
+      when 5 then Object.new
+      when 6 then point
+      when 7 then polygon
+      when 8 then plane
+      when 9 then face
+      when 10 then vector
+      else [anything, anything]
+      end
+    end
+
+    def maybe(&block) = rng.rand(5).zero? ? anything : block.call
+  end
+
+  FUNCTIONS = {
+    'convexHull2' => ->(v) { QORTA.convexHull2(v.maybe { v.polygon }) },
+    'convexHull' => ->(v) { QORTA.convexHull(v.maybe { Struct.new(:polygon).new(v.polygon) }) },
+    'orderVerticesRoundMinPoint' => lambda { |v|
+      QORTA.orderVerticesRoundMinPoint(v.maybe { v.polygon }, v.maybe { v.point }, v.maybe { v.vector })
+    },
+    'intersection' => lambda { |v|
+      QORTA.intersection(v.maybe { [v.point, v.point] }, v.maybe { [v.point, v.point] }, v.pick([true, false, nil, 1]))
+    },
+    'qORTA_isEqualtoPlane' => ->(v) { v.plane.qORTA_isEqualtoPlane(v.maybe { v.plane }) },
+    'point_in_polygon_3D' => ->(v) { Geom.point_in_polygon_3D(v.maybe { v.point }, v.maybe { v.polygon }, v.anything) },
+    'getIntersectionPointsOfPolygons' => lambda { |v|
+      QORTA.getIntersectionPointsOfPolygons(v.maybe { v.polygon }, v.maybe { v.polygon })
+    },
+    'orderFacesRoundNormal' => lambda { |v|
+      QORTA.orderFacesRoundNormal(v.maybe { [v.room_face, v.room_face] }, v.maybe { v.vector }, v.maybe { v.point })
+    },
+    'topmostFaces' => lambda { |v|
+      QORTA.topmostFaces(v.maybe { [v.room_face, v.room_face] }, v.maybe { v.plane }, v.maybe { v.plane })
+    },
+    'findMissingFace' => ->(v) { QORTA.findMissingFace(v.maybe { v.room_face }, v.maybe { v.room_face }) },
+    'findIPlanesByVertexOnly' => lambda { |v|
+      QORTA.findIPlanesByVertexOnly(v.maybe { v.room_face }, v.maybe { v.point }, v.maybe { v.point },
+                                    v.maybe { [v.room_face] }, v.anything)
+    },
+    'QORTA_Room.new' => lambda { |v|
+      room = QORTA::QORTA_Room.new(QORPlugin::Building.new, v.number, v.maybe { (0..v.rng.rand(4)).map { v.maybe { v.face } } }, v.anything)
+      room.setText(v.anything)
+      room.select(v.pick([true, false, nil]))
+      room.select(false)
+      room.to_s
+      QORTA.getRoomsRadii([room])
+    },
+    'QORTA_RoomFace.new' => ->(v) { QORTA::QORTA_RoomFace.new(QORTA::QORTA_Room.allocate, v.maybe { v.face }, v.anything) },
+    'countSelect' => ->(v) { v.room_face.countSelect(v.maybe { v.pick([1, -1, 2**40]) }) },
+    'getRoomsRadii' => ->(v) { QORTA.getRoomsRadii(v.maybe { [QORTA::QORTA_Room.allocate] }) }
+  }.freeze
+
+  def self.run(options)
+    rng = Random.new(options[:seed])
+    model = Sketchup.new_model
+    QORPlugin.prepare(model)
+    values = Values.new(rng, model, options[:big])
+    counts = Hash.new(0)
+    errors = Hash.new(0)
+    slowest = [0.0, nil]
+    failures = []
+    FUNCTIONS.each do |name, call|
+      options[:cases].times do |k|
+        started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
+        begin
+          Timeout.timeout(options[:limit]) { call.call(values) }
+        rescue Timeout::Error
+          failures << "#{name} case #{k}: no answer within #{options[:limit]} s"
+        rescue *FATAL => e
+          failures << "#{name} case #{k}: #{e.class}: #{e.message[0, 200]}"
+        rescue StandardError => e
+          errors[e.class] += 1
+        end
+        took = Process.clock_gettime(Process::CLOCK_MONOTONIC) - started
+        slowest = [took, "#{name} case #{k}"] if took > slowest[0]
+        counts[name] += 1
+      end
+      GC.start
+      puts format('  %-34s %6d cases, %d failures so far', name, counts[name], failures.length)
+    end
+    report(counts, errors, slowest, failures)
+    failures.empty?
+  end
+
+  def self.report(counts, errors, slowest, failures)
+    puts "total #{counts.values.sum} cases, #{failures.length} failures, 0 crashes"
+    puts "clean refusals: #{errors.sort_by { |_, n| -n }.map { |c, n| "#{c} #{n}" }.join(', ')}"
+    puts format('slowest case: %.3f s (%s)', *slowest)
+    failures.first(20).each { |f| puts "FAIL #{f}" }
+  end
+end
+
+exit(Fuzz.run(options) ? 0 : 1)
