@@ -24,7 +24,9 @@ leak:/usr/bin/ruby
 SUPP
 # detect_stack_use_after_return=0: frames left by the interpreter's longjmp
 # (see QOR_SANITIZE in the extension's CMakeLists.txt).
-export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=0:abort_on_error=0:exitcode=86:halt_on_error=1"
+# use_sigaltstack=0: the interpreter runs its own threads (timer, fibers),
+# and the runtime cannot unmap its alternate signal stack when they end.
+export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=0:use_sigaltstack=0:abort_on_error=0:exitcode=86:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QOR_MODULE_DIR="$build/lib"

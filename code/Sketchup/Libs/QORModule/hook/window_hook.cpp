@@ -32,9 +32,9 @@ VALUE write_report(VALUE error) {
   static const ID id_write = rb_intern("write");
   VALUE text = rb_str_new_cstr("QORTA window hook: ");
   rb_str_append(text, rb_class_name(CLASS_OF(error)));
-  rb_str_cat2(text, ": ");
+  rb_str_cat_cstr(text, ": ");
   rb_str_append(text, rb_obj_as_string(call(error, id_message)));
-  rb_str_cat2(text, "\n");
+  rb_str_cat_cstr(text, "\n");
   return call(rb_stderr, id_write, text);
 }
 

@@ -124,8 +124,6 @@ VALUE build_face(VALUE self) {
   return fill_restored(self, face);
 }
 
-VALUE abort_operation(VALUE model) { return call(model, id::abort_operation); }
-
 }  // namespace
 
 VALUE faceDumpInitialize(VALUE self, VALUE face) {
@@ -168,12 +166,11 @@ VALUE faceDumpRestore(VALUE self) {
   VALUE model = gv::object_Sketchup_active_model;
   call(model, id::startOperationHelper, new_string("restore face"));
   int state = 0;
-  VALUE face = rb_protect(build_face, self, &state);
+  VALUE face = protect([&] { return build_face(self); }, &state);
   if (state != 0) {
-    VALUE error = errinfo();
-    int abort_state = 0;
-    rb_protect(abort_operation, model, &abort_state);
-    set_errinfo(error);
+    VALUE pending = errinfo();
+    clean_up(&state, pending, [&] { return call(model, id::abort_operation); });
+    RB_GC_GUARD(pending);
     rb_jump_tag(state);
   }
   if (NIL_P(face)) {
