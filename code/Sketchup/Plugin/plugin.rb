@@ -11,6 +11,7 @@ require_relative 'progress'
 require_relative 'observer'
 require_relative 'building'
 require_relative 'globals'
+require_relative 'road'
 
 # The extension calls these with nil as the receiver, so they must be
 # reachable from every object.
