@@ -59,7 +59,8 @@ module QORBench
 
     # One hall of about `faces` faces: floor, ceiling and walls tiled (each
     # side k or 2k tiles a row, so rays from one side land on the tile edges
-    # of the other), some wall tiles glazed.  Answers its faces.
+    # of the other), some wall tiles glazed, half of those framed.  Answers
+    # its faces.
     def self.big_room(model, faces: 2000, seed: 1)
       rng = Random.new(seed)
       k = Math.sqrt(faces / 11.2).ceil.clamp(1, 200)
@@ -76,6 +77,9 @@ module QORBench
             if (u[2] != 0 || v[2] != 0) && rng.rand < 0.04
               hole = inset(pts, 0.3)
               out << ent.add_face_with_holes(pts, [hole])
+              if rng.rand < 0.5 # framed: the pane sits in the frame's own hole
+                out << ent.add_face_with_holes(hole, [hole = inset(hole, 0.2)])
+              end
               (out << ent.add_face(hole)).last.material = glass
             else
               out << ent.add_face(pts)
