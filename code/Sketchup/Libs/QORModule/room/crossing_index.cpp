@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace qor {
@@ -33,6 +34,11 @@ bool followable(const double origin[3], const double direction[3]) {
   return length2 > 0.25 && length2 < 4.0;
 }
 
+int ascending(const void* a, const void* b) {
+  const int x = *static_cast<const int*>(a), y = *static_cast<const int*>(b);
+  return (x > y) - (x < y);
+}
+
 }  // namespace
 
 void CrossingIndex::add_bounds(const double lo[3], const double hi[3]) {
@@ -44,14 +50,14 @@ void CrossingIndex::add_bounds(const double lo[3], const double hi[3]) {
     finite = finite && std::isfinite(box.lo[a]) && std::isfinite(box.hi[a]);
   }
   if (!finite) return add_unbounded();
-  kinds_.push_back(Kind::Bounded);
-  boxes_.push_back(box);
+  kinds_.push(Kind::Bounded);
+  boxes_.push(box);
 }
 
 void CrossingIndex::add_unbounded() {
-  unbounded_.push_back(static_cast<int>(kinds_.size()));
-  kinds_.push_back(Kind::Unbounded);
-  boxes_.push_back(Box());
+  unbounded_.push(static_cast<int>(kinds_.size()));
+  kinds_.push(Kind::Unbounded);
+  boxes_.push(Box());
 }
 
 void CrossingIndex::build() {
@@ -94,8 +100,10 @@ void CrossingIndex::build() {
   // Each face in every cell its box touches, faces ascending within a cell.
   const int cells = dims_[0] * dims_[1] * dims_[2];
   cell_start_.assign(cells + 1, 0);
+  NativeArray<int> next;
   for (int pass = 0; pass < 2; ++pass) {
-    std::vector<int> next(cell_start_.begin(), cell_start_.end() - 1);
+    next.clear();
+    for (int c = 0; c < cells; ++c) next.push(cell_start_[c]);
     for (int f = 0; f < n; ++f) {
       if (kinds_[f] != Kind::Bounded) continue;
       const Box& b = boxes_[f];
@@ -151,7 +159,7 @@ void CrossingIndex::visit_cell(int i, int j, int k) {
     const int f = cell_faces_[e];
     if (seen_[f] == query_) continue;
     seen_[f] = query_;
-    found_.push_back(f);
+    found_.push(f);
   }
 }
 
@@ -181,15 +189,15 @@ void CrossingIndex::visit_layer(int k, int layer, const double origin[3], const 
       for (int m = from[2]; m <= to[2]; ++m) visit_cell(i, j, m);
 }
 
-const std::vector<int>& CrossingIndex::candidates(const double origin[3], const double direction[3]) {
+const NativeArray<int>& CrossingIndex::candidates(const double origin[3], const double direction[3]) {
   found_.clear();
   if (++query_ == 0) {  // wrapped: forget every mark
-    std::fill(seen_.begin(), seen_.end(), 0);
+    seen_.assign(seen_.size(), 0);
     query_ = 1;
   }
 
   if (!followable(origin, direction)) {
-    for (int f = 0; f < static_cast<int>(kinds_.size()); ++f) found_.push_back(f);
+    for (int f = 0; f < static_cast<int>(kinds_.size()); ++f) found_.push(f);
     return found_;
   }
 
@@ -212,9 +220,9 @@ const std::vector<int>& CrossingIndex::candidates(const double origin[3], const 
     double a, b;
     if (hits(origin, direction, boxes_[found_[e]], &a, &b)) found_[kept++] = found_[e];
   }
-  found_.resize(kept);
-  found_.insert(found_.end(), unbounded_.begin(), unbounded_.end());
-  std::sort(found_.begin(), found_.end());
+  found_.truncate(kept);
+  for (size_t u = 0; u < unbounded_.size(); ++u) found_.push(unbounded_[u]);
+  std::qsort(found_.begin(), found_.size(), sizeof(int), ascending);
   return found_;
 }
 

@@ -5,11 +5,11 @@
 // A face it leaves out cannot be crossed: the crossing point would have to
 // lie in the face's outline, and so within its bounds.
 //
-// Plain numbers only, no Ruby: the owner keeps it alive across host calls
-// only under protect().
+// Plain numbers only, no Ruby values: the owner keeps it alive across host
+// calls only under protect().
 #pragma once
 
-#include <vector>
+#include "../core/native_array.hpp"
 
 namespace qor {
 namespace room {
@@ -27,7 +27,7 @@ class CrossingIndex {
 
   // The faces the half-line from origin along direction (a unit vector) may
   // cross, in ascending order.  Valid until the next call.
-  const std::vector<int>& candidates(const double origin[3], const double direction[3]);
+  const NativeArray<int>& candidates(const double origin[3], const double direction[3]);
 
  private:
   enum class Kind { Bounded, Unbounded };
@@ -42,20 +42,20 @@ class CrossingIndex {
                    double t1);
   void visit_cell(int i, int j, int k);
 
-  std::vector<Kind> kinds_;
-  std::vector<Box> boxes_;  // widened; one per face (unused when Unbounded)
-  std::vector<int> unbounded_;
+  NativeArray<Kind> kinds_;
+  NativeArray<Box> boxes_;  // widened; one per face (unused when Unbounded)
+  NativeArray<int> unbounded_;
 
   bool has_grid_ = false;
   Box grid_;
   int dims_[3] = {1, 1, 1};
   double cell_[3] = {1.0, 1.0, 1.0};
-  std::vector<int> cell_start_;  // per cell, into cell_faces_; one extra at the end
-  std::vector<int> cell_faces_;
+  NativeArray<int> cell_start_;  // per cell, into cell_faces_; one extra at the end
+  NativeArray<int> cell_faces_;
 
-  std::vector<unsigned> seen_;  // per face: the query that last collected it
+  NativeArray<unsigned> seen_;  // per face: the query that last collected it
   unsigned query_ = 0;
-  std::vector<int> found_;
+  NativeArray<int> found_;
 };
 
 }  // namespace room

@@ -75,7 +75,7 @@ long crossings_of(VALUE room, VALUE roomFace, RoomCrossings* cached) {
   double origin[3], direction[3];
   read_xyz(p, origin);
   read_xyz(normal, direction);
-  const std::vector<int>& candidates = cached->index.candidates(origin, direction);
+  const NativeArray<int>& candidates = cached->index.candidates(origin, direction);
   for (size_t c = 0; c < candidates.size(); ++c) {
     VALUE other = at(roomFaces, candidates[c]);
     if (other == roomFace) continue;
