@@ -32,7 +32,7 @@ sizes = ARGV.empty? ? [[2, 1, 1], [2, 2, 1], [3, 3, 1]] : [ARGV.map(&:to_i)]
 puts "Intermediate planes on generated buildings (#{QORModuleLoader.library_name}, Ruby #{RUBY_VERSION})"
 sizes.each do |columns, rows, storeys|
   model = Sketchup.new_model
-  gen = QORBench::BuildingGenerator.new(model, columns: columns, rows: rows, storeys: storeys).generate
+  gen = QORBench::BuildingGenerator.new(model, rooms: columns * rows * storeys, storeys: storeys).generate
   building = QORPlugin::Building.new
   QORPlugin.prepare(model, building: building, progress: QORPlugin::Progress.new(out: File.open(File::NULL, 'w')))
   rooms = gen.rooms_faces.each_with_index.map { |f, i| QORTA::QORTA_Room.new(building, i + 1, f, true) }

@@ -47,7 +47,7 @@ args = QORBench.whole_numbers(ARGV, USAGE, at_most: 3)
 abort "usage: #{USAGE}" unless [0, 3].include?(args.length)
 columns, rows, storeys = args.empty? ? [10, 15, 2] : args
 model = Sketchup.new_model
-gen = QORBench::BuildingGenerator.new(model, columns: columns, rows: rows, storeys: storeys).generate
+gen = QORBench::BuildingGenerator.new(model, rooms: columns * rows * storeys, storeys: storeys).generate
 building = QORPlugin::Building.new
 QORPlugin.prepare(model, building: building)
 rooms = gen.rooms_faces.each_with_index.map { |f, i| QORTA::QORTA_Room.new(building, i + 1, f, true) }

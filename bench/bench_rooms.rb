@@ -29,11 +29,11 @@ sizes = args.empty? ? [[2, 2, 1], [5, 4, 2], [10, 10, 2]] : [args]
 puts "Room road on generated buildings (#{QORModuleLoader.library_name}, Ruby #{RUBY_VERSION})"
 sizes.each do |columns, rows, storeys|
   model = Sketchup.new_model
-  gen = QORBench::BuildingGenerator.new(model, columns: columns, rows: rows, storeys: storeys).generate
-  building = QORPlugin::Building.new
+  gen = QORBench::BuildingGenerator.new(model, rooms: columns * rows * storeys, storeys: storeys).generate
+  building = QORPlugin::Building.new(doors: gen.doors)
   QORPlugin.prepare(model, building: building)
   n = gen.rooms_faces.length
-  faces = n * gen.rooms_faces.first.length
+  faces = gen.rooms_faces.sum(&:length)
   puts "#{columns} x #{rows} x #{storeys}: #{n} rooms, #{faces} faces, #{model.entities.count} entities"
   rooms = nil
   rss0 = rss_kib

@@ -22,8 +22,7 @@ sizes = ARGV.empty? ? [[2, 2, 1], [10, 10, 1]] : [ARGV.map(&:to_i)]
 puts "Snapshots and storeys on generated buildings (#{QORModuleLoader.library_name}, Ruby #{RUBY_VERSION})"
 sizes.each do |columns, rows, storeys|
   model = Sketchup.new_model
-  gen = QORBench::BuildingGenerator.new(model, columns: columns, rows: rows, storeys: storeys,
-                                        room: [4.0, 3.0, 6.1]).generate
+  gen = QORBench::BuildingGenerator.new(model, rooms: columns * rows * storeys, storeys: storeys).generate
   building = QORPlugin::Building.new
   QORPlugin.prepare(model, building: building)
   faces = model.entities.grep(Sketchup::Face)

@@ -6,10 +6,11 @@ require_relative '../../bench/building_generator'
 # back: the same outlines, normals, materials and attributes.
 class SnapshotRoundTripTest < QORTest::Case
   Snapshots = QORPlugin::Snapshots
+  GLASS = 'Glass'
 
   def setup
     super
-    QORBench::BuildingGenerator.new(@model, columns: 2, rows: 1).generate
+    QORBench::BuildingGenerator.new(@model, rooms: 2).generate
     faces.each_with_index do |f, i|
       f.set_attribute('FaceDict', 'n', i)
       f.set_attribute('OwnerGroup', 'Id', i / 7) if i.even?
@@ -33,8 +34,10 @@ class SnapshotRoundTripTest < QORTest::Case
     dumps = Snapshots.capture_faces(@model)
     before = dumps.map { |d| comparable(d.toXML) }
     assert(before.all? { |x| x.include?('<atD>') })
-    assert_equal 2, before.count { |x| x.include?('<m>Glass</m>') }
-    assert_equal 5, before.count { |x| x.include?('<bm>b&amp;&lt;0&gt;</bm>') }
+    glazed = faces.count { |f| f.material&.name == GLASS }
+    assert_operator glazed, :>, 0
+    assert_equal glazed, before.count { |x| x.include?("<m>#{GLASS}</m>") }
+    assert_equal (faces.size + 2) / 3, before.count { |x| x.include?('<bm>b&amp;&lt;0&gt;</bm>') }
     entities.erase_entities(faces)
     assert_empty faces
     restored = Snapshots.restore_faces(dumps)

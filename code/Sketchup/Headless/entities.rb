@@ -13,7 +13,7 @@ module Sketchup
     def initialize(model)
       @model = model
       @list = []
-      @vertices = []
+      @vertices = Headless::VertexGrid.new
     end
 
     def parent = @model
@@ -190,7 +190,7 @@ module Sketchup
 
     def vertex_at(point)
       p = H.xyz(point)
-      found = @vertices.find { |v| H.dist(v.xyz, p) < H::TOL }
+      found = @vertices.first_near(p)
       return found if found
       v = Vertex.new(@model, p)
       will_change!
@@ -228,6 +228,54 @@ module Sketchup
       end
       @list.delete(edge)
       edge.erase_internal
+    end
+  end
+
+  module Headless
+    # The model's vertices by position: buckets of one inch, so that finding
+    # the vertex at a point looks at a few buckets instead of every vertex.
+    # Among vertices within the tolerance, the earliest drawn is found, as a
+    # search of the whole list in drawing order would find it.
+    class VertexGrid
+      CELL = 1.0
+
+      def initialize
+        @cells = Hash.new { |h, k| h[k] = [] }
+        @serial = {}.compare_by_identity
+        @drawn = 0
+      end
+
+      def <<(vertex)
+        @serial[vertex] = (@drawn += 1)
+        @cells[key(vertex.xyz)] << vertex
+        self
+      end
+
+      def delete(vertex)
+        return unless @serial.delete(vertex)
+        @cells[key(vertex.xyz)].delete(vertex)
+      end
+
+      def first_near(p)
+        found = nil
+        ranges = p.map { |c| ((c - TOL) / CELL).floor..((c + TOL) / CELL).floor }
+        ranges[0].each do |i|
+          ranges[1].each do |j|
+            ranges[2].each do |k|
+              next unless @cells.key?([i, j, k])
+              @cells[[i, j, k]].each do |v|
+                next unless Headless.dist(v.xyz, p) < TOL
+                found = v if found.nil? || @serial[v] < @serial[found]
+              end
+            end
+          end
+        end
+        found
+      end
+
+      private
+
+      def key(xyz) = xyz.map { |c| (c / CELL).floor }
     end
   end
 end

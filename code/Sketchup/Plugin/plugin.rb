@@ -14,6 +14,7 @@ require_relative 'globals'
 require_relative 'outer_shell'
 require_relative 'storeys'
 require_relative 'snapshots'
+require_relative 'road'
 
 # The extension calls these with nil as the receiver, so they must be
 # reachable from every object.

@@ -130,6 +130,18 @@ inline bool ruby_method_running() {
   return rb_frame_method_id_and_class(&mid, &klass) != 0;
 }
 
+// Is klass's method mid still the interpreter's own definition?  The 1.8
+// interpreter cannot tell: it answers no, and callers make the call.
+inline bool basic_method(VALUE klass, ID mid) {
+#if defined(QOR_RUBY_18)
+  (void)klass;
+  (void)mid;
+  return false;
+#else
+  return rb_method_basic_definition_p(klass, mid) != 0;
+#endif
+}
+
 // Machine words to Integers, exactly: a small Integer when it fits, a big
 // one otherwise.
 inline VALUE signed_word_to_num(intptr_t v) { return LL2NUM(static_cast<long long>(v)); }

@@ -3,9 +3,11 @@
 #include "../core/classes.hpp"
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
+#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "../geometry/primitives.hpp"
 #include "surface_type.hpp"
+#include "window_frames.hpp"
 #include "../roomface/fields.hpp"
 
 namespace qor {
@@ -54,33 +56,50 @@ double glazed_area(VALUE roomFace) {
   return g;
 }
 
-// A face whose whole outer boundary is one loop of another room face, and
-// which has a hole of its own, frames a window; so does a face another room
-// face lists among its window frames.
-void mark_window_frames(VALUE roomFaces) {
-  for (long r = 0; r < len(roomFaces); ++r) {
-    VALUE R = at(roomFaces, r);
-    set_ivar(R, iv::RoomFace::isWindowFrame, Qfalse);
-    VALUE face = ivar(R, iv::RoomFace::face);
-    VALUE outer_edges = call(call(face, id::outer_loop), id::edges);
-    const bool has_hole = len(call(face, id::loops)) > 1;
+// The sums of construction's typing loop.
+struct Totals {
+  double floorArea = 0.0, wallArea = 0.0, glazedArea = 0.0;
+  double greatestSpan = 0.0, leastHeight = kLevelStart;
+};
 
-    for (long s = 0; s < len(roomFaces); ++s) {
-      VALUE S = at(roomFaces, s);
-      if (S == R) continue;
-      VALUE loops = call(ivar(S, iv::RoomFace::face), id::loops);
-      for (long l = 0; l < len(loops); ++l) {
-        VALUE common = call(call(at(loops, l), id::edges), id::amp, outer_edges);
-        if (len(common) == len(outer_edges) && has_hole) {
-          set_ivar(R, iv::RoomFace::isWindowFrame, Qtrue);
-          break;
-        }
-      }
-      VALUE frames = ivar(S, iv::RoomFace::windowFrames);
-      if (!NIL_P(frames) && truthy(call(frames, id::include_p, face)))
-        set_ivar(R, iv::RoomFace::isWindowFrame, Qtrue);
-    }
+// Types every room face, in order, and totals its areas and heights.
+void type_faces(VALUE room, VALUE roomFaces, VALUE claimFloor, RoomCrossings* crossings, Totals* totals) {
+  for (long i = 0; i < len(roomFaces); ++i) {
+    VALUE roomFace = at(roomFaces, i);
+    set_ivar(roomFace, iv::RoomFace::type, roomface::surface_text(roomface::Surface::Wall));
+    surface_type(room, roomFace, claimFloor, crossings);
+
+    const double a = num(call(ivar(roomFace, iv::RoomFace::face), id::area)) * kSquareInchToCm2;
+    const double g = glazed_area(roomFace);
+    VALUE type = ivar(roomFace, iv::RoomFace::type);
+    if (roomface::is_surface(type, roomface::Surface::Floor)) totals->floorArea += a;
+    if (roomface::is_surface(type, roomface::Surface::Wall)) totals->wallArea += a;
+    totals->glazedArea += g * kSquareInchToCm2;
+
+    const double span = num(ivar(roomFace, iv::RoomFace::spanZ));
+    const double height = num(ivar(roomFace, iv::RoomFace::height));
+    if (span > totals->greatestSpan) totals->greatestSpan = span;
+    if (height < totals->leastHeight) totals->leastHeight = height;
   }
+}
+
+// The same, with every face's plane and outline bounds read once and the
+// rays asking only about faces they can pass through.  The index's memory
+// is released before an exception from the host goes on.
+void type_faces_indexed(VALUE room, VALUE roomFaces, VALUE claimFloor, Totals* totals) {
+  int state = 0;
+  {
+    RoomCrossings crossings;
+    protect(
+        [&]() -> VALUE {
+          read_room_crossings(roomFaces, &crossings);
+          type_faces(room, roomFaces, claimFloor, &crossings, totals);
+          return Qnil;
+        },
+        &state);
+    RB_GC_GUARD(crossings.planes);
+  }
+  if (state) rb_jump_tag(state);
 }
 
 }  // namespace
@@ -119,38 +138,25 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
   VALUE last = len(faces) > 0 ? at(faces, len(faces) - 1) : Qnil;
   set_ivar(self, iv::Room::ownerGroup, call(cls::QORTA_SU, id::getIntAttr, last, str::OwnerGroup, str::Id));
 
-  double floorArea = 0.0, wallArea = 0.0, glazedArea = 0.0;
-  double greatestSpan = 0.0, leastHeight = kLevelStart;
   set_ivar(self, iv::Room::totalFloorArea, flo(0.0));
   set_ivar(self, iv::Room::totalGlazedArea, flo(0.0));
   set_ivar(self, iv::Room::totalWallArea, flo(0.0));
   set_ivar(self, iv::Room::maximumHeight, flo(0.0));
 
+  const bool plain = plain_road();
   VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
-  for (long i = 0; i < len(roomFaces); ++i) {
-    VALUE roomFace = at(roomFaces, i);
-    set_ivar(roomFace, iv::RoomFace::type, roomface::surface_text(roomface::Surface::Wall));
-    surface_type(self, roomFace, claimFloor);
+  Totals totals;
+  if (plain)
+    type_faces(self, roomFaces, claimFloor, nullptr, &totals);
+  else
+    type_faces_indexed(self, roomFaces, claimFloor, &totals);
+  set_ivar(self, iv::Room::totalFloorArea, flo(totals.floorArea));
+  set_ivar(self, iv::Room::totalWallArea, flo(totals.wallArea));
+  set_ivar(self, iv::Room::totalGlazedArea, flo(totals.glazedArea));
+  set_ivar(self, iv::Room::level, flo(totals.leastHeight));
+  set_ivar(self, iv::Room::maximumHeight, flo(totals.greatestSpan * kInchToCm));
 
-    const double a = num(call(ivar(roomFace, iv::RoomFace::face), id::area)) * kSquareInchToCm2;
-    const double g = glazed_area(roomFace);
-    VALUE type = ivar(roomFace, iv::RoomFace::type);
-    if (roomface::is_surface(type, roomface::Surface::Floor)) floorArea += a;
-    if (roomface::is_surface(type, roomface::Surface::Wall)) wallArea += a;
-    glazedArea += g * kSquareInchToCm2;
-
-    const double span = num(ivar(roomFace, iv::RoomFace::spanZ));
-    const double height = num(ivar(roomFace, iv::RoomFace::height));
-    if (span > greatestSpan) greatestSpan = span;
-    if (height < leastHeight) leastHeight = height;
-  }
-  set_ivar(self, iv::Room::totalFloorArea, flo(floorArea));
-  set_ivar(self, iv::Room::totalWallArea, flo(wallArea));
-  set_ivar(self, iv::Room::totalGlazedArea, flo(glazedArea));
-  set_ivar(self, iv::Room::level, flo(leastHeight));
-  set_ivar(self, iv::Room::maximumHeight, flo(greatestSpan * kInchToCm));
-
-  mark_window_frames(roomFaces);
+  mark_window_frames(roomFaces, plain);
   return self;
 }
 

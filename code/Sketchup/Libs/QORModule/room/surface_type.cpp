@@ -25,9 +25,33 @@ bool inside_any(VALUE point, VALUE polygons) {
   return false;
 }
 
+// Whether the ray [p, normal] passes through the other face ahead of p,
+// at a point not already counted; a crossing is added to hits.
+bool crosses(VALUE ray, VALUE p, VALUE normal, VALUE plane, VALUE other, VALUE otherPlane,
+             VALUE hits) {
+  VALUE q = call(gv::module_Geom, id::intersect_line_plane, ray, otherPlane);
+  if (truthy(call(hits, id::include_p, q))) return false;
+  if (geometry::planes_equal(otherPlane, plane)) return false;
+  if (NIL_P(q)) return false;
+  if (!inside(q, ivar(other, iv::RoomFace::facePolygon))) return false;
+  if (inside_any(q, ivar(other, iv::RoomFace::innerLoopPolygons))) return false;
+  VALUE direction = call(call(p, id::vector_to, q), id::normalize);
+  if (!(num(call(direction, id::dot, normal)) > 0.0)) return false;
+  push(hits, q);
+  return true;
+}
+
+void read_xyz(VALUE point, double out[3]) {
+  out[0] = num(call(point, id::x));
+  out[1] = num(call(point, id::y));
+  out[2] = num(call(point, id::z));
+}
+
 // How many other faces of the room a ray from inside the face, along its
-// normal, passes through.  Odd: the normal points into the room.
-long crossings(VALUE room, VALUE roomFace) {
+// normal, passes through.  Odd: the normal points into the room.  Faces
+// are visited in @roomFaces order: a crossing at a point already counted
+// does not count again.
+long crossings_of(VALUE room, VALUE roomFace, RoomCrossings* cached) {
   static const ID id_internalPoint = rb_intern("internalPoint");
   VALUE face = ivar(roomFace, iv::RoomFace::face);
   VALUE p = call(face, id_internalPoint);
@@ -38,21 +62,24 @@ long crossings(VALUE room, VALUE roomFace) {
   VALUE hits = new_array();
   long count = 0;
   VALUE roomFaces = ivar(room, iv::Room::roomFaces);
-  for (long i = 0; i < len(roomFaces); ++i) {
-    VALUE other = at(roomFaces, i);
-    if (other == roomFace) continue;
-    VALUE otherPlane = call(ivar(other, iv::RoomFace::face), id::plane);
-    VALUE q = call(gv::module_Geom, id::intersect_line_plane, ray, otherPlane);
-    if (truthy(call(hits, id::include_p, q))) continue;
-    if (geometry::planes_equal(otherPlane, plane)) continue;
-    if (NIL_P(q)) continue;
-    if (!inside(q, ivar(other, iv::RoomFace::facePolygon))) continue;
-    if (inside_any(q, ivar(other, iv::RoomFace::innerLoopPolygons))) continue;
-    VALUE direction = call(call(p, id::vector_to, q), id::normalize);
-    if (num(call(direction, id::dot, normal)) > 0.0) {
-      push(hits, q);
-      ++count;
+  if (!cached) {
+    for (long i = 0; i < len(roomFaces); ++i) {
+      VALUE other = at(roomFaces, i);
+      if (other == roomFace) continue;
+      VALUE otherPlane = call(ivar(other, iv::RoomFace::face), id::plane);
+      if (crosses(ray, p, normal, plane, other, otherPlane, hits)) ++count;
     }
+    return count;
+  }
+
+  double origin[3], direction[3];
+  read_xyz(p, origin);
+  read_xyz(normal, direction);
+  const NativeArray<int>& candidates = cached->index.candidates(origin, direction);
+  for (size_t c = 0; c < candidates.size(); ++c) {
+    VALUE other = at(roomFaces, candidates[c]);
+    if (other == roomFace) continue;
+    if (crosses(ray, p, normal, plane, other, at(cached->planes, candidates[c]), hits)) ++count;
   }
   return count;
 }
@@ -80,8 +107,35 @@ void claim_floor(VALUE room, VALUE roomFace, VALUE claimFloor) {
 
 }  // namespace
 
-VALUE surface_type(VALUE room, VALUE roomFace, VALUE claimFloor) {
-  const long count = crossings(room, roomFace);
+void read_room_crossings(VALUE roomFaces, RoomCrossings* crossings) {
+  crossings->planes = new_array(len(roomFaces));
+  for (long i = 0; i < len(roomFaces); ++i) {
+    VALUE roomFace = at(roomFaces, i);
+    push(crossings->planes, call(ivar(roomFace, iv::RoomFace::face), id::plane));
+    // An outline that is not a list of points is left to the host.
+    VALUE polygon = ivar(roomFace, iv::RoomFace::facePolygon);
+    if (!RB_TYPE_P(polygon, T_ARRAY) || len(polygon) == 0) {
+      crossings->index.add_unbounded();
+      continue;
+    }
+    double lo[3], hi[3];
+    read_xyz(at(polygon, 0), lo);
+    for (int a = 0; a < 3; ++a) hi[a] = lo[a];
+    for (long k = 1; k < len(polygon); ++k) {
+      double xyz[3];
+      read_xyz(at(polygon, k), xyz);
+      for (int a = 0; a < 3; ++a) {
+        if (xyz[a] < lo[a]) lo[a] = xyz[a];
+        if (xyz[a] > hi[a]) hi[a] = xyz[a];
+      }
+    }
+    crossings->index.add_bounds(lo, hi);
+  }
+  crossings->index.build();
+}
+
+VALUE surface_type(VALUE room, VALUE roomFace, VALUE claimFloor, RoomCrossings* crossings) {
+  const long count = crossings_of(room, roomFace, crossings);
   set_ivar(roomFace, iv::RoomFace::crossFaceCount, LONG2NUM(count));
 
   const double t = num(gv::vHETARadians);
