@@ -7,7 +7,7 @@ require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
 require File.join(root, 'code/Sketchup/Plugin/gbxml')
 require 'rexml/rexml'
-require_relative 'bench_args'
+require_relative 'command_line'
 
 USAGE = 'ruby bench/bench_gbxml_import.rb [columns rows storeys]'.freeze
 args = QORBench.whole_numbers(ARGV, USAGE, at_most: 3)

@@ -7,6 +7,7 @@ root = File.expand_path('..', __dir__)
 require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
 require_relative 'building_generator'
+require_relative 'command_line'
 
 def classify(rooms)
   rooms.each do |room|
@@ -28,7 +29,10 @@ def time_and_objects
   [Process.clock_gettime(Process::CLOCK_MONOTONIC) - t0, GC.stat(:total_allocated_objects) - before]
 end
 
-sizes = ARGV.empty? ? [[2, 1, 1], [2, 2, 1], [3, 3, 1]] : [ARGV.map(&:to_i)]
+usage = 'ruby bench/bench_intermediate_planes.rb [columns rows storeys]'
+args = QORBench.whole_numbers(ARGV, usage, at_most: 3)
+abort "usage: #{usage}" unless [0, 3].include?(args.length)
+sizes = args.empty? ? [[2, 1, 1], [2, 2, 1], [3, 3, 1]] : [args]
 puts "Intermediate planes on generated buildings (#{QORModuleLoader.library_name}, Ruby #{RUBY_VERSION})"
 sizes.each do |columns, rows, storeys|
   model = Sketchup.new_model

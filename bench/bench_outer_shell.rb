@@ -5,6 +5,7 @@
 root = File.expand_path('..', __dir__)
 require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
+require_relative 'command_line'
 
 def box(entities, x0, x1)
   pt = ->(*a) { a.map { |x, y, z| Geom::Point3d.new(x, y, z) } }
@@ -41,7 +42,8 @@ def timed
   (Process.clock_gettime(Process::CLOCK_MONOTONIC) - t0) * 1000
 end
 
-sizes = ARGV.empty? ? [4, 16, 32] : ARGV.map(&:to_i)
+args = QORBench.whole_numbers(ARGV, 'ruby bench/bench_outer_shell.rb [rooms...]', at_most: 8)
+sizes = args.empty? ? [4, 16, 32] : args
 puts "Outer-shell pass (#{QORModuleLoader.library_name}, Ruby #{RUBY_VERSION})"
 sizes.each do |n|
   rooms = row(n)

@@ -5,7 +5,7 @@
 root = File.expand_path('..', __dir__)
 require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
-require_relative 'bench_args'
+require_relative 'command_line'
 
 M = 39.37007874015748 # inches in a metre
 

@@ -7,7 +7,7 @@ require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
 require File.join(root, 'code/Sketchup/Plugin/preview/preview')
 require_relative 'building_generator'
-require_relative 'bench_args'
+require_relative 'command_line'
 
 USAGE = 'ruby bench/bench_preview.rb [columns rows storeys]'.freeze
 

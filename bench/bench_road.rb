@@ -12,7 +12,7 @@ root = File.expand_path('..', __dir__)
 require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
 require_relative 'building_generator'
-require_relative 'bench_args'
+require_relative 'command_line'
 
 module QORBench
   # Counts calls into the headless modeller; a call made while another is

@@ -6,7 +6,7 @@ root = File.expand_path('..', __dir__)
 require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
 require_relative 'building_generator'
-require_relative 'bench_args'
+require_relative 'command_line'
 
 def rss_kib
   File.read('/proc/self/status')[/VmRSS:\s+(\d+)/, 1].to_i

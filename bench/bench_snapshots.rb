@@ -5,6 +5,7 @@ root = File.expand_path('..', __dir__)
 require File.join(root, 'code/Sketchup/Headless/sketchup')
 require File.join(root, 'code/Sketchup/Plugin/plugin')
 require_relative 'building_generator'
+require_relative 'command_line'
 
 def measure(label, count, unit)
   GC.start
@@ -18,7 +19,10 @@ def measure(label, count, unit)
   result
 end
 
-sizes = ARGV.empty? ? [[2, 2, 1], [10, 10, 1]] : [ARGV.map(&:to_i)]
+usage = 'ruby bench/bench_snapshots.rb [columns rows storeys]'
+args = QORBench.whole_numbers(ARGV, usage, at_most: 3)
+abort "usage: #{usage}" unless [0, 3].include?(args.length)
+sizes = args.empty? ? [[2, 2, 1], [10, 10, 1]] : [args]
 puts "Snapshots and storeys on generated buildings (#{QORModuleLoader.library_name}, Ruby #{RUBY_VERSION})"
 sizes.each do |columns, rows, storeys|
   model = Sketchup.new_model
