@@ -42,12 +42,12 @@ module QORPlugin
       @vertices = read_vertices(field(root, 'vertices', ''))
       @splits = EdgeSplits.new(@vertices, corner_ids(root), TOLERANCE)
       @faces = {}
-      read_list(root, 'faces', required: true) { |spec, path| draw_face(spec, path) }
+      read_list(root, 'faces', required: true) { |entry, path| draw_face(entry, path) }
       @panes = {}
-      read_list(root, 'windows') { |spec, path| draw_window(spec, path) }
-      read_list(root, 'doors') { |spec, path| @building.doors << draw_door(spec, path) }
+      read_list(root, 'windows') { |entry, path| draw_window(entry, path) }
+      read_list(root, 'doors') { |entry, path| @building.doors << draw_door(entry, path) }
       @rooms = []
-      read_list(root, 'rooms', required: true) { |spec, path| @rooms << read_room(spec, path) }
+      read_list(root, 'rooms', required: true) { |entry, path| @rooms << read_room(entry, path) }
       fail_at('rooms', 'lists no room') if @rooms.empty?
       prepare
     end
@@ -117,14 +117,14 @@ module QORPlugin
     def read_list(root, key, required: false)
       list = required ? field(root, key, '') : root.fetch(key, [])
       seen = {}
-      array_at(list, key).each_with_index do |spec, i|
+      array_at(list, key).each_with_index do |entry, i|
         path = join(key, i)
-        if spec.is_a?(Hash) && spec['id'].is_a?(String)
-          id = spec['id']
+        if entry.is_a?(Hash) && entry['id'].is_a?(String)
+          id = entry['id']
           fail_at(join(path, 'id'), "duplicate id \"#{id}\" (also #{seen[id]})") if seen.key?(id)
           seen[id] = path
         end
-        yield spec, path
+        yield entry, path
       end
     end
 
@@ -156,9 +156,9 @@ module QORPlugin
     def read_materials(value)
       materials = {}
       return materials if value.nil?
-      array_at(value, 'materials').each_with_index do |spec, i|
+      array_at(value, 'materials').each_with_index do |entry, i|
         path = join('materials', i)
-        obj = object_at(spec, path, %w[id colour alpha])
+        obj = object_at(entry, path, %w[id colour alpha])
         id = id_at(obj, path)
         fail_at(join(path, 'id'), "duplicate id \"#{id}\"") if materials.key?(id)
         material = @model.materials.add(id)
@@ -238,8 +238,8 @@ module QORPlugin
       end
     end
 
-    def draw_face(spec, path)
-      obj = object_at(spec, path, %w[id outer holes front back attributes])
+    def draw_face(entry, path)
+      obj = object_at(entry, path, %w[id outer holes front back attributes])
       id = id_at(obj, path)
       outer = loop_points(field(obj, 'outer', path), join(path, 'outer'))
       holes = array_at(obj.fetch('holes', []), join(path, 'holes'))
@@ -285,8 +285,8 @@ module QORPlugin
 
     # A pane drawn into one hole of a face (its glass is a material with
     # alpha below 1); the room face finds it through the hole.
-    def draw_window(spec, path)
-      obj = object_at(spec, path, %w[id face hole front back attributes])
+    def draw_window(entry, path)
+      obj = object_at(entry, path, %w[id face hole front back attributes])
       id = id_at(obj, path)
       face = face_ref(field(obj, 'face', path), join(path, 'face'))
       index = obj.fetch('hole', 0)
@@ -304,8 +304,8 @@ module QORPlugin
 
     # A door leaf on corners that a wall's outline runs round (a notch);
     # the building's door list is what the room faces search.
-    def draw_door(spec, path)
-      obj = object_at(spec, path, %w[id outline front back attributes])
+    def draw_door(entry, path)
+      obj = object_at(entry, path, %w[id outline front back attributes])
       id_at(obj, path)
       outline = loop_points(field(obj, 'outline', path), join(path, 'outline'))
       leaf = @model.entities.add_face(outline)
@@ -318,8 +318,8 @@ module QORPlugin
       Door.new(corners, leaf)
     end
 
-    def read_room(spec, path)
-      obj = object_at(spec, path, %w[id name storey faces claimFloor settings])
+    def read_room(entry, path)
+      obj = object_at(entry, path, %w[id name storey faces claimFloor settings])
       id = id_at(obj, path)
       name = field(obj, 'name', path)
       fail_at(join(path, 'name'), "must be a text in quotes, not #{name.inspect}") unless name.is_a?(String)

@@ -1,5 +1,4 @@
-require 'optparse'
-require_relative 'command'
+require_relative 'file_command'
 require_relative '../gbxml'
 require_relative '../room_export'
 
@@ -8,44 +7,24 @@ module QORPlugin
     # Runs the whole export on a gbXML file's building and reports how our
     # typing of each surface agrees with the file's.  A report: the
     # agreement does not decide the exit status, only errors do.
-    class CheckCommand < Command
+    class CheckCommand < FileCommand
       command 'check', "compare our room typing with a gbXML file's surface types"
 
-      USAGE = "#{PROGRAM} check FILE.xml [--quiet]".freeze
-
-      def run(argv, out, err)
-        options = {}
-        parser = option_parser(options)
-        args = parser.parse(argv)
-        return help(parser, out) if options[:help]
-        return usage_error(err, 'no gbXML file given', USAGE) if args.empty?
-        return usage_error(err, "too many arguments: #{args.drop(1).join(' ')}", USAGE) if args.length > 1
-
-        check(args.first, options[:quiet], out, err)
-      rescue OptionParser::ParseError => e
-        usage_error(err, e.message, USAGE)
-      end
+      def usage = "#{PROGRAM} check FILE.xml [--quiet]"
 
       private
 
-      def option_parser(options)
-        OptionParser.new do |o|
-          o.banner = "usage: #{USAGE}"
-          o.separator ''
-          o.separator 'The report goes to standard output; progress and the import summary to'
-          o.separator 'standard error.'
-          o.separator ''
-          o.on('-q', '--quiet', 'no progress and no summary') { options[:quiet] = true }
-          o.on('-h', '--help', 'this help') { options[:help] = true }
-        end
+      def input_kind = 'gbXML file'
+
+      def describe(o, options)
+        o.separator 'The report goes to standard output; progress and the import summary to'
+        o.separator 'standard error.'
+        o.separator ''
+        quiet_option(o, options, 'no progress and no summary')
       end
 
-      def help(parser, out)
-        out.puts parser.help
-        OK
-      end
-
-      def check(source, quiet, out, err)
+      def perform(source, options, out, err)
+        quiet = options[:quiet]
         file, import = Gbxml.load(source)
         err.puts "#{PROGRAM}: #{import.summary}" unless quiet
         file.prepare(progress: Progress.new(out: quiet ? nil : err))
@@ -53,9 +32,8 @@ module QORPlugin
         agreement = Gbxml::RoomTyping.new(file, rooms).agreement(import.expectations)
         out.write(agreement.report(title(source, import)))
         OK
-      rescue BuildingFileError => e
-        err.puts "#{PROGRAM}: #{e.message}"
-        FAILED
+      rescue BuildingFileError
+        raise
       rescue StandardError, NotImplementedError => e
         err.puts "#{PROGRAM}: check of #{source} failed: #{e.class}: #{e.message}"
         FAILED

@@ -1,10 +1,11 @@
-require_relative 'building_command'
+require_relative 'file_command'
+require_relative '../room_export'
 require_relative '../snapshots'
 
 module QORPlugin
   module CLI
     # Writes every face of a building as a face snapshot: one XML document.
-    class SnapshotCommand < BuildingCommand
+    class SnapshotCommand < FileCommand
       command 'snapshot', 'write every face of a building as face snapshots (XML)'
 
       def usage
@@ -13,16 +14,17 @@ module QORPlugin
 
       private
 
-      def describe(o, _options)
+      def describe(o, options)
         o.separator 'Captures each face (outline, open holes, materials, attributes) and writes'
         o.separator 'one <faces> document of the snapshots.'
         o.separator ''
+        output_option(o, options, 'the document')
       end
 
-      def perform(file, options, out, _err)
-        file.prepare
+      def perform(source, options, out, _err)
+        file = BuildingFile.load(source)
         xml = %(<?xml version="1.0" encoding="UTF-8"?>\n#{Snapshots.faces_xml(file.model)}\n)
-        emit(xml, options, out)
+        emit(xml, options[:output], out)
         OK
       end
     end

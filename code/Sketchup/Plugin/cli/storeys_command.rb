@@ -1,11 +1,12 @@
-require_relative 'building_command'
+require_relative 'file_command'
+require_relative '../room_export'
 require_relative '../storeys'
 
 module QORPlugin
   module CLI
     # Cuts the building's tall rooms at a storey height and lists the slab
     # outlines each cut gives, in metres.
-    class StoreysCommand < BuildingCommand
+    class StoreysCommand < FileCommand
       command 'storeys', 'cut tall rooms into storeys and list the slab outlines'
 
       def usage
@@ -22,21 +23,22 @@ module QORPlugin
           raise OptionParser::InvalidArgument, "--storey-height #{v} (must be a positive number)" unless v.finite? && v.positive?
           options[:height] = v
         end
+        output_option(o, options, 'the list')
       end
 
       def check(options)
         raise OptionParser::MissingArgument, '--storey-height' unless options[:height]
       end
 
-      def perform(file, options, out, _err)
-        file.prepare
+      def perform(source, options, out, _err)
+        file = BuildingFile.load(source)
         rooms = RoomExport.new(file).build_rooms
         names = file.rooms.map(&:name)
         lines = Storeys.slab_outlines(rooms, options[:height]).each_with_index.flat_map do |(_room, outlines), i|
           ["#{names[i]}: #{outlines.length} #{outlines.length == 1 ? 'slab' : 'slabs'}"] +
             outlines.map { |outline| "  #{slab_text(outline)}" }
         end
-        emit(lines.join("\n") + "\n", options, out)
+        emit(lines.join("\n") + "\n", options[:output], out)
         OK
       end
 
