@@ -43,7 +43,10 @@ module Sketchup
         state.each { |name, value| obj.instance_variable_set(name, value) }
       end
 
+      # Arrays and hashes one level deep; an index of the modeller's own
+      # (the vertex grid) as a whole.
       def copy(value)
+        return value.checkpoint_copy if value.respond_to?(:checkpoint_copy)
         (value.is_a?(Array) || value.is_a?(Hash)) && !value.frozen? ? value.dup : value
       end
     end

@@ -256,6 +256,15 @@ module Sketchup
         @cells[key(vertex.xyz)].delete(vertex)
       end
 
+      # A copy that later additions and deletions leave alone, for an
+      # operation to roll back to.
+      def checkpoint_copy
+        copy = dup
+        copy.instance_variable_set(:@cells, Hash.new { |h, k| h[k] = [] }.merge!(@cells.transform_values(&:dup)))
+        copy.instance_variable_set(:@serial, @serial.dup)
+        copy
+      end
+
       def first_near(p)
         found = nil
         ranges = p.map { |c| ((c - TOL) / CELL).floor..((c + TOL) / CELL).floor }
