@@ -8,7 +8,7 @@ require_relative '../../bench/generated_export'
 # outer-shell plane, and the whole XML, must agree exactly.
 # QOR_ROAD_SEEDS=n runs n buildings instead of 200.
 class PairRoadsAgreeTest < QORTest::Case
-  BUILDINGS = Integer(ENV['QOR_ROAD_SEEDS'] || (ENV['QOR_GC_STRESS'] ? 2 : 200))
+  BUILDINGS = Integer(ENV['QOR_ROAD_SEEDS'] || (ENV['QOR_GC_STRESS'] ? 1 : 200))
   # Thin enough that thick walls are left to the second pass; the default;
   # thick enough to pair faces across a room.
   WALLS = [0.2.m, 0.6.m, 3.5.m].freeze
@@ -19,8 +19,8 @@ class PairRoadsAgreeTest < QORTest::Case
     super
   end
 
-  def building(seed, rooms: 2 + seed % 6)
-    QORBench::GeneratedFile.new(rooms: rooms, seed: seed, storeys: 1 + seed % 3,
+  def building(seed, rooms: 2 + seed % 4)
+    QORBench::GeneratedFile.new(rooms: rooms, seed: seed, storeys: 1 + seed % 2,
                                 settings: { max_wall_thickness: WALLS[seed % WALLS.length] })
   end
 
