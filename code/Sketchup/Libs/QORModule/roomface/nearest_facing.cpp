@@ -27,7 +27,7 @@ int by_face(const void* a, const void* b) {
 // stays unless a later one is strictly nearer.
 long in_face_order(VALUE s, const PairFaces& faces, NativeArray<Candidate>* candidates, bool skip_zero,
                    double* distance) {
-  std::qsort(candidates->begin(), candidates->size(), sizeof(Candidate), by_face);
+  if (candidates->size() > 1) std::qsort(candidates->begin(), candidates->size(), sizeof(Candidate), by_face);
   long best = -1;
   for (size_t c = 0; c < candidates->size(); ++c) {
     const long t = (*candidates)[c].face;
@@ -53,7 +53,8 @@ long in_face_order(VALUE s, const PairFaces& faces, NativeArray<Candidate>* cand
 // candidate is asked in face order.
 long nearest_facing_of(VALUE s, const PairFaces& faces, NativeArray<Candidate>* candidates,
                        bool skip_zero, double* distance) {
-  std::qsort(candidates->begin(), candidates->size(), sizeof(Candidate), by_bound_then_face);
+  if (candidates->size() > 1)
+    std::qsort(candidates->begin(), candidates->size(), sizeof(Candidate), by_bound_then_face);
   long best = -1;
   double nearest = 0.0;
   for (size_t c = 0; c < candidates->size(); ++c) {

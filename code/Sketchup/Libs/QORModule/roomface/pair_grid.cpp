@@ -144,7 +144,7 @@ const NativeArray<int>& PairGrid::overlapping(const double lo[3], const double h
         }
   }
   for (size_t u = 0; u < unbounded_.size(); ++u) found_.push(unbounded_[u]);
-  std::qsort(found_.begin(), found_.size(), sizeof(int), ascending);
+  if (found_.size() > 1) std::qsort(found_.begin(), found_.size(), sizeof(int), ascending);
   return found_;
 }
 
