@@ -88,17 +88,17 @@ module QORBench
         building.rooms = rooms
       end
       stages << stage('labels and radii') do
-        rooms.each_with_index { |r, i| r.setText("Room #{i + 1}") }
+        rooms.each_with_index do |r, i|
+          r.setText("Room #{i + 1}")
+          r.levelText = "Storey #{gen.rooms[i].storey + 1}"
+          r.intermediatePlanes = []
+        end
         QORTA.getRoomsRadii(rooms)
       end
       room_faces = rooms.sum { |r| r.roomFaces.length }
       stages << stage('outer shell') { QORTA.setRoomsFacesOuterShellType(rooms, room_faces) }
       stages << stage('intermediate planes') { QORTA.setRoomsIntermediatePlanes(rooms) }
-      stages << stage('outer-shell faces') do
-        rooms.each do |r|
-          r.roomFaces.each { |rf| Array(rf.oppositeRoomFaces).each { |o| rf.getOuterShellFace(o) } }
-        end
-      end
+      stages << stage('outer-shell faces') { QORPlugin::OuterShell.build_faces(rooms, lone_faces: true) }
       stages << stage('Space XML') { rooms.each_with_index { |r, i| r.getSpaceElement(i + 1) } }
       stages
     end

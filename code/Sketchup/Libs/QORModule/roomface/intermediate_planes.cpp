@@ -4,9 +4,13 @@
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
+#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "../geometry/primitives.hpp"
 #include "facing.hpp"
+#include "nearest_facing.hpp"
+#include "pair_faces.hpp"
+#include "pair_grid.hpp"
 
 // Faces across a wall are paired in two passes.  The first pairs every face
 // with each face of any room that lies within the thickest wall of it; the
@@ -197,6 +201,109 @@ void second_pass(VALUE unmatched, VALUE rooms) {
   }
 }
 
+// The indexed road: the building's faces read once, their boxes in a grid.
+struct PlanesPass {
+  double wall;  // $maxWallThickness
+  PairFaces faces;
+  PairGrid grid;
+  NativeArray<long> unmatched;  // face numbers
+  NativeArray<Candidate> candidates;
+};
+
+// A face's box in the grid, widened by the margin overlap tests allow it.
+void build_grid(PlanesPass* pass) {
+  for (long f = 0; f < pass->faces.count(); ++f) {
+    const FaceNumbers& face = pass->faces.faces[f];
+    if (!face.known) {
+      pass->grid.add_unbounded();
+      continue;
+    }
+    const double m = 0.01 + 0.002 * face.size;
+    double lo[3], hi[3];
+    for (int a = 0; a < 3; ++a) {
+      lo[a] = face.lo[a] - m;
+      hi[a] = face.hi[a] + m;
+    }
+    pass->grid.add(lo, hi);
+  }
+  pass->grid.build();
+}
+
+// The faces that may lie across a wall from face s, ascending.
+const NativeArray<int>& within_reach(PlanesPass* pass, long s) {
+  const FaceNumbers& a = pass->faces.faces[s];
+  double lo[3], hi[3];
+  const double reach = a.known ? opposite_reach(a, pass->wall, pass->faces.widest_off_plane) : NAN;
+  for (int k = 0; k < 3; ++k) {
+    lo[k] = a.lo[k] - reach;
+    hi[k] = a.hi[k] + reach;
+  }
+  return pass->grid.overlapping(lo, hi);
+}
+
+// First pass for face s: the host decides every face the numbers cannot
+// rule out, in face order.
+bool pair_within_wall_indexed(PlanesPass* pass, long s, VALUE room) {
+  const PairFaces& faces = pass->faces;
+  VALUE self = rb_ary_entry(faces.room_faces, s);
+  mark_door_parts_not_doors(model_face(self));
+  const FaceNumbers& a = faces.faces[s];
+  const NativeArray<int>& found = within_reach(pass, s);
+  for (size_t k = 0; k < found.size(); ++k) {
+    const long t = found[k];
+    const FaceNumbers& b = faces.faces[t];
+    if (faces.same_model_face(s, t) || b.marks) continue;
+    if (surely_farther(a, b, pass->wall) || !may_be_parallel(a, b, kParallel) || !may_overlap(a, b))
+      continue;
+    VALUE other = rb_ary_entry(faces.room_faces, t);
+    if (pairs_with(self, other)) pair_first(self, other, room);
+  }
+  return len(ivar(self, iv::RoomFace::oppositeRoomFaces)) > 0;
+}
+
+void first_pass_indexed(PlanesPass* pass, VALUE rooms) {
+  const PairFaces& faces = pass->faces;
+  const long count = static_cast<long>(faces.room_start.size()) - 1;
+  for (long i = 0; i < count; ++i) {
+    VALUE room = at(rooms, i);
+    call(gv::class_ProgressBar2, id::setValue, LONG2NUM(count - i - 1));
+    for (long s = faces.room_start[i]; s < faces.room_start[i + 1]; ++s) {
+      if (excluded_from_pairing(model_face(rb_ary_entry(faces.room_faces, s)))) continue;
+      if (!pair_within_wall_indexed(pass, s, room)) pass->unmatched.push(s);
+    }
+  }
+}
+
+// Second pass: each unmatched face's nearest facing face, asking the host
+// only about faces the numbers cannot rule out, nearest bound first.
+void second_pass_indexed(PlanesPass* pass) {
+  const PairFaces& faces = pass->faces;
+  for (size_t i = 0; i < pass->unmatched.size(); ++i) {
+    const long u = pass->unmatched[i];
+    VALUE self = rb_ary_entry(faces.room_faces, u);
+    VALUE face = model_face(self);
+    if (mostly_short_edges(face) || see_through(face)) continue;
+    const FaceNumbers& a = faces.faces[u];
+    pass->candidates.clear();
+    for (long t = 0; t < faces.count(); ++t) {
+      const FaceNumbers& b = faces.faces[t];
+      if (faces.same_model_face(u, t) || b.marks) continue;
+      if (!may_be_parallel(a, b, kParallel) || !may_overlap(a, b)) continue;
+      pass->candidates.push(Candidate{t, facing_lower_bound(a, b)});
+    }
+    double d = 0.0;
+    const long best = nearest_facing_of(self, faces, &pass->candidates, true, &d);
+    VALUE other = best < 0 ? self : rb_ary_entry(faces.room_faces, best);
+    if (room_of(other) != room_of(self)) pair_second(self, other);
+  }
+}
+
+bool finite_number(VALUE v, double* out) {
+  if (!RB_FLOAT_TYPE_P(v) && !RB_INTEGER_TYPE_P(v)) return false;
+  *out = NUM2DBL(v);
+  return std::isfinite(*out);
+}
+
 }  // namespace
 
 VALUE getIntermediatePlane(VALUE self, VALUE other) {
@@ -211,6 +318,28 @@ VALUE getIntermediatePlane(VALUE self, VALUE other) {
 
 VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
   expect_array(rooms);
+  double wall = 0.0;
+  // A wall thickness that is no number leaves every test to the host.
+  if (!plain_road() && finite_number(gv::maxWallThickness, &wall)) {
+    int state = 0;
+    {
+      PlanesPass pass;
+      pass.wall = wall < 0.0 ? 0.0 : wall;
+      protect(
+          [&]() -> VALUE {
+            read_pair_faces(rooms, &pass.faces);
+            build_grid(&pass);
+            first_pass_indexed(&pass, rooms);
+            second_pass_indexed(&pass);
+            return Qnil;
+          },
+          &state);
+      RB_GC_GUARD(pass.faces.room_faces);
+      RB_GC_GUARD(pass.faces.model_faces);
+    }
+    if (state) rb_jump_tag(state);
+    return Qtrue;
+  }
   VALUE unmatched = first_pass(rooms);
   second_pass(unmatched, rooms);
   RB_GC_GUARD(unmatched);

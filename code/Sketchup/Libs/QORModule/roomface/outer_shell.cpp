@@ -7,8 +7,12 @@
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
+#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "facing.hpp"
+#include "nearest_facing.hpp"
+#include "pair_faces.hpp"
+#include "pair_grid.hpp"
 
 namespace qor {
 namespace roomface {
@@ -74,6 +78,120 @@ void reset_outer_shell(VALUE room_face) {
   set_ivar(room_face, iv::RoomFace::projectedDoors, new_array());
 }
 
+// Sets the type by the nearest facing face best (nil for none) at distance
+// d, and answers the method's result.
+VALUE classify(VALUE self, VALUE best, double d) {
+  if (NIL_P(best)) {
+    set_type(self, 1);
+    return INT2FIX(-1);
+  }
+  VALUE face = ivar(self, iv::RoomFace::face);
+  VALUE outward = outward_normal(self);
+  if (same_way(outward, outward_normal(best))) {
+    set_type(self, same_orientation_type(face, ivar(best, iv::RoomFace::face), outward));
+  } else if (ivar(best, iv::RoomFace::room) == ivar(self, iv::RoomFace::room)) {
+    set_type(self, 1);
+    if (d > kCoincident && d < num(gv::maxWallThickness)) set_ivar(self, iv::RoomFace::incursionFace, Qtrue);
+  } else {
+    set_type(self, d < kCoincident ? 1 : 2);
+  }
+  return flo(d);
+}
+
+// The indexed road: the building's faces and rooms read once, the rooms'
+// spheres in a grid.
+struct ShellPass {
+  PairFaces faces;
+  PairGrid spheres;
+  NativeArray<int> near_rooms;  // of the room being classified, ascending
+  NativeArray<Candidate> candidates;
+};
+
+// Grid boxes of the rooms' bounding spheres, a little wider than the
+// spheres so that touching spheres always overlap.
+void sphere_box(const RoomNumbers& room, double lo[3], double hi[3]) {
+  const double r = room.radius + 1e-6 * (1.0 + std::fabs(room.radius));
+  for (int a = 0; a < 3; ++a) {
+    const double wide = r + 1e-6 * std::fabs(room.centre[a]);
+    lo[a] = room.centre[a] - wide;
+    hi[a] = room.centre[a] + wide;
+  }
+}
+
+void build_spheres(ShellPass* pass) {
+  for (size_t r = 0; r < pass->faces.rooms.size(); ++r) {
+    const RoomNumbers& room = pass->faces.rooms[r];
+    if (!room.known) {
+      pass->spheres.add_unbounded();
+      continue;
+    }
+    double lo[3], hi[3];
+    sphere_box(room, lo, hi);
+    pass->spheres.add(lo, hi);
+  }
+  pass->spheres.build();
+}
+
+// The rooms whose faces may face those of room r0, ascending: a room the
+// numbers cannot place for sure is left to the host's own test.
+void find_near_rooms(ShellPass* pass, VALUE rooms, long r0) {
+  pass->near_rooms.clear();
+  const RoomNumbers& own = pass->faces.rooms[r0];
+  double lo[3], hi[3];
+  if (own.known) {
+    sphere_box(own, lo, hi);
+  } else {
+    for (int a = 0; a < 3; ++a) lo[a] = hi[a] = NAN;
+  }
+  const NativeArray<int>& found = pass->spheres.overlapping(lo, hi);
+  VALUE own_room = at(rooms, r0);
+  for (size_t k = 0; k < found.size(); ++k) {
+    const int r = found[k];
+    VALUE room = at(rooms, r);
+    const int apart = spheres_apart(own, pass->faces.rooms[r]);
+    const bool out = apart < 0 ? room_out_of_reach(room, own_room)
+                               : apart == 1 || is_true(ivar(room, iv::Room::exteriorOuterShell));
+    if (!out) pass->near_rooms.push(r);
+  }
+}
+
+// setOuterShellType for face s, asking the host only about the faces of
+// near rooms that the numbers cannot rule out.
+VALUE classify_indexed(ShellPass* pass, long s) {
+  const PairFaces& faces = pass->faces;
+  const FaceNumbers& a = faces.faces[s];
+  pass->candidates.clear();
+  for (size_t k = 0; k < pass->near_rooms.size(); ++k) {
+    const int r = pass->near_rooms[k];
+    for (long t = faces.room_start[r]; t < faces.room_start[r + 1]; ++t) {
+      const FaceNumbers& b = faces.faces[t];
+      if (faces.same_model_face(s, t) || (b.marks & (kTrueDoor | kSlab))) continue;
+      if (!may_be_parallel(a, b, 0.97) || !may_overlap(a, b)) continue;
+      pass->candidates.push(Candidate{t, facing_lower_bound(a, b)});
+    }
+  }
+  VALUE self = rb_ary_entry(faces.room_faces, s);
+  double d = -1.0;
+  const long best = nearest_facing_of(self, faces, &pass->candidates, false, &d);
+  return classify(self, best < 0 ? Qnil : rb_ary_entry(faces.room_faces, best), d);
+}
+
+void classify_all_indexed(ShellPass* pass, VALUE rooms, long n) {
+  read_pair_faces(rooms, &pass->faces);
+  build_spheres(pass);
+  const PairFaces& faces = pass->faces;
+  long done = 0;
+  for (long r = 0; r + 1 < static_cast<long>(faces.room_start.size()); ++r) {
+    call(gv::class_ProgressBar2, id::setValue, LONG2NUM(n - done));
+    find_near_rooms(pass, rooms, r);
+    for (long s = faces.room_start[r]; s < faces.room_start[r + 1]; ++s) {
+      ++done;
+      reset_outer_shell(rb_ary_entry(faces.room_faces, s));
+      classify_indexed(pass, s);
+    }
+  }
+}
+
 }  // namespace
 
 VALUE setOuterShellType(VALUE self, VALUE rooms) {
@@ -100,26 +218,28 @@ VALUE setOuterShellType(VALUE self, VALUE rooms) {
       }
     }
   }
-
-  if (NIL_P(best)) {
-    set_type(self, 1);
-    return INT2FIX(-1);
-  }
-
-  VALUE outward = outward_normal(self);
-  if (same_way(outward, outward_normal(best))) {
-    set_type(self, same_orientation_type(face, ivar(best, iv::RoomFace::face), outward));
-  } else if (ivar(best, iv::RoomFace::room) == own_room) {
-    set_type(self, 1);
-    if (d > kCoincident && d < num(gv::maxWallThickness)) set_ivar(self, iv::RoomFace::incursionFace, Qtrue);
-  } else {
-    set_type(self, d < kCoincident ? 1 : 2);
-  }
-  return flo(d);
+  return classify(self, best, d);
 }
 
 VALUE setRoomsFacesOuterShellType(VALUE, VALUE rooms, VALUE count) {
   const long n = NUM2LONG(count);
+  if (!plain_road()) {
+    expect_array(rooms);
+    int state = 0;
+    {
+      ShellPass pass;
+      protect(
+          [&]() -> VALUE {
+            classify_all_indexed(&pass, rooms, n);
+            return Qnil;
+          },
+          &state);
+      RB_GC_GUARD(pass.faces.room_faces);
+      RB_GC_GUARD(pass.faces.model_faces);
+    }
+    if (state) rb_jump_tag(state);
+    return Qtrue;
+  }
   long done = 0;
   for (long r = 0; r < len(rooms); ++r) {
     VALUE room = at(rooms, r);

@@ -1,0 +1,77 @@
+// The numbers the pair passes test faces by, read from the host once per
+// pass: for every room face of every room (rooms in order, faces in
+// @roomFaces order, so that a face's number is its place in the all-pairs
+// loops) its normal, plane, centroid, marks and a box holding its outline,
+// its polygon and its centroid; for every room its centre and radius.
+//
+// The tests here only rule pairs out, and only where the host's own test
+// could not come out otherwise whatever its rounding: every margin is far
+// wider than the host's tolerances.  A face or room whose numbers could not
+// be read is never ruled out.
+//
+// Plain numbers only, besides the Ruby Arrays the owner keeps on its stack;
+// the owner keeps it alive across host calls only under protect().
+#pragma once
+
+#include <ruby.h>
+
+#include "../core/native_array.hpp"
+#include "pair_grid.hpp"
+
+namespace qor {
+namespace roomface {
+
+// Marks read off a model face's "FaceDict".
+enum FaceMark : unsigned { kTrueDoor = 1, kSlab = 2, kPartition = 4 };
+
+struct FaceNumbers {
+  bool known;
+  int room;
+  unsigned marks;
+  double normal[3], plane[4], centroid[3];
+  double lo[3], hi[3];
+  double size;       // the box's diagonal
+  double off_plane;  // the centroid's distance from the face's own plane
+};
+
+struct RoomNumbers {
+  bool known;
+  double centre[3];
+  double radius;
+};
+
+struct PairFaces {
+  VALUE room_faces = Qnil;   // every room face, flat
+  VALUE model_faces = Qnil;  // their @face, index-aligned
+  NativeArray<FaceNumbers> faces;
+  NativeArray<int> room_start;  // per room, its first face; one extra at the end
+  NativeArray<RoomNumbers> rooms;
+  double widest_off_plane = 0.0;
+
+  long count() const { return static_cast<long>(faces.size()); }
+  bool same_model_face(long i, long j) const {
+    return rb_ary_entry(model_faces, i) == rb_ary_entry(model_faces, j);
+  }
+};
+
+// Reads every room face of rooms.  Host calls: a fixed few per face.
+void read_pair_faces(VALUE rooms, PairFaces* out);
+
+// Could the two faces' normals be parallel within `parallel`?
+bool may_be_parallel(const FaceNumbers& a, const FaceNumbers& b, double parallel);
+// Could the two faces overlap, looking along either face's normal?  Both
+// facing tests need one centroid, or a point of one outline carried along
+// a normal, to land in the other face's outline.
+bool may_overlap(const FaceNumbers& a, const FaceNumbers& b);
+// Is a's centroid surely farther than limit from b's plane?
+bool surely_farther(const FaceNumbers& a, const FaceNumbers& b, double limit);
+// No facing distance from a to b is smaller than this.
+double facing_lower_bound(const FaceNumbers& a, const FaceNumbers& b);
+// How far around a's box a face opposite it within `wall` can lie.
+double opposite_reach(const FaceNumbers& a, double wall, double widest_off_plane);
+// Are the rooms' spheres surely apart (1), surely touching (0), or too
+// close to call (-1)?
+int spheres_apart(const RoomNumbers& a, const RoomNumbers& b);
+
+}  // namespace roomface
+}  // namespace qor

@@ -1,0 +1,80 @@
+require_relative '../test_helper'
+require_relative '../../bench/generated_export'
+
+# The pair passes (outer shell, intermediate planes) on the indexed road (the
+# default) and on the plain road (every pair) give the same export: each
+# generated building is drawn twice from its seed, exported once per road,
+# and every face's outer-shell type, opposite faces, intermediate planes and
+# outer-shell plane, and the whole XML, must agree exactly.
+# QOR_ROAD_SEEDS=n runs n buildings instead of 200.
+class PairRoadsAgreeTest < QORTest::Case
+  BUILDINGS = Integer(ENV['QOR_ROAD_SEEDS'] || (ENV['QOR_GC_STRESS'] ? 1 : 200))
+  # Thin enough that thick walls are left to the second pass; the default;
+  # thick enough to pair faces across a room.
+  WALLS = [0.2.m, 0.6.m, 3.5.m].freeze
+  no_gc_stress :test_plain_road_asks_about_every_pair
+
+  def teardown
+    QORPlugin.plain_road = false
+    super
+  end
+
+  def building(seed, rooms: 2 + seed % 4)
+    QORBench::GeneratedFile.new(rooms: rooms, seed: seed, storeys: 1 + seed % 2,
+                                settings: { max_wall_thickness: WALLS[seed % WALLS.length] })
+  end
+
+  def export(seed, plain)
+    file = building(seed)
+    QORPlugin.on_road(plain) { QORPlugin::RoomExport.new(file, progress: file.progress).run }
+  end
+
+  # Everything the pair passes decide, faces named by room and place.
+  def fingerprint(result)
+    names = {}.compare_by_identity
+    result.rooms.each_with_index { |r, i| r.roomFaces.each_with_index { |rf, k| names[rf] = [i, k] } }
+    faces = result.rooms.flat_map(&:roomFaces).map do |rf|
+      [names[rf], rf.outerShellType, rf.oppositeRoomFaces.map { |o| names.fetch(o) }, rf.intermediatePlanes,
+       rf.outerShellPlane, rf.incursionFace]
+    end
+    [faces, result.rooms.map(&:intermediatePlanes), result.xml]
+  end
+
+  def test_generated_buildings
+    (1..BUILDINGS).each do |seed|
+      plain = fingerprint(export(seed, true))
+      indexed = fingerprint(export(seed, false))
+      plain[0].zip(indexed[0]).each do |p, i|
+        assert_equal p, i, "building seed #{seed}: face #{p[0].inspect} differs between the roads"
+      end
+      assert_equal plain[1], indexed[1], "building seed #{seed}: rooms' planes differ between the roads"
+      assert plain[2] == indexed[2], "building seed #{seed}: the export XML differs between the roads"
+    end
+  end
+
+  # The switch really changes the road: the plain one asks the host about
+  # every pair, the indexed one about few per face.
+  def test_plain_road_asks_about_every_pair
+    asked = { true => 0, false => 0 }
+    counter = Module.new do
+      define_method(:distance_to_plane) do |*args|
+        asked[QORPlugin.plain_road?] += 1
+        super(*args)
+      end
+    end
+    Geom::Point3d.prepend(counter)
+    faces = [true, false].map do |plain|
+      file = building(1, rooms: 12)
+      rooms = QORPlugin::RoomExport.new(file, progress: file.progress).build_rooms
+      QORPlugin.on_road(plain) do
+        QORTA.setRoomsFacesOuterShellType(rooms, rooms.length)
+        QORTA.setRoomsIntermediatePlanes(rooms)
+      end
+      rooms.sum { |r| r.roomFaces.length }
+    end
+    assert_operator asked[true], :>=, faces[0] * (faces[0] - 1) / 2
+    assert_operator asked[false], :<, asked[true] / 10
+  ensure
+    counter&.send(:remove_method, :distance_to_plane)
+  end
+end
