@@ -210,7 +210,7 @@ VALUE getIntermediatePlane(VALUE self, VALUE other) {
 }
 
 VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
-  expect_array(rooms);
+  expect_array_arg(rooms, "rooms");
   VALUE unmatched = first_pass(rooms);
   second_pass(unmatched, rooms);
   RB_GC_GUARD(unmatched);

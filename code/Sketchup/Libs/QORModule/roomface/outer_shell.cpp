@@ -119,7 +119,8 @@ VALUE setOuterShellType(VALUE self, VALUE rooms) {
 }
 
 VALUE setRoomsFacesOuterShellType(VALUE, VALUE rooms, VALUE count) {
-  const long n = NUM2LONG(count);
+  expect_array_arg(rooms, "rooms");
+  const long n = NUM2LONG(expect_numeric_arg(count, "count"));
   long done = 0;
   for (long r = 0; r < len(rooms); ++r) {
     VALUE room = at(rooms, r);
