@@ -114,7 +114,8 @@ module Fuzz
     def vector = Geom::Vector3d.new(number, number, number)
 
     def edge
-      e = face&.edges&.first
+      f = face
+      e = f && !f.deleted? ? f.edges.first : nil
       e&.erase! if e && rng.rand(6).zero?
       e
     end
@@ -163,7 +164,9 @@ module Fuzz
     def building_case = BuildingMutations.new(rng, @big).next_case
 
     def face
-      pts = [[0, 0, 0], [4, 0, 0], [4, 4, 0], [0, 4, 0]].map { |x, y, z| Geom::Point3d.new(x + rng.rand(100), y, z + rng.rand(100)) }
+      dx = rng.rand(100)
+      dz = rng.rand(100)
+      pts = [[0, 0, 0], [4, 0, 0], [4, 4, 0], [0, 4, 0]].map { |x, y, z| Geom::Point3d.new(x + dx, y, z + dz) }
       f = @model.entities.add_face(pts)
       f&.erase! if rng.rand(6).zero?
       f
