@@ -1,23 +1,32 @@
 # Seeded fuzzing of the extension's public functions: random and degenerate
 # arguments (nil, wrong types, empty and tiny point lists, collinear and
 # repeated points, NaN, infinities, huge coordinates, long polygons, objects
-# whose methods raise or answer nonsense, erased faces).  A clean Ruby error
-# is a fine answer; a crash, a hang past the per-call limit, or an error of
-# the interpreter's own (NoMemoryError, SystemStackError, fatal) is not.
+# whose methods raise or answer nonsense, erased faces, rooms and room faces
+# of real exports with a field replaced).  A clean Ruby error is a fine
+# answer; a crash, a hang past the per-call limit, or an error of the
+# interpreter's own (NoMemoryError, SystemStackError, fatal) is not.
 #
-#   ruby test/fuzz/fuzz.rb [--seed N] [--cases N] [--limit SECONDS] [--big N]
+# The exporter gets malformed and degenerate building files (mutated
+# examples, see building_mutations.rb): a refusal (BuildingFileError) or an
+# export are fine; any other error is a failure too.
+#
+#   ruby test/fuzz/fuzz.rb [--seed N] [--cases N] [--limit SECONDS] [--big N] [--only NAME] [--show CLASS]
 #
 # (QOR_MODULE_DIR as for the tests.)  The seed is printed first: a crash
-# can be replayed with it.
+# can be replayed with it (each function draws from its own generator, so
+# --only replays one function alone).
 require 'optparse'
 require 'timeout'
+require 'zlib'
 
-options = { seed: Random.new_seed % 1_000_000, cases: 2000, limit: 10.0, big: 2000 }
+options = { seed: Random.new_seed % 1_000_000, cases: 2000, limit: 10.0, big: 2000, only: nil }
 OptionParser.new do |o|
   o.on('--seed N', Integer) { |v| options[:seed] = v }
   o.on('--cases N', Integer, 'cases per function') { |v| options[:cases] = v }
   o.on('--limit SECONDS', Float, 'time limit per call') { |v| options[:limit] = v }
   o.on('--big N', Integer, 'points in the longest polygons') { |v| options[:big] = v }
+  o.on('--only NAME', 'fuzz this function alone') { |v| options[:only] = v }
+  o.on('--show CLASS', 'print each refusal of this error class') { |v| options[:show] = v }
 end.parse!
 $stdout.sync = true
 puts "fuzz seed #{options[:seed]}"
@@ -25,6 +34,9 @@ puts "fuzz seed #{options[:seed]}"
 ROOT = File.expand_path('../..', __dir__)
 require File.join(ROOT, 'code/Sketchup/Headless/sketchup')
 require File.join(ROOT, 'code/Sketchup/Plugin/plugin')
+require File.join(ROOT, 'code/Sketchup/Plugin/building_file')
+require File.join(ROOT, 'code/Sketchup/Plugin/room_export')
+require_relative 'building_mutations'
 QORModuleLoader.load!
 
 module Fuzz
@@ -35,7 +47,9 @@ module Fuzz
   FATAL = [NoMemoryError, SystemStackError, ScriptError, SecurityError].freeze
 
   class Values
-    attr_reader :rng
+    EXAMPLE_FILES = Dir[File.join(ROOT, 'examples', '*.json')].sort.freeze
+
+    attr_accessor :rng
 
     def initialize(rng, model, big)
       @rng = rng
@@ -99,8 +113,60 @@ module Fuzz
 
     def vector = Geom::Vector3d.new(number, number, number)
 
+    def edge
+      f = face
+      e = f && !f.deleted? ? f.edges.first : nil
+      e&.erase! if e && rng.rand(6).zero?
+      e
+    end
+
+    def text
+      (0..rng.rand(12)).map { pick(['&lt;', '&gt;', '&amp;', '&', '<', 'a', ' ', "\u00e9", '&amp;lt;', "\0"]) }.join
+    end
+
+    # Rooms of a real export of an example, renewed now and then (the
+    # passes below change them).
+    def rooms
+      @rooms_used = @rooms_used.to_i + 1
+      if @rooms.nil? || @rooms_used > 25
+        file = QORPlugin::BuildingFile.load(pick(EXAMPLE_FILES))
+        @rooms = QORPlugin::RoomExport.new(file).run.rooms
+        @rooms_used = 0
+      end
+      @rooms
+    end
+
+    def room_list
+      case rng.rand(5)
+      when 0 then [rooms.first]
+      when 1 then rooms + [QORTA::QORTA_Room.allocate]
+      when 2 then rooms.map { |r| damaged(r) }
+      else rooms
+      end
+    end
+
+    def real_room = damaged(pick(rooms))
+
+    def real_room_face
+      faces = pick(rooms).roomFaces
+      faces.is_a?(Array) && !faces.empty? ? damaged(pick(faces)) : QORTA::QORTA_RoomFace.allocate
+    end
+
+    # A copy with one field replaced by anything, one time in four.
+    def damaged(object)
+      return object unless rng.rand(4).zero?
+      copy = object.dup
+      field = pick(copy.instance_variables)
+      copy.instance_variable_set(field, anything) if field
+      copy
+    end
+
+    def building_case = BuildingMutations.new(rng, @big).next_case
+
     def face
-      pts = [[0, 0, 0], [4, 0, 0], [4, 4, 0], [0, 4, 0]].map { |x, y, z| Geom::Point3d.new(x + rng.rand(100), y, z + rng.rand(100)) }
+      dx = rng.rand(100)
+      dz = rng.rand(100)
+      pts = [[0, 0, 0], [4, 0, 0], [4, 4, 0], [0, 4, 0]].map { |x, y, z| Geom::Point3d.new(x + dx, y, z + dz) }
       f = @model.entities.add_face(pts)
       f&.erase! if rng.rand(6).zero?
       f
@@ -170,36 +236,75 @@ module Fuzz
     },
     'QORTA_RoomFace.new' => ->(v) { QORTA::QORTA_RoomFace.new(QORTA::QORTA_Room.allocate, v.maybe { v.face }, v.anything) },
     'countSelect' => ->(v) { v.room_face.countSelect(v.maybe { v.pick([1, -1, 2**40]) }) },
-    'getRoomsRadii' => ->(v) { QORTA.getRoomsRadii(v.maybe { [QORTA::QORTA_Room.allocate] }) }
+    'getRoomsRadii' => ->(v) { QORTA.getRoomsRadii(v.maybe { [QORTA::QORTA_Room.allocate] }) },
+    'setRoomsFacesOuterShellType' => lambda { |v|
+      QORTA.setRoomsFacesOuterShellType(v.maybe { v.room_list }, v.maybe { v.pick([0, 1, 2, -1, 2**70]) })
+    },
+    'setRoomsIntermediatePlanes' => ->(v) { QORTA.setRoomsIntermediatePlanes(v.maybe { v.room_list }) },
+    'getOuterShellFace' => ->(v) { v.real_room_face.getOuterShellFace(v.maybe { v.real_room_face }) },
+    'project' => ->(v) { v.real_room_face.project(v.maybe { v.real_room_face }) },
+    'getFaceElement' => ->(v) { v.real_room_face.getFaceElement },
+    'getSpaceElement' => ->(v) { v.real_room.getSpaceElement(v.maybe { v.pick(['1', 'a&b', 7]) }) },
+    'makeFloors' => lambda { |v|
+      v.real_room.makeFloors(v.maybe { v.pick([2.5, 1, 0.5, 1e-300, -1, 0]) }, v.maybe { v.pick(%w[true false]) },
+                             v.maybe { v.text })
+    },
+    'QORTA_FaceDump' => lambda { |v|
+      dump = QORTA::QORTA_FaceDump.new(v.maybe { v.face })
+      dump.toXML
+      dump.restore
+    },
+    'QORTA_EdgeDump' => ->(v) { QORTA::QORTA_EdgeDump.new(v.maybe { v.edge }).restore },
+    'unesc' => ->(v) { QORTA.unesc(v.maybe { v.text }) },
+    # A refusal (BuildingFileError) or a whole export; any other error fails.
+    'building file export' => lambda { |v|
+      text, mutations = v.building_case
+      begin
+        file = QORPlugin::BuildingFile.new(text, 'fuzz.json')
+        QORPlugin::RoomExport.new(file).run
+      rescue QORPlugin::BuildingFileError, Timeout::Error
+        raise
+      rescue StandardError => e
+        raise Failure, "#{e.class}: #{e.message[0, 160]} (mutations: #{mutations.join(', ')})"
+      end
+    }
   }.freeze
 
+  # An error that is not a clean answer.
+  class Failure < StandardError; end
+
   def self.run(options)
-    rng = Random.new(options[:seed])
     model = Sketchup.new_model
     QORPlugin.prepare(model)
-    values = Values.new(rng, model, options[:big])
+    values = Values.new(nil, model, options[:big])
     counts = Hash.new(0)
     errors = Hash.new(0)
     slowest = [0.0, nil]
     failures = []
     FUNCTIONS.each do |name, call|
+      next if options[:only] && options[:only] != name
+      values.rng = Random.new(Zlib.crc32("#{options[:seed]} #{name}"))
+      here = Hash.new(0)
       options[:cases].times do |k|
         started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
         begin
           Timeout.timeout(options[:limit]) { call.call(values) }
         rescue Timeout::Error
           failures << "#{name} case #{k}: no answer within #{options[:limit]} s"
-        rescue *FATAL => e
+        rescue Failure, *FATAL => e
           failures << "#{name} case #{k}: #{e.class}: #{e.message[0, 200]}"
         rescue StandardError => e
           errors[e.class] += 1
+          here[e.class] += 1
+          puts "    #{name} case #{k}: #{e.class}: #{e.message[0, 200]}" if e.class.name == options[:show]
         end
         took = Process.clock_gettime(Process::CLOCK_MONOTONIC) - started
         slowest = [took, "#{name} case #{k}"] if took > slowest[0]
         counts[name] += 1
       end
       GC.start
-      puts format('  %-34s %6d cases, %d failures so far', name, counts[name], failures.length)
+      refusals = here.sort_by { |c, n| [-n, c.name] }.map { |c, n| "#{c.name.split('::').last} #{n}" }.join(', ')
+      puts format('  %-30s %6d cases, %d failures so far; refused: %s', name, counts[name], failures.length, refusals)
     end
     report(counts, errors, slowest, failures)
     failures.empty?

@@ -118,6 +118,13 @@ class BuildingFileErrorsTest < QORTest::Case
       ->(d) { d['vertices']['m'] = [50, 0, 0]; d['faces'][0]['outer'] = %w[a m b] },
       'faces[0].outer', /lie on one line/
     ],
+    'points that all coincide' => [
+      ->(d) { d['vertices'].merge!('p' => [0, 0, 0.0004], 'q' => [0.0004, 0, 0]); d['faces'][0]['outer'] = %w[a p q] },
+      'faces[0].outer', /the points all coincide/
+    ],
+    'coordinate beyond a Float in inches' => [
+      ->(d) { d['units'] = 'm'; d['vertices']['b'] = [1e308, 0, 0] }, 'vertices.b[0]', /too large \(1\.0e\+308\)/
+    ],
     'non-numeric coordinate' => [
       ->(d) { d['vertices']['b'] = [100, '0', 0] }, 'vertices.b[1]', /not a number \("0"\)/
     ],
@@ -166,6 +173,15 @@ class BuildingFileErrorsTest < QORTest::Case
     status, _, stderr = qor_rooms(File.join(tmpdir, 'nowhere.json'))
     assert_equal 1, status
     assert_match(/nowhere\.json: cannot read \(No such file or directory/, stderr)
+  end
+
+  # The corner index must not walk every grid cell a long edge spans.
+  def test_a_corner_far_away_loads
+    doc = minimal_building
+    doc['vertices'].merge!('x1' => [0, 0, -10], 'x2' => [4e10, 0, -10], 'x3' => [0, 10, -10])
+    doc['faces'] << { 'id' => 'far', 'outer' => %w[x1 x2 x3] }
+    file = QORPlugin::BuildingFile.load(write_building(doc))
+    assert_equal 8, file.model.entities.grep(Sketchup::Face).length
   end
 
   def test_minimal_building_loads

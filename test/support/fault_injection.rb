@@ -5,23 +5,25 @@ module QORTest
     class Injected < StandardError; end
 
     class << self
-      attr_reader :count, :last_raised
+      attr_reader :count, :last_raised, :last_thrown, :failed_call
 
       def tick!(name)
         return unless @armed
         @count += 1
+        @trace&.push([caller_locations(2, 1)[0].label, name])
         return unless @count == @at
         @armed = false
-        @last_raised = Injected.new("injected failure at call #{@count}: #{name}")
-        raise @last_raised
+        fail_here(name)
       end
 
-      # Runs the block with call number `at` raising (nil: none raises).
-      # Answers the number of calls counted.
-      def run(at)
+      # Runs the block with call number `at` raising (nil: none raises), or
+      # with `throw_to` given, throwing to that tag instead.  Answers the
+      # number of calls counted.
+      def run(at, throw_to: nil)
         @count = 0
         @at = at
-        @last_raised = nil
+        @throw_to = throw_to
+        @last_raised = @last_thrown = nil
         @armed = true
         yield
         @count
@@ -29,16 +31,36 @@ module QORTest
         @armed = false
       end
 
+      # Runs the block with nothing failing and answers each call made, as
+      # [label of the calling frame, called method]: for a call the
+      # extension makes, the label is the extension's method.
+      def trace(&block)
+        @trace = []
+        run(nil, &block)
+        @trace
+      ensure
+        @trace = nil
+      end
+
+      def fail_here(name)
+        @failed_call = name
+        if @throw_to
+          @last_thrown = Object.new
+          throw @throw_to, @last_thrown
+        end
+        @last_raised = Injected.new("injected failure at call #{@count}: #{name}")
+        raise @last_raised
+      end
+
       # Wraps the methods a class defines itself (or those named).
       def wrap(target, methods = target.public_instance_methods(false))
         label = target.respond_to?(:name) && target.name ? target.name : target.to_s
-        wrapper = Module.new do
-          methods.each do |m|
-            define_method(m) do |*args, &block|
-              FaultInjection.tick!("#{label}##{m}")
-              super(*args, &block)
-            end
-          end
+        wrapper = Module.new
+        methods.each_with_index do |m, i|
+          # Plain methods passing their arguments on (`...`): a block-made
+          # method with a splat costs several times more per call.
+          wrapper.const_set("NAME_#{i}", "#{label}##{m}".freeze)
+          wrapper.module_eval("def #{m}(...); FaultInjection.tick!(NAME_#{i}); super(...); end", __FILE__, __LINE__)
         end
         target.prepend(wrapper)
       end

@@ -102,9 +102,13 @@ module QORPlugin
       id
     end
 
-    def number_at(value, path)
+    # The number in inches (or unscaled): one too large for a Float once
+    # scaled would make every later sum infinite or NaN.
+    def number_at(value, path, scale = 1.0)
       fail_at(path, "not a number (#{value.inspect})") unless value.is_a?(Numeric)
-      value.to_f
+      scaled = value.to_f * scale
+      fail_at(path, "too large (#{value.inspect})") unless scaled.finite?
+      scaled
     end
 
     def flag_at(value, path)
@@ -140,9 +144,9 @@ module QORPlugin
       return settings if value.nil?
       obj = object_at(value, 'settings', %w[maxWallThickness floorAngle thinWalls])
       if obj.key?('maxWallThickness')
-        t = number_at(obj['maxWallThickness'], 'settings.maxWallThickness')
+        t = number_at(obj['maxWallThickness'], 'settings.maxWallThickness', @scale)
         fail_at('settings.maxWallThickness', 'must be positive') unless t.positive?
-        settings[:max_wall_thickness] = t * @scale
+        settings[:max_wall_thickness] = t
       end
       if obj.key?('floorAngle')
         a = number_at(obj['floorAngle'], 'settings.floorAngle')
@@ -187,7 +191,7 @@ module QORPlugin
         unless coords.is_a?(Array) && coords.length == 3
           fail_at(path, "needs three coordinates [x, y, z], not #{coords.inspect}")
         end
-        xyz = coords.each_with_index.map { |c, i| number_at(c, join(path, i)) * @scale }
+        xyz = coords.each_with_index.map { |c, i| number_at(c, join(path, i), @scale) }
         vertices[id] = Geom::Point3d.new(*xyz)
       end
     end
@@ -222,6 +226,7 @@ module QORPlugin
     def check_planar(points, ids, path)
       a = points[0]
       b = points[1..].find { |p| a.distance(p) >= TOLERANCE }
+      fail_at(path, 'the points all coincide') unless b
       normal = nil
       c = points.find do |p|
         n = a.vector_to(b).cross(a.vector_to(p))

@@ -36,17 +36,24 @@ module QORPlugin
       lo = cell_of(Geom::Point3d.new([a.x, b.x].min, [a.y, b.y].min, [a.z, b.z].min))
       hi = cell_of(Geom::Point3d.new([a.x, b.x].max, [a.y, b.y].max, [a.z, b.z].max))
       found = []
-      (lo[0]..hi[0]).each do |i|
-        (lo[1]..hi[1]).each do |j|
-          (lo[2]..hi[2]).each do |k|
-            @grid.fetch([i, j, k], []).each do |id|
-              t = along(a, b, length, @points[id])
-              found << [t, id] if t && !own.include?(id)
-            end
-          end
+      cells_between(lo, hi).each do |cell|
+        @grid.fetch(cell, []).each do |id|
+          t = along(a, b, length, @points[id])
+          found << [t, id] if t && !own.include?(id)
         end
       end
       found.sort.map(&:last)
+    end
+
+    # The cells of the box from lo to hi that may hold corners.  A long
+    # edge (or a far corner) spans more cells than the grid holds: then
+    # the grid's own cells are picked out instead of walking the box.
+    def cells_between(lo, hi)
+      count = (0..2).reduce(1) { |n, i| n * (hi[i] - lo[i] + 1) }
+      if count > @grid.size
+        return @grid.keys.select { |cell| (0..2).all? { |i| cell[i].between?(lo[i], hi[i]) } }
+      end
+      (lo[0]..hi[0]).to_a.product((lo[1]..hi[1]).to_a, (lo[2]..hi[2]).to_a)
     end
 
     # The distance of p from a along the segment, when p lies on it clear of

@@ -20,6 +20,9 @@ const double kCentimetresPerInch = 2.54;
 const double kStoreyAllowance = 0.1;
 // Tolerance of the direction comparison of two lines.
 const double kLineTolerance = 0.001;
+// More storeys than this come only from a nonsensical height (1e-300 m
+// gives 1e302 cuts, which would never finish).
+const double kMaxStoreys = 10000;
 
 ID id_min() {
   static const ID id = rb_intern("min");
@@ -39,7 +42,7 @@ ID id_line() {
 }
 
 // A zero, negative, NaN or infinite height would divide by zero or never
-// stop cutting.
+// stop cutting; so would one so small that the storeys cannot be counted.
 [[noreturn]] void bad_storey_height(VALUE height) {
   VALUE message = new_string("Invalid storey height: ");
   rb_str_append(message, rb_inspect(height));
@@ -48,6 +51,8 @@ ID id_line() {
 
 // The storey height in inches, from metres.
 double storey_inches(VALUE height) {
+  if (!rb_respond_to(height, id::to_f))
+    rb_raise(rb_eTypeError, "height must be a number of metres, not %s", rb_obj_classname(height));
   VALUE metres = call(height, id::to_f);
   const double c = num(metres) * 100.0 / kCentimetresPerInch;
   if (!std::isfinite(c) || c <= 0.0) bad_storey_height(metres);
@@ -229,6 +234,7 @@ VALUE makeFloors(VALUE self, VALUE height, VALUE mode, VALUE tag) {
   if (text_is(mode, "true")) {
     // Compared as doubles: a room without vertices gives -inf storeys.
     const double n = std::trunc((zmax - zmin + kStoreyAllowance) / c);
+    if (n > kMaxStoreys) bad_storey_height(height);
     for (long j = 1; j < n; ++j) cut_at(self, zmin + j * c, tag);
     return Qtrue;
   }

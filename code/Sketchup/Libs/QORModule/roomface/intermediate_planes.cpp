@@ -317,7 +317,7 @@ VALUE getIntermediatePlane(VALUE self, VALUE other) {
 }
 
 VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
-  expect_array(rooms);
+  expect_array_arg(rooms, "rooms");
   double wall = 0.0;
   // A wall thickness that is no number leaves every test to the host.
   if (!plain_road() && finite_number(gv::maxWallThickness, &wall)) {

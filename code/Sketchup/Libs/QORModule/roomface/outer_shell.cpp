@@ -222,9 +222,9 @@ VALUE setOuterShellType(VALUE self, VALUE rooms) {
 }
 
 VALUE setRoomsFacesOuterShellType(VALUE, VALUE rooms, VALUE count) {
-  const long n = NUM2LONG(count);
+  expect_array_arg(rooms, "rooms");
+  const long n = NUM2LONG(expect_numeric_arg(count, "count"));
   if (!plain_road()) {
-    expect_array(rooms);
     int state = 0;
     {
       ShellPass pass;

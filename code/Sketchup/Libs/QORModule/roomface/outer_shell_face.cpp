@@ -189,6 +189,7 @@ void append_constructed(VALUE self, VALUE v) {
 }  // namespace
 
 VALUE getOuterShellFace(VALUE self, VALUE other) {
+  expect_kind_arg(other, cls::RoomFace, "other");
   VALUE p, q;
   roles(self, other, &p, &q);
   VALUE plane = shared_plane(self, p, q);

@@ -144,6 +144,7 @@ void project_doors(VALUE self, VALUE source) {
 }  // namespace
 
 VALUE project(VALUE self, VALUE source) {
+  expect_kind_arg(source, cls::RoomFace, "source");
   set_ivar(self, iv::RoomFace::isWindowFrame, ivar(source, iv::RoomFace::isWindowFrame));
   set_ivar(self, iv::RoomFace::isDoorFrame, ivar(source, iv::RoomFace::isDoorFrame));
   set_ivar(self, iv::RoomFace::isWindow, ivar(source, iv::RoomFace::isWindow));
