@@ -4,13 +4,16 @@ require_relative '../support/flat_builder'
 require_relative '../support/headless_browser'
 require_relative '../support/png_pixels'
 require_relative '../../code/Sketchup/Plugin/preview/preview'
+require 'rexml/document'
+require File.join(ROOT, 'code/Sketchup/Plugin/cli/dispatcher')
 
 # The preview as a user sees it, in headless Chromium: it loads without a
 # console message, fetches nothing, and draws something.  Skipped where no
 # Chromium is installed (scripts/setup.sh installs it).
 class PreviewBrowserTest < QORTest::Case
   include QORTest::FlatBuilder
-  no_gc_stress :test_flat_preview_in_the_browser, :test_the_browser_checks_catch_faults
+  no_gc_stress :test_flat_preview_in_the_browser, :test_the_browser_checks_catch_faults,
+               :test_preview_of_each_bundled_example
 
   def setup
     super
@@ -35,6 +38,34 @@ class PreviewBrowserTest < QORTest::Case
       drawn, colours = image.coverage
       assert_operator drawn, :>, 0.05, 'screenshot nearly blank'
       assert_operator colours, :>, 8, 'screenshot nearly blank'
+    end
+  end
+
+  # Each bundled example exported with --preview: one room group per Space
+  # and one face element per room face the export wrote (the inner shells;
+  # with thin walls, which empty them, the outer shells), and the page clean
+  # in the browser.
+  def test_preview_of_each_bundled_example
+    Dir[File.join(ROOT, 'examples', '*.json')].sort.each do |example|
+      Dir.mktmpdir do |dir|
+        xml_path = File.join(dir, 'out.xml')
+        html_path = File.join(dir, 'preview.html')
+        status = QORPlugin::CLI::Dispatcher.new.run([example, '-q', '-o', xml_path, '--preview', html_path],
+                                                    StringIO.new, StringIO.new)
+        assert_equal 0, status, example
+        export = REXML::Document.new(File.read(xml_path))
+        axo = REXML::XPath.first(REXML::Document.new(File.read(html_path)), "//*[local-name()='svg'][contains(@class,'axo')]")
+        groups = REXML::XPath.match(axo, ".//*[local-name()='g'][contains(@class,'room')]")
+        faces = REXML::XPath.match(axo, ".//*[local-name()='polygon'][contains(@class,'face')]")
+        assert_equal export.get_elements('//Space').length, groups.length, example
+        written = export.get_elements('//InnerShell/Face')
+        written = export.get_elements('//OuterShell/Face') if written.empty?
+        assert_equal written.length, faces.length, example
+        page = QORTest::HeadlessBrowser.visit(html_path, dir)
+        assert_empty page.console, example
+        assert_empty page.requests, example
+        assert_operator QORTest::PngPixels.new(page.screenshot).coverage.first, :>, 0.05, example
+      end
     end
   end
 
