@@ -4,8 +4,9 @@ require_relative '../../bench/building_generator'
 # Room construction on the indexed road (the default) and on the plain road
 # (every pair) gives the same rooms: each generated model is drawn twice from
 # its seed, once per road, and every face's type, crossing count, normal
-# direction, window-frame mark and floor claim, and every room's totals,
-# must agree exactly.  QOR_ROAD_SEEDS=n runs n buildings instead.
+# direction, window-frame mark and floor claim, its doors, door frames,
+# windows and open holes (in order), and every room's totals, must agree
+# exactly.  QOR_ROAD_SEEDS=n runs n buildings instead.
 class RoadsAgreeTest < QORTest::Case
   # Under collector stress one small building is enough: the other room
   # suites run the indexed road there too.
@@ -50,6 +51,11 @@ class RoadsAgreeTest < QORTest::Case
     QORPlugin.on_road(plain) { [QORTA::QORTA_Room.new(building, 1, hall, true)] }
   end
 
+  # Openings as corner positions: the two roads draw separate models.
+  def corners(openings)
+    openings.map { |o| o.instance_variable_get(:@vertices).map { |v| v.position.to_a } }
+  end
+
   # Everything room construction decides, in a form compared exactly.
   def fingerprint(rooms)
     rooms.map do |room|
@@ -57,7 +63,8 @@ class RoadsAgreeTest < QORTest::Case
        room.roomKey,
        room.roomFaces.map do |rf|
          [rf.type, rf.crossFaceCount, rf.normalDirectionIn, rf.isWindowFrame,
-          rf.face.get_attribute('FaceDict', 'Floor'), rf.face.get_attribute('FaceDict', 'RoomFaceCount')]
+          rf.face.get_attribute('FaceDict', 'Floor'), rf.face.get_attribute('FaceDict', 'RoomFaceCount'),
+          corners(rf.doors), corners(rf.doorFrames), corners(rf.windows), rf.innerLoopPolygons.map { |p| p.map(&:to_a) }]
        end]
     end
   end
@@ -71,9 +78,14 @@ class RoadsAgreeTest < QORTest::Case
   end
 
   def test_generated_buildings
+    framed = 0
     (1..BUILDINGS).each do |seed|
-      assert_roads_agree("building seed #{seed}") { |plain| building_rooms(seed, plain) }
+      assert_roads_agree("building seed #{seed}") do |plain|
+        building_rooms(seed, plain).tap { |rooms| framed += rooms.sum { |r| r.roomFaces.count { |rf| rf.doorFrames.any? } } }
+      end
     end
+    # The door-frame search was exercised, not just agreed on empty lists.
+    assert_operator framed, :>, 0
   end
 
   def test_tiled_halls

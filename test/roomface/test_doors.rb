@@ -106,6 +106,60 @@ class RoomFaceDoorTest < QORTest::Case
   end
 end
 
+# The frame search looks only at the faces on a door's corner, yet visits
+# them in the order of the model's face list, as the walk over every face
+# does: the frames' holes come out in that order on both roads.
+class RoomFaceDoorFrameOrderTest < QORTest::Case
+  include QORTest::RoomFaceBuilder
+
+  DOOR = RoomFaceDoorTest::DOOR
+  HOLE_A = [[2.7, 0, 1], [3.2, 0, 1], [3.2, 0, 1.5], [2.7, 0, 1.5]].freeze
+  HOLE_B = [[-0.3, 0, 1], [0.2, 0, 1], [0.2, 0, 1.5], [-0.3, 0, 1.5]].freeze
+
+  def setup
+    super
+    @wall = face(*RoomFaceDoorTest::NOTCHED)
+    @door = door(*DOOR)
+    # Two frames round the door, each with an open hole of its own.
+    @frame_a = face_with_holes([[0.5, 0, -0.5], [3.5, 0, -0.5], [3.5, 0, 2.5], [0.5, 0, 2.5]], DOOR, HOLE_A)
+    @frame_b = face_with_holes([[-0.5, 0, -0.6], [2.5, 0, -0.6], [2.5, 0, 2.6], [-0.5, 0, 2.6]], DOOR, HOLE_B)
+  end
+
+  def teardown
+    QORPlugin.plain_road = false
+    super
+  end
+
+  def open_holes(listed, plain)
+    prepare_room([@door])
+    $modelFaces2 = $modelFaces2 - listed + listed
+    rf = QORPlugin.on_road(plain) { room_face(@wall) }
+    assert_equal [@door], rf.doorFrames
+    assert_equal [@door], rf.doors
+    rf.innerLoopPolygons.map { |polygon| polygon.map(&:to_a) }
+  end
+
+  def test_frames_in_model_face_order_on_both_roads
+    [[[@frame_a, @frame_b], [HOLE_A, HOLE_B]],
+     [[@frame_b, @frame_a], [HOLE_B, HOLE_A]]].each do |listed, holes|
+      [true, false].each do |plain|
+        assert_equal holes, open_holes(listed, plain), "plain road: #{plain}"
+      end
+    end
+  end
+
+  def test_door_on_an_erased_corner_has_no_frame
+    gone = QORPlugin::Door.new([face([9, 0, 0], [9.5, 0, 0], [9.5, 0, 1]).vertices.first] + @door.vertices)
+    entities.erase_entities(gone.vertices.first.edges)
+    prepare_room([@door])
+    @model.define_singleton_method(:findDoors2) { |_vertices, _face| [gone] }
+    [true, false].each do |plain|
+      rf = QORPlugin.on_road(plain) { room_face(@wall) }
+      assert_equal [[], [gone]], [rf.doorFrames, rf.doors], "plain road: #{plain}"
+    end
+  end
+end
+
 class RoomFaceWindowPaneTest < QORTest::Case
   include QORTest::RoomFaceBuilder
 

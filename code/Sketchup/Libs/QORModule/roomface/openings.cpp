@@ -5,6 +5,7 @@
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
+#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 
 namespace qor {
@@ -43,23 +44,58 @@ void append_once(VALUE self, ID list, VALUE item) {
 // walk well inside the native stack.
 const long kMaxDoorFrameDepth = 64;
 
+// The faces of $modelFaces2 that hold vertex, in $modelFaces2's order,
+// each once.  A face holds a vertex exactly when the vertex lists it among
+// its faces, so only those few are looked up; finding their order is a walk
+// over identities, with no call into Ruby.
+VALUE model_faces_holding(VALUE vertex) {
+  VALUE holding = expect_array(call(vertex, id::faces));
+  VALUE ordered = new_array(len(holding));
+  for (long i = 0; i < len(gv::modelFaces2) && len(ordered) < len(holding); ++i) {
+    VALUE face = at(gv::modelFaces2, i);
+    if (includes_same(holding, face) && !includes_same(ordered, face)) push(ordered, face);
+  }
+  return ordered;
+}
+
+// The faces that may frame a door, in the order they are examined, or nil
+// where every model face must be tried.  A frame holds every door vertex,
+// so only the faces holding the first one can qualify.  A door with no
+// vertices, or a first vertex that is no host vertex, gets the full walk: it
+// decides those cases itself.
+VALUE faces_at_first_vertex(VALUE door_vertices) {
+  if (!RB_TYPE_P(gv::modelFaces2, T_ARRAY) || len(door_vertices) == 0) return Qnil;
+  VALUE first = at(door_vertices, 0);
+  if (!rb_respond_to(first, id::faces) || !rb_respond_to(first, id::deleted_p)) return Qnil;
+  if (truthy(call(first, id::deleted_p))) return new_array();
+  return model_faces_holding(first);
+}
+
 // visited: an identity hash of the faces already examined in this call.
 // Faces sharing a door's corners are frame candidates of each other, so
 // each face is examined once, whichever face reached it first: the walk
-// ends, and k faces round one door cost k examinations, not k!.
-void collect_doors(VALUE self, VALUE face, VALUE visited, long depth) {
+// ends, and k faces round one door cost k examinations, not k!.  The face
+// itself is in visited before any candidate is looked at.
+void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain) {
   if (depth > kMaxDoorFrameDepth)
     rb_raise(rb_eRuntimeError, "door frames nested more than %ld deep", kMaxDoorFrameDepth);
   rb_hash_aset(visited, face, Qtrue);
   VALUE outline = chainLoopVertices(call(face, id::outer_loop));
   VALUE doors = expect_array(call(gv::object_Sketchup_active_model, id::findDoors2, outline, face));
-  VALUE others = call(gv::modelFaces2, id::minus, array_of(face));
+  // Every other model face: the plain road's candidates, and the indexed
+  // road's for the doors it cannot narrow down.
+  VALUE others = plain ? call(gv::modelFaces2, id::minus, array_of(face)) : Qnil;
   for (long d = 0; d < len(doors); ++d) {
     VALUE door = at(doors, d);
     VALUE door_vertices = ivar(door, iv::Script::vertices);
     const long dn = len(door_vertices);
-    for (long f = 0; f < len(others); ++f) {
-      VALUE other = at(others, f);
+    VALUE candidates = plain ? others : faces_at_first_vertex(door_vertices);
+    if (NIL_P(candidates)) {
+      if (NIL_P(others)) others = call(gv::modelFaces2, id::minus, array_of(face));
+      candidates = others;
+    }
+    for (long f = 0; f < len(candidates); ++f) {
+      VALUE other = at(candidates, f);
       if (truthy(rb_hash_lookup2(visited, other, Qfalse))) continue;
       VALUE other_vertices = call(other, id::vertices);
       const long k = common_count(door_vertices, other_vertices);
@@ -67,13 +103,13 @@ void collect_doors(VALUE self, VALUE face, VALUE visited, long depth) {
       if (k != dn) continue;
       if (gn == dn && len(call(other, id::loops)) > 1) {
         append_once(self, iv::RoomFace::doorFrames, door);
-        collect_doors(self, other, visited, depth + 1);
+        collect_doors(self, other, visited, depth + 1, plain);
         collectWindows(self, other);
         break;
       }
       if (gn > dn) {
         append_once(self, iv::RoomFace::doorFrames, door);
-        collect_doors(self, other, visited, depth + 1);
+        collect_doors(self, other, visited, depth + 1, plain);
         collectWindows(self, other);
       }
     }
@@ -88,7 +124,7 @@ VALUE collectDoors(VALUE self, VALUE face) {
   static const ID id_compare_by_identity = rb_intern("compare_by_identity");
   VALUE visited = rb_hash_new();
   call(visited, id_compare_by_identity);
-  collect_doors(self, face, visited, 0);
+  collect_doors(self, face, visited, 0, plain_road());
   return ivar(self, iv::RoomFace::doors);
 }
 
