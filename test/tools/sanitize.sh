@@ -30,4 +30,7 @@ export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=0:use_sigaltst
 export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QOR_MODULE_DIR="$build/lib"
+# The road comparisons on a few buildings: the sanitizers watch the memory,
+# the plain run covers the buildings.
+export QOR_ROAD_SEEDS="${QOR_ROAD_SEEDS:-8}"
 LD_PRELOAD="$runtime" ruby "$root/test/run.rb" "$@"
