@@ -1,5 +1,7 @@
 #include "pair_grid.hpp"
 
+#include "../geometry/grid_cells.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -56,28 +58,7 @@ void PairGrid::build() {
   }
   if (!has_grid_) return;
 
-  // Cubic cells, about one per box; an axis thinner than a cell gets one.
-  double extent[3];
-  for (int a = 0; a < 3; ++a) extent[a] = grid_.hi[a] - grid_.lo[a];
-  const double target = std::max(8, n);
-  bool flat[3] = {false, false, false};
-  double side = 0.0;
-  for (int round = 0; round < 3; ++round) {
-    double volume = 1.0;
-    int axes = 0;
-    for (int a = 0; a < 3; ++a)
-      if (!flat[a]) {
-        volume *= extent[a];
-        ++axes;
-      }
-    side = axes == 0 ? 1.0 : std::pow(volume / target, 1.0 / axes);
-    for (int a = 0; a < 3; ++a) flat[a] = flat[a] || extent[a] < side;
-  }
-  for (int a = 0; a < 3; ++a) {
-    const double cells = flat[a] || !(side > 0.0) ? 1.0 : std::ceil(extent[a] / side);
-    dims_[a] = static_cast<int>(std::min<double>(std::max(cells, 1.0), kMaxCellsPerAxis));
-    cell_[a] = extent[a] > 0.0 ? extent[a] / dims_[a] : 1.0;
-  }
+  geometry::grid_cells(grid_.lo, grid_.hi, n, kMaxCellsPerAxis, dims_, cell_);
 
   // Each box in every cell it touches, ascending within a cell.
   const int cells = dims_[0] * dims_[1] * dims_[2];
