@@ -27,9 +27,9 @@ module QORPlugin
 
     # The figures as labelled text, for the preview's summary panel.
     def to_h
-      { 'faces' => "#{face_count} (#{listing(@faces)})",
-        'external / internal' => "#{@external} / #{@internal}",
-        'openings' => "#{opening_count} (#{listing(@openings)})",
+      { 'Face elements' => "#{face_count} (#{listing(@faces)})",
+        'written external / internal' => "#{@external} / #{@internal}",
+        'Opening elements' => "#{opening_count} (#{listing(@openings)})",
         'export time' => format('%.2f s', @seconds) }
     end
 
