@@ -10,6 +10,7 @@
 #pragma once
 
 #include "../core/native_array.hpp"
+#include "../geometry/box_cells.hpp"
 
 namespace qor {
 namespace room {
@@ -30,31 +31,14 @@ class CrossingIndex {
   const NativeArray<int>& candidates(const double origin[3], const double direction[3]);
 
  private:
-  enum class Kind { Bounded, Unbounded };
-  struct Box {
-    double lo[3], hi[3];
-  };
+  using Box = geometry::BoxCells::Box;
 
   bool hits(const double origin[3], const double direction[3], const Box& box, double* t0,
             double* t1) const;
-  int cell_along(int axis, double x) const;
   void visit_layer(int k, int layer, const double origin[3], const double direction[3], double t0,
                    double t1);
-  void visit_cell(int i, int j, int k);
 
-  NativeArray<Kind> kinds_;
-  NativeArray<Box> boxes_;  // widened; one per face (unused when Unbounded)
-  NativeArray<int> unbounded_;
-
-  bool has_grid_ = false;
-  Box grid_;
-  int dims_[3] = {1, 1, 1};
-  double cell_[3] = {1.0, 1.0, 1.0};
-  NativeArray<int> cell_start_;  // per cell, into cell_faces_; one extra at the end
-  NativeArray<int> cell_faces_;
-
-  NativeArray<unsigned> seen_;  // per face: the query that last collected it
-  unsigned query_ = 0;
+  geometry::BoxCells cells_;  // widened bounds, one per face
   NativeArray<int> found_;
 };
 

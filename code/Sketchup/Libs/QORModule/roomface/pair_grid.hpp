@@ -8,6 +8,7 @@
 #pragma once
 
 #include "../core/native_array.hpp"
+#include "../geometry/box_cells.hpp"
 
 namespace qor {
 namespace roomface {
@@ -23,25 +24,7 @@ class PairGrid {
   const NativeArray<int>& overlapping(const double lo[3], const double hi[3]);
 
  private:
-  struct Box {
-    double lo[3], hi[3];
-  };
-  int cell_along(int axis, double x) const;
-  int cell_index(int i, int j, int k) const { return (i * dims_[1] + j) * dims_[2] + k; }
-
-  NativeArray<Box> boxes_;
-  NativeArray<bool> bounded_;
-  NativeArray<int> unbounded_;
-
-  bool has_grid_ = false;
-  Box grid_;
-  int dims_[3] = {1, 1, 1};
-  double cell_[3] = {1.0, 1.0, 1.0};
-  NativeArray<int> cell_start_;  // per cell into cell_boxes_, one extra at the end
-  NativeArray<int> cell_boxes_;
-
-  NativeArray<unsigned> seen_;  // per box: the query that last collected it
-  unsigned query_ = 0;
+  geometry::BoxCells cells_;
   NativeArray<int> found_;
 };
 
