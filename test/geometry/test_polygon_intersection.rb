@@ -261,3 +261,33 @@ class PolygonOverlapRandomTest < QORTest::Case
     end
   end
 end
+
+# Polygons of the host's own points are walked on their numbers; the host
+# road must give the very same entries, down to tolerance-close corners.
+class PolygonOverlapRoadsAgreeTest < QORTest::Case
+  def random_polygon(rng)
+    n = rng.rand(3..7)
+    cx, cy = rng.rand(-4..4), rng.rand(-4..4)
+    points = Array.new(n) do |i|
+      angle = 2 * Math::PI * i / n
+      r = rng.rand(2..8)
+      [(cx + r * Math.cos(angle)).round, (cy + r * Math.sin(angle)).round]
+    end
+    # Nudges within and just beyond the host's point tolerance.
+    points.map { |x, y| Geom::Point3d.new(x + rng.rand(-1..1) * [0.0, 0.0004, 0.0015].sample(random: rng), y, 0) }
+  end
+
+  def entries(a, b)
+    QORTA.getIntersectionPointsOfPolygons(a, b).map { |tag, from, to, point| [tag, from, to, point.to_a] }
+  end
+
+  def test_both_roads_give_the_same_entries
+    rng = Random.new(7)
+    400.times do |k|
+      a = random_polygon(rng)
+      b = random_polygon(rng)
+      expected = QORPlugin.on_road(true) { entries(a, b) }
+      assert_equal expected, entries(a, b), "pair #{k}: #{a.map(&:to_a)} / #{b.map(&:to_a)}"
+    end
+  end
+end

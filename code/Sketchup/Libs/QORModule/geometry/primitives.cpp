@@ -31,7 +31,10 @@ bool planes_equal(VALUE plane, VALUE other) {
   double r[4], o[4];
   plane_coefficients(plane, r);
   plane_coefficients(other, o);
+  return planes_equal(r, o);
+}
 
+bool planes_equal(const double r[4], const double o[4]) {
   double s = 0.0, t = 0.0;  // receiver's and other's coefficient at the pivot
   for (int k = 0; k < 4; ++k) {
     if (std::fabs(r[k]) > kPivotThreshold) {

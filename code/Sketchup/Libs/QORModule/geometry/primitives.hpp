@@ -19,6 +19,7 @@ VALUE intersection(VALUE self, VALUE segment1, VALUE segment2, VALUE mode);
 
 // Plane equality on two plane arrays.
 bool planes_equal(VALUE plane, VALUE other);
+bool planes_equal(const double plane[4], const double other[4]);
 // Is p strictly inside the segment [a, b]?  False at either end.
 bool strictly_inside(VALUE p, VALUE a, VALUE b);
 // The segment test itself; mode as for QORTA.intersection.

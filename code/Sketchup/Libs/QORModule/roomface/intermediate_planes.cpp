@@ -8,6 +8,7 @@
 #include "../core/ruby.hpp"
 #include "../geometry/primitives.hpp"
 #include "facing.hpp"
+#include "facing_numbers.hpp"
 #include "nearest_facing.hpp"
 #include "pair_faces.hpp"
 #include "pair_grid.hpp"
@@ -203,7 +204,8 @@ void second_pass(VALUE unmatched, VALUE rooms) {
 
 // The indexed road: the building's faces read once, their boxes in a grid.
 struct PlanesPass {
-  double wall;  // $maxWallThickness
+  double wall;       // $maxWallThickness, at least 0
+  double thickest;   // $maxWallThickness as it is
   PairFaces faces;
   PairGrid grid;
   NativeArray<long> unmatched;  // face numbers
@@ -241,8 +243,29 @@ const NativeArray<int>& within_reach(PlanesPass* pass, long s) {
   return pass->grid.overlapping(lo, hi);
 }
 
-// First pass for face s: the host decides every face the numbers cannot
-// rule out, in face order.
+// pairs_with for faces s and t that differ in model face and carry no
+// marks, on the numbers where they answer.
+bool pairs_with_indexed(PlanesPass* pass, long s, long t) {
+  PairFaces& faces = pass->faces;
+  const FaceNumbers& a = faces.faces[s];
+  const FaceNumbers& b = faces.faces[t];
+  VALUE self = rb_ary_entry(faces.room_faces, s), other = rb_ary_entry(faces.room_faces, t);
+  if (!a.known || !b.known) return pairs_with(self, other);
+  if (geometry::planes_equal(a.plane, b.plane) && !share_a_vertex(model_face(self), model_face(other)))
+    return false;
+  switch (opposite_face_of(&faces, s, t, pass->thickest)) {
+    case kFacing:
+      return true;
+    case kNotFacing:
+      return false;
+    case kUnknown:
+      break;
+  }
+  return is_opposite_face(self, other, 1.0);
+}
+
+// First pass for face s: every face the numbers cannot rule out is
+// decided in face order.
 bool pair_within_wall_indexed(PlanesPass* pass, long s, VALUE room) {
   const PairFaces& faces = pass->faces;
   VALUE self = rb_ary_entry(faces.room_faces, s);
@@ -255,8 +278,7 @@ bool pair_within_wall_indexed(PlanesPass* pass, long s, VALUE room) {
     if (faces.same_model_face(s, t) || b.marks) continue;
     if (surely_farther(a, b, pass->wall) || !may_be_parallel(a, b, kParallel) || !may_overlap(a, b))
       continue;
-    VALUE other = rb_ary_entry(faces.room_faces, t);
-    if (pairs_with(self, other)) pair_first(self, other, room);
+    if (pairs_with_indexed(pass, s, t)) pair_first(self, rb_ary_entry(faces.room_faces, t), room);
   }
   return len(ivar(self, iv::RoomFace::oppositeRoomFaces)) > 0;
 }
@@ -292,7 +314,7 @@ void second_pass_indexed(PlanesPass* pass) {
       pass->candidates.push(Candidate{t, facing_lower_bound(a, b)});
     }
     double d = 0.0;
-    const long best = nearest_facing_of(self, faces, &pass->candidates, true, &d);
+    const long best = nearest_facing_of(u, &pass->faces, &pass->candidates, true, &d);
     VALUE other = best < 0 ? self : rb_ary_entry(faces.room_faces, best);
     if (room_of(other) != room_of(self)) pair_second(self, other);
   }
@@ -325,6 +347,7 @@ VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
     {
       PlanesPass pass;
       pass.wall = wall < 0.0 ? 0.0 : wall;
+      pass.thickest = wall;
       protect(
           [&]() -> VALUE {
             read_pair_faces(rooms, &pass.faces);

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "../core/ruby.hpp"
-#include "facing.hpp"
+#include "facing_numbers.hpp"
 
 namespace qor {
 namespace roomface {
@@ -25,13 +25,13 @@ int by_face(const void* a, const void* b) {
 
 // The all-pairs rule over every candidate in face order: the first found
 // stays unless a later one is strictly nearer.
-long in_face_order(VALUE s, const PairFaces& faces, NativeArray<Candidate>* candidates, bool skip_zero,
+long in_face_order(long s, PairFaces* faces, NativeArray<Candidate>* candidates, bool skip_zero,
                    double* distance) {
   if (candidates->size() > 1) std::qsort(candidates->begin(), candidates->size(), sizeof(Candidate), by_face);
   long best = -1;
   for (size_t c = 0; c < candidates->size(); ++c) {
     const long t = (*candidates)[c].face;
-    VALUE m = facing_distance(s, rb_ary_entry(faces.room_faces, t));
+    VALUE m = facing_distance(faces, s, t);
     if (is_false(m)) continue;
     const double d = num(m);
     if (skip_zero && d == 0.0) continue;
@@ -51,8 +51,8 @@ long in_face_order(VALUE s, const PairFaces& faces, NativeArray<Candidate>* cand
 // number wins, as the first met in face order.  A distance that is not a
 // number makes the order matter in ways no bound predicts: then every
 // candidate is asked in face order.
-long nearest_facing_of(VALUE s, const PairFaces& faces, NativeArray<Candidate>* candidates,
-                       bool skip_zero, double* distance) {
+long nearest_facing_of(long s, PairFaces* faces, NativeArray<Candidate>* candidates, bool skip_zero,
+                       double* distance) {
   if (candidates->size() > 1)
     std::qsort(candidates->begin(), candidates->size(), sizeof(Candidate), by_bound_then_face);
   long best = -1;
@@ -60,7 +60,7 @@ long nearest_facing_of(VALUE s, const PairFaces& faces, NativeArray<Candidate>* 
   for (size_t c = 0; c < candidates->size(); ++c) {
     const Candidate& candidate = (*candidates)[c];
     if (best >= 0 && candidate.bound > nearest) break;
-    VALUE m = facing_distance(s, rb_ary_entry(faces.room_faces, candidate.face));
+    VALUE m = facing_distance(faces, s, candidate.face);
     if (is_false(m)) continue;
     const double d = num(m);
     if (std::isnan(d)) return in_face_order(s, faces, candidates, skip_zero, distance);

@@ -16,12 +16,12 @@ struct Candidate {
   double bound;  // no facing distance to it is smaller
 };
 
-// The number of the face nearest to room face s among candidates (in
+// The number of the face nearest to face s among candidates (in
 // ascending face numbers; reordered here), or -1 when none faces it; its
 // distance in *distance.  With skip_zero a distance of exactly 0 does not
 // count.
-long nearest_facing_of(VALUE s, const PairFaces& faces, NativeArray<Candidate>* candidates,
-                       bool skip_zero, double* distance);
+long nearest_facing_of(long s, PairFaces* faces, NativeArray<Candidate>* candidates, bool skip_zero,
+                       double* distance);
 
 }  // namespace roomface
 }  // namespace qor

@@ -158,7 +158,7 @@ void find_near_rooms(ShellPass* pass, VALUE rooms, long r0) {
 // setOuterShellType for face s, asking the host only about the faces of
 // near rooms that the numbers cannot rule out.
 VALUE classify_indexed(ShellPass* pass, long s) {
-  const PairFaces& faces = pass->faces;
+  PairFaces& faces = pass->faces;
   const FaceNumbers& a = faces.faces[s];
   pass->candidates.clear();
   for (size_t k = 0; k < pass->near_rooms.size(); ++k) {
@@ -172,7 +172,7 @@ VALUE classify_indexed(ShellPass* pass, long s) {
   }
   VALUE self = rb_ary_entry(faces.room_faces, s);
   double d = -1.0;
-  const long best = nearest_facing_of(self, faces, &pass->candidates, false, &d);
+  const long best = nearest_facing_of(s, &faces, &pass->candidates, false, &d);
   return classify(self, best < 0 ? Qnil : rb_ary_entry(faces.room_faces, best), d);
 }
 

@@ -6,6 +6,7 @@
 
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/host_points.hpp"
 #include "facing.hpp"
 #include "fields.hpp"
 
@@ -91,9 +92,33 @@ bool line_meets(const double direction[3], const double lo[3], const double hi[3
   return true;
 }
 
+// The coordinates of a host point, appended to points.
+bool read_host_point(VALUE p, NativeArray<geometry::exact::Xyz>* points) {
+  geometry::exact::Xyz c;
+  if (!geometry::read_host_point(p, &c)) return false;
+  points->push(c);
+  return true;
+}
+
+// The positions of the face's outer loop, appended to points.
+bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::exact::Xyz>* points) {
+  if (!rb_respond_to(face, id::outer_loop)) return false;
+  VALUE loop = call(face, id::outer_loop);
+  if (!rb_respond_to(loop, id::vertices)) return false;
+  VALUE vertices = call(loop, id::vertices);
+  if (!RB_TYPE_P(vertices, T_ARRAY)) return false;
+  f->outline_at = static_cast<long>(points->size());
+  f->outline_n = RARRAY_LEN(vertices);
+  for (long i = 0; i < f->outline_n; ++i) {
+    VALUE v = rb_ary_entry(vertices, i);
+    if (!rb_respond_to(v, id::position) || !read_host_point(call(v, id::position), points)) return false;
+  }
+  return true;
+}
+
 // The face's numbers.  Known only when all of them are finite numbers and
 // its polygon has three points or more.
-FaceNumbers read_face(VALUE face, int room) {
+FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::exact::Xyz>* points) {
   static const ID id_bounds = rb_intern("bounds");
   static const ID id_min = rb_intern("min");
   static const ID id_max = rb_intern("max");
@@ -106,6 +131,9 @@ FaceNumbers read_face(VALUE face, int room) {
   if (face_flag(face, str::Partition)) f.marks |= kPartition;
   f.size = 0.0;
   f.off_plane = 0.0;
+  f.shaped = false;
+  f.polygon_at = f.polygon_n = f.outline_at = f.outline_n = f.hull_at = f.hull_n = 0;
+  f.hull_state = FaceNumbers::kHullUnread;
 
   if (!read_numbers(call(face, id::normal), f.normal, 3)) return f;
   if (!read_numbers(call(face, id::plane), f.plane, 4) || !(length3(f.plane) > 0.0)) return f;
@@ -114,11 +142,17 @@ FaceNumbers read_face(VALUE face, int room) {
 
   VALUE polygon = call(face, id::polygon);
   if (!RB_TYPE_P(polygon, T_ARRAY) || RARRAY_LEN(polygon) < 3) return f;
+  bool shaped = true;
+  f.polygon_at = static_cast<long>(points->size());
+  f.polygon_n = RARRAY_LEN(polygon);
   for (long i = 0; i < RARRAY_LEN(polygon); ++i) {
     double p[3];
-    if (!read_numbers(rb_ary_entry(polygon, i), p, 3)) return f;
+    VALUE point = rb_ary_entry(polygon, i);
+    if (!read_numbers(point, p, 3)) return f;
     widen_to(&f, p);
+    shaped = shaped && read_host_point(point, points);
   }
+  shaped = shaped && read_outline(face, &f, points);
   // The outline (whose points the facing tests carry along the normal)
   // lies in the face's bounds.
   if (!rb_respond_to(face, id_bounds)) return f;
@@ -134,6 +168,7 @@ FaceNumbers read_face(VALUE face, int room) {
   f.size = length3(diagonal);
   f.off_plane = plane_distance(f.plane, f.centroid);
   f.known = std::isfinite(f.size) && std::isfinite(f.off_plane);
+  f.shaped = f.known && shaped && length3(f.normal) > 0.0;
   return f;
 }
 
@@ -159,7 +194,7 @@ void read_pair_faces(VALUE rooms, PairFaces* out) {
       VALUE face = model_face(room_face);
       push(out->room_faces, room_face);
       push(out->model_faces, face);
-      const FaceNumbers f = read_face(face, static_cast<int>(r));
+      const FaceNumbers f = read_face(face, static_cast<int>(r), &out->points);
       if (f.known) out->widest_off_plane = std::max(out->widest_off_plane, f.off_plane);
       out->faces.push(f);
     }

@@ -16,6 +16,7 @@
 #include <ruby.h>
 
 #include "../core/native_array.hpp"
+#include "../geometry/exact_arithmetic.hpp"
 #include "pair_grid.hpp"
 
 namespace qor {
@@ -32,6 +33,16 @@ struct FaceNumbers {
   double lo[3], hi[3];
   double size;       // the box's diagonal
   double off_plane;  // the centroid's distance from the face's own plane
+
+  // The shapes the facing tests walk, as runs of PairFaces::points: the
+  // polygon, the outer loop's positions, and the polygon's convex hull
+  // once a test has needed it.  Shaped only when the host's own points
+  // give them all and the normal has a length.
+  bool shaped;
+  long polygon_at, polygon_n;
+  long outline_at, outline_n;
+  enum HullState : int { kHullUnread, kHullRead, kHullUnknown } hull_state;
+  long hull_at, hull_n;
 };
 
 struct RoomNumbers {
@@ -46,6 +57,7 @@ struct PairFaces {
   NativeArray<FaceNumbers> faces;
   NativeArray<int> room_start;  // per room, its first face; one extra at the end
   NativeArray<RoomNumbers> rooms;
+  NativeArray<geometry::exact::Xyz> points;  // the faces' shapes
   double widest_off_plane = 0.0;
 
   long count() const { return static_cast<long>(faces.size()); }
