@@ -265,12 +265,11 @@ end
 # Polygons of the host's own points are walked on their numbers; the host
 # road must give the very same entries, down to tolerance-close corners.
 class PolygonOverlapRoadsAgreeTest < QORTest::Case
-  def random_polygon(rng)
-    n = rng.rand(3..7)
+  def random_polygon(rng, n = rng.rand(3..7))
     cx, cy = rng.rand(-4..4), rng.rand(-4..4)
     points = Array.new(n) do |i|
       angle = 2 * Math::PI * i / n
-      r = rng.rand(2..8)
+      r = n > 7 ? 6 + rng.rand(-1..1) * 0.25 : rng.rand(2..8)
       [(cx + r * Math.cos(angle)).round, (cy + r * Math.sin(angle)).round]
     end
     # Nudges within and just beyond the host's point tolerance.
@@ -288,6 +287,18 @@ class PolygonOverlapRoadsAgreeTest < QORTest::Case
       b = random_polygon(rng)
       expected = QORPlugin.on_road(true) { entries(a, b) }
       assert_equal expected, entries(a, b), "pair #{k}: #{a.map(&:to_a)} / #{b.map(&:to_a)}"
+    end
+  end
+
+  # Long outlines are looked up in indexes of their edges and slabs.
+  def test_long_outlines_give_the_same_entries_as_the_host
+    rng = Random.new(11)
+    [[64, 70], [90, 64], [120, 100]].each do |n, m|
+      a = random_polygon(rng, n)
+      b = random_polygon(rng, m)
+      expected = QORPlugin.on_road(true) { entries(a, b) }
+      assert_operator expected.length, :>, 2
+      assert_equal expected, entries(a, b), "#{n} and #{m} corners"
     end
   end
 end

@@ -1,11 +1,27 @@
 #include "box_cells.hpp"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "grid_cells.hpp"
 
 namespace qor {
 namespace geometry {
+
+namespace {
+
+int ascending(const void* a, const void* b) {
+  const int x = *static_cast<const int*>(a), y = *static_cast<const int*>(b);
+  return (x > y) - (x < y);
+}
+
+bool overlap(const double alo[3], const double ahi[3], const double blo[3], const double bhi[3]) {
+  for (int a = 0; a < 3; ++a)
+    if (ahi[a] < blo[a] || bhi[a] < alo[a]) return false;
+  return true;
+}
+
+}  // namespace
 
 void BoxCells::add(const Box& box) {
   boxes_.push(box);
@@ -68,6 +84,32 @@ int BoxCells::cell_along(int axis, double x) const {
   if (!(c > 0.0)) return 0;
   if (c >= dims_[axis] - 1) return dims_[axis] - 1;
   return static_cast<int>(c);
+}
+
+void BoxCells::overlapping(const double lo[3], const double hi[3], NativeArray<int>* found) {
+  found->clear();
+  new_query();
+  bool finite = true;
+  for (int a = 0; a < 3; ++a) finite = finite && std::isfinite(lo[a]) && std::isfinite(hi[a]);
+  if (!finite) {
+    for (int f = 0; f < size(); ++f) found->push(f);
+    return;
+  }
+  if (has_grid_ && overlap(lo, hi, grid_.lo, grid_.hi)) {
+    int from[3], to[3];
+    for (int a = 0; a < 3; ++a) {
+      from[a] = cell_along(a, lo[a]);
+      to[a] = cell_along(a, hi[a]);
+    }
+    for (int i = from[0]; i <= to[0]; ++i)
+      for (int j = from[1]; j <= to[1]; ++j)
+        for (int k = from[2]; k <= to[2]; ++k)
+          each_new_in_cell(i, j, k, [&](int f) {
+            if (overlap(lo, hi, boxes_[f].lo, boxes_[f].hi)) found->push(f);
+          });
+  }
+  for (size_t u = 0; u < unbounded_.size(); ++u) found->push(unbounded_[u]);
+  if (found->size() > 1) std::qsort(found->begin(), found->size(), sizeof(int), ascending);
 }
 
 void BoxCells::new_query() {

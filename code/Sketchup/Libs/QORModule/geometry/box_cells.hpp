@@ -36,6 +36,10 @@ class BoxCells {
   // The cell along an axis holding coordinate x, clamped to the grid.
   int cell_along(int axis, double x) const;
 
+  // The boxes overlapping [lo, hi] into found, ascending, unbounded ones
+  // included; every box for a query the grid cannot place.
+  void overlapping(const double lo[3], const double hi[3], NativeArray<int>* found);
+
   // Starts a query: every box is unseen again.
   void new_query();
   // Calls visit(f) for each box of cell (i, j, k) not seen yet in this

@@ -4,7 +4,9 @@
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "edge_index.hpp"
 #include "host_points.hpp"
+#include "polygon_index.hpp"
 #include "polygon_walk.hpp"
 #include "primitives.hpp"
 
@@ -47,6 +49,11 @@ struct HostKernel {
     return truthy(pointInPolygon3D(Qnil, p, polygon_array(polygon), Qtrue));
   }
 
+  template <class Visit>
+  void each_edge(const WalkSide<VALUE>& s, VALUE, VALUE, Visit visit) {
+    each_edge_of(s.size, visit);
+  }
+
   // The side's points as the Ruby Array the host reads.
   VALUE polygon_array(const WalkSide<VALUE>& s) const { return s.tag == kTagA ? a : b; }
 
@@ -81,9 +88,25 @@ struct ExactKernel {
     return in_a && in_b && !touching;
   }
 
-  bool inside(const Point& p, const WalkSide<Point>& polygon) const {
-    return exact::point_in_polygon_3d(p, polygon.points, polygon.size, true);
+  bool inside(const Point& p, const WalkSide<Point>& polygon) {
+    if (polygon.size < kIndexedSide) return exact::point_in_polygon_3d(p, polygon.points, polygon.size, true);
+    PolygonIndex& index = outlines[polygon.tag];
+    if (!index.built()) index.build(polygon.points, polygon.size);
+    return index.contains(p);
   }
+
+  // Long sides are looked up in an index of their edges.
+  template <class Visit>
+  void each_edge(const WalkSide<Point>& s, const Point& q0, const Point& q1, Visit visit) {
+    if (s.size < kIndexedSide) return each_edge_of(s.size, visit);
+    EdgeIndex& index = edges[s.tag];
+    if (!index.built()) index.build(s.points, s.size);
+    index.each_near(q0, q1, visit);
+  }
+
+  static const long kIndexedSide = 64;
+  EdgeIndex edges[2];  // per tag
+  PolygonIndex outlines[2];
 };
 
 VALUE entries_of(const NativeArray<OverlapEntry>& entries, VALUE polygon_a, VALUE polygon_b) {

@@ -11,6 +11,9 @@
 //   bool crosses_edge(q0, q1, e0, e1) Q crosses E inside both, or ends on E
 //   bool crosses_properly(q0, q1, e0, e1)  the strict crossing of segments
 //   bool inside(Point, const Side&)   in the polygon, border included
+//   void each_edge(const Side&, q0, q1, visit)  visit(i) for each edge i of
+//                                     the side that segment q0-q1 may meet,
+//                                     closing edge (-1) first, then ascending
 // The host kernel asks the host; the exact kernel reproduces its arithmetic
 // on numbers read once.  Entries compare by tag and indices, as the host's
 // Arrays [tag, from, to, point] do: the same index gives the same point.
@@ -33,6 +36,13 @@ struct OverlapEntry {
 
 inline bool same_entry(const OverlapEntry& x, const OverlapEntry& y) {
   return x.tag == y.tag && x.from == y.from && x.to == y.to;
+}
+
+// Every edge of a side of n points, in the order of a walk round it from
+// its closing edge.
+template <class Visit>
+void each_edge_of(long n, Visit visit) {
+  for (long i = -1; i <= n - 2; ++i) visit(i);
 }
 
 template <class Point>
@@ -60,7 +70,7 @@ class PolygonWalk {
   using Point = typename K::Point;
   using Side = WalkSide<Point>;
 
-  PolygonWalk(const K& kernel, const Point* a, long n, const Point* b, long m) : k_(kernel) {
+  PolygonWalk(K& kernel, const Point* a, long n, const Point* b, long m) : k_(kernel) {
     a_.points = a;
     a_.size = n;
     a_.tag = kTagA;
@@ -99,7 +109,7 @@ class PolygonWalk {
     OverlapEntry entry;
   };
 
-  const K& k_;
+  K& k_;
   Side a_, b_;
   NativeArray<OverlapEntry> result_;
   NativeArray<OverlapEntry> met_;  // scratch of scan()
@@ -145,20 +155,21 @@ class PolygonWalk {
   // first, into met.
   void scan(const Side& s, const Point& q0, const Point& q1, bool proper, NativeArray<OverlapEntry>* met) {
     met->clear();
-    for (long i = -1; i <= s.size - 2; ++i) {
+    k_.each_edge(s, q0, q1, [&](long i) {
       const Point& e0 = s.vertex(i);
       const Point& e1 = s.vertex(i + 1);
       if (proper ? k_.crosses_properly(q0, q1, e0, e1) : k_.crosses_edge(q0, q1, e0, e1))
         met->push(s.entry(i, i + 1));
-    }
+    });
   }
 
   long count_met(const Side& s, const Point& q0, const Point& q1, bool proper) {
     long count = 0;
-    for (long i = -1; i <= s.size - 2; ++i)
+    k_.each_edge(s, q0, q1, [&](long i) {
       if (proper ? k_.crosses_properly(q0, q1, s.vertex(i), s.vertex(i + 1))
                  : k_.crosses_edge(q0, q1, s.vertex(i), s.vertex(i + 1)))
         ++count;
+    });
     return count;
   }
 
