@@ -48,6 +48,17 @@ class RoomFaceDoorTest < QORTest::Case
     assert_same true, rf.isDoorFrame
   end
 
+  # The building's doors are indexed by corner once; a list that grows
+  # between two faces is indexed again, and the leaf is found blind.
+  def test_door_added_to_the_building_later_is_seen
+    elsewhere = door([10, 0, 0], [11, 0, 0], [11, 0, 1])
+    doors = [elsewhere]
+    prepare_room(doors)
+    assert_same false, room_face(@door.face).blind
+    doors << @door
+    assert_same true, room_face(@door.face).blind
+  end
+
   def test_outline_holding_a_door_that_is_not_its_own_makes_a_frame
     prepare_room([@door])
     # A door search that does not give the wall its door.

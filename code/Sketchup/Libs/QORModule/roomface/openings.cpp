@@ -1,9 +1,12 @@
 // Doors, door frames, windows, window frames and open holes of a face.
+#include <cstdlib>
+
 #include "construction.hpp"
 #include "fields.hpp"
 #include "../geometry/primitives.hpp"
 
 #include "../core/globals.hpp"
+#include "../core/list_index.hpp"
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
@@ -44,17 +47,48 @@ void append_once(VALUE self, ID list, VALUE item) {
 // walk well inside the native stack.
 const long kMaxDoorFrameDepth = 64;
 
+// Each face of a list by identity => the first place it has there.
+VALUE first_places(VALUE faces) {
+  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
+  VALUE places = rb_hash_new();
+  call(places, id_compare_by_identity);
+  for (long i = len(faces) - 1; i >= 0; --i) rb_hash_aset(places, at(faces, i), LONG2FIX(i));
+  return places;
+}
+
+int by_place(const void* a, const void* b) {
+  const long x = static_cast<const long*>(a)[0], y = static_cast<const long*>(b)[0];
+  return (x > y) - (x < y);
+}
+
 // The faces of $modelFaces2 that hold vertex, in $modelFaces2's order,
 // each once.  A face holds a vertex exactly when the vertex lists it among
-// its faces, so only those few are looked up; finding their order is a walk
-// over identities, with no call into Ruby.
+// its faces, so only those few are looked up, each at its first place in
+// $modelFaces2 (an index kept on the list, read as it stood when first
+// indexed).
 VALUE model_faces_holding(VALUE vertex) {
+  static const ID id_first_places = rb_intern("qor_first_places");
   VALUE holding = expect_array(call(vertex, id::faces));
-  VALUE ordered = new_array(len(holding));
-  for (long i = 0; i < len(gv::modelFaces2) && len(ordered) < len(holding); ++i) {
-    VALUE face = at(gv::modelFaces2, i);
-    if (includes_same(holding, face) && !includes_same(ordered, face)) push(ordered, face);
+  VALUE places = kept_index(gv::modelFaces2, id_first_places, first_places);
+  // (place, face) pairs of the holding faces found there, at most a few.
+  const long n = len(holding);
+  long found = 0;
+  VALUE pairs = rb_str_buf_new(static_cast<long>(n * 2 * sizeof(long)));
+  long* pair = reinterpret_cast<long*>(RSTRING_PTR(pairs));
+  for (long i = 0; i < n; ++i) {
+    VALUE place = rb_hash_lookup2(places, at(holding, i), Qnil);
+    if (NIL_P(place)) continue;
+    bool seen = false;
+    for (long k = 0; k < found && !seen; ++k) seen = pair[2 * k] == FIX2LONG(place);
+    if (seen) continue;
+    pair[2 * found] = FIX2LONG(place);
+    pair[2 * found + 1] = i;
+    ++found;
   }
+  std::qsort(pair, found, 2 * sizeof(long), by_place);
+  VALUE ordered = new_array(found);
+  for (long k = 0; k < found; ++k) push(ordered, at(holding, pair[2 * k + 1]));
+  RB_GC_GUARD(pairs);
   return ordered;
 }
 

@@ -5,7 +5,9 @@
 
 #include "../core/classes.hpp"
 #include "../core/globals.hpp"
+#include "../core/list_index.hpp"
 #include "../core/names.hpp"
+#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "construction.hpp"
 #include "fields.hpp"
@@ -48,29 +50,81 @@ void mark_model_face(VALUE self, VALUE face) {
          call(back, id::name));
 }
 
+// Building door d against the outline.  False when the face turns out
+// blind, which ends the scan.
+bool scan_building_door(VALUE self, VALUE building_doors, long d, VALUE outline) {
+  VALUE door_vertices = ivar(at(building_doors, d), iv::Script::vertices);
+  const long m = common_count(door_vertices, outline);
+  const long dn = len(door_vertices);
+  if (m == len(outline)) {
+    set_ivar(self, iv::RoomFace::blind, Qtrue);
+    return false;
+  }
+  if (m == dn) {
+    VALUE own = ivar(self, iv::RoomFace::doors);
+    bool own_door = false;
+    for (long e = 0; e < len(own) && !own_door; ++e)
+      own_door = common_count(ivar(at(own, e), iv::Script::vertices), door_vertices) == dn;
+    if (!own_door) set_ivar(self, iv::RoomFace::isDoorFrame, Qtrue);
+  }
+  if (m > 2 && dn - m > 1) set_ivar(self, iv::RoomFace::isDoorFrame, Qtrue);
+  return true;
+}
+
+// The building doors by their corners: [corner => indices of the doors
+// holding it, ascending; the indices of doors with no corner], or false
+// when a door's corners are not an Array.  The Hash matches corners as
+// Array#& does (hash and eql?).
+VALUE doors_by_corner(VALUE doors) {
+  VALUE by_corner = rb_hash_new();
+  VALUE cornerless = new_array();
+  for (long d = 0; d < len(doors); ++d) {
+    VALUE corners = ivar(at(doors, d), iv::Script::vertices);
+    if (!RB_TYPE_P(corners, T_ARRAY)) return Qfalse;
+    if (len(corners) == 0) push(cornerless, LONG2FIX(d));
+    for (long k = 0; k < len(corners); ++k) {
+      VALUE list = rb_hash_lookup(by_corner, at(corners, k));
+      if (NIL_P(list)) rb_hash_aset(by_corner, at(corners, k), list = new_array());
+      if (len(list) == 0 || at(list, -1) != LONG2FIX(d)) push(list, LONG2FIX(d));
+    }
+  }
+  return array_of(by_corner, cornerless);
+}
+
+// The doors that can bear on the outline, ascending: those sharing one of
+// its corners, and those with no corner (they hold every corner they
+// have).  Any other door shares none: it neither fills the outline nor
+// lies in it.
+VALUE doors_near(VALUE index, VALUE outline) {
+  VALUE by_corner = at(index, 0);
+  VALUE near = rb_ary_dup(at(index, 1));
+  for (long i = 0; i < len(outline); ++i) {
+    VALUE list = rb_hash_lookup(by_corner, at(outline, i));
+    if (!NIL_P(list)) rb_ary_concat(near, list);
+  }
+  return call(rb_ary_sort_bang(near), id::uniq);
+}
+
 // Blind when the face is all door; a door frame when it holds a door that
-// is not its own, or part of a door with more than one corner off it.
+// is not its own, or part of a door with more than one corner off it.  On
+// the indexed road only the doors near the outline are looked at, in the
+// building's order (the doors list read as it stood when first indexed).
 void scan_building_doors(VALUE self, VALUE room) {
+  static const ID id_by_corner = rb_intern("qor_doors_by_corner");
   VALUE building_doors = ivar(ivar(room, iv::Room::edifice), iv::Script::doors);
   if (NIL_P(building_doors)) return;
   VALUE outline = ivar(self, iv::RoomFace::faceVertices);
-  for (long d = 0; d < len(building_doors); ++d) {
-    VALUE door_vertices = ivar(at(building_doors, d), iv::Script::vertices);
-    const long m = common_count(door_vertices, outline);
-    const long dn = len(door_vertices);
-    if (m == len(outline)) {
-      set_ivar(self, iv::RoomFace::blind, Qtrue);
-      return;
-    }
-    if (m == dn) {
-      VALUE own = ivar(self, iv::RoomFace::doors);
-      bool own_door = false;
-      for (long e = 0; e < len(own) && !own_door; ++e)
-        own_door = common_count(ivar(at(own, e), iv::Script::vertices), door_vertices) == dn;
-      if (!own_door) set_ivar(self, iv::RoomFace::isDoorFrame, Qtrue);
-    }
-    if (m > 2 && dn - m > 1) set_ivar(self, iv::RoomFace::isDoorFrame, Qtrue);
+  VALUE index = Qfalse;
+  if (!plain_road() && RB_TYPE_P(building_doors, T_ARRAY) && RB_TYPE_P(outline, T_ARRAY) && len(outline) > 0)
+    index = kept_index(building_doors, id_by_corner, doors_by_corner);
+  if (is_false(index)) {
+    for (long d = 0; d < len(building_doors); ++d)
+      if (!scan_building_door(self, building_doors, d, outline)) return;
+    return;
   }
+  VALUE near = doors_near(index, outline);
+  for (long k = 0; k < len(near); ++k)
+    if (!scan_building_door(self, building_doors, FIX2LONG(at(near, k)), outline)) return;
 }
 
 void set_z_extent(VALUE self, VALUE face) {
