@@ -203,7 +203,7 @@ VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
 VALUE countSelect(VALUE self, VALUE amount) {
   if (!RB_INTEGER_TYPE_P(amount))
     rb_raise(rb_eTypeError, "amount must be an Integer, not %s", rb_obj_classname(amount));
-  VALUE face = ivar(self, iv::RoomFace::face);
+  VALUE face = answering_ivar(self, iv::RoomFace::face, id::get_attribute);
   VALUE count = call(face, id::get_attribute, str::selectedDictionary, str::selected);
   // The count is a 32-bit integer: the sum wraps as it would there.
   const uint32_t sum = static_cast<uint32_t>(NUM2INT(count)) + static_cast<uint32_t>(NUM2INT(amount));
