@@ -19,7 +19,6 @@ bool inside(VALUE point, VALUE polygon) {
 }
 
 bool inside_any(VALUE point, VALUE polygons) {
-  if (NIL_P(polygons)) return false;
   for (long i = 0; i < len(polygons); ++i)
     if (inside(point, at(polygons, i))) return true;
   return false;
@@ -33,8 +32,8 @@ bool crosses(VALUE ray, VALUE p, VALUE normal, VALUE plane, VALUE other, VALUE o
   if (truthy(call(hits, id::include_p, q))) return false;
   if (geometry::planes_equal(otherPlane, plane)) return false;
   if (NIL_P(q)) return false;
-  if (!inside(q, ivar(other, iv::RoomFace::facePolygon))) return false;
-  if (inside_any(q, ivar(other, iv::RoomFace::innerLoopPolygons))) return false;
+  if (!inside(q, array_ivar(other, iv::RoomFace::facePolygon))) return false;
+  if (inside_any(q, list_ivar(other, iv::RoomFace::innerLoopPolygons))) return false;
   VALUE direction = call(call(p, id::vector_to, q), id::normalize);
   if (!(num(call(direction, id::dot, normal)) > 0.0)) return false;
   push(hits, q);

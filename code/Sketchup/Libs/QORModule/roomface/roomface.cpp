@@ -53,7 +53,7 @@ void mark_model_face(VALUE self, VALUE face) {
 void scan_building_doors(VALUE self, VALUE room) {
   VALUE building_doors = ivar(ivar(room, iv::Room::edifice), iv::Script::doors);
   if (NIL_P(building_doors)) return;
-  VALUE outline = ivar(self, iv::RoomFace::faceVertices);
+  VALUE outline = array_ivar(self, iv::RoomFace::faceVertices);
   for (long d = 0; d < len(building_doors); ++d) {
     VALUE door_vertices = ivar(at(building_doors, d), iv::Script::vertices);
     const long m = common_count(door_vertices, outline);
@@ -63,7 +63,7 @@ void scan_building_doors(VALUE self, VALUE room) {
       return;
     }
     if (m == dn) {
-      VALUE own = ivar(self, iv::RoomFace::doors);
+      VALUE own = array_ivar(self, iv::RoomFace::doors);
       bool own_door = false;
       for (long e = 0; e < len(own) && !own_door; ++e)
         own_door = common_count(ivar(at(own, e), iv::Script::vertices), door_vertices) == dn;
@@ -92,8 +92,8 @@ void set_z_extent(VALUE self, VALUE face) {
 
 // The outline without the corners of the face's doors.
 VALUE polygon_without_doors(VALUE self) {
-  VALUE vertices = ivar(self, iv::RoomFace::faceVertices);
-  VALUE doors = ivar(self, iv::RoomFace::doors);
+  VALUE vertices = array_ivar(self, iv::RoomFace::faceVertices);
+  VALUE doors = array_ivar(self, iv::RoomFace::doors);
   VALUE polygon = new_array(len(vertices));
   for (long i = 0; i < len(vertices); ++i) {
     VALUE v = at(vertices, i);
@@ -136,7 +136,7 @@ void build_on_model_face(VALUE self, VALUE room, VALUE face) {
 
   VALUE up = call(gv::class_Geom_Vector3d, id::new_, flo(0.0), flo(0.0), flo(1.0));
   set_ivar(self, iv::RoomFace::verticalAngle,
-           flo(num(call(ivar(self, iv::RoomFace::normal), id::angle_between, up))));
+           flo(num(call(xyz_ivar(self, iv::RoomFace::normal, "a vector"), id::angle_between, up))));
   set_z_extent(self, face);
   set_ivar(self, iv::RoomFace::facePolygon, polygon_without_doors(self));
 }
