@@ -66,7 +66,7 @@ class OrderFacesRoundNormalTest < QORTest::Case
   end
 
   def test_faces_that_are_not_room_faces_raise
-    assert_raises(NoMethodError) { order([room_face('not a face')]) }
+    assert_match(/@face/, assert_raises(TypeError) { order([room_face('not a face')]) }.message)
     assert_raises(TypeError) { order('faces') }
   end
 end

@@ -32,6 +32,67 @@ class HullRobustnessTest < QORTest::Case
     end
   end
 
+  # Collinear points whose rounding once made a turn or the plane's normal
+  # point either way: points on an edge kept, corners lost.
+  def test_collinear_points_in_exact_and_rounded_coordinates
+    cases = {
+      'two points on the first ray' => [[[1, 3], [2, 3], [0, 4], [4, 2], [0, 2]], XY],
+      'a normal from two parallel edges' => [[[0, 0], [3, 3], [3, 1], [2, 0], [3, 0], [3, 4], [1, 1]], TILTED],
+      'far from the origin for their spread' =>
+        [[[1, 0], [5, 2], [1, 2], [3, 1], [0, 4]], ->(u, v) { [1000 + u * 0.1, 1000 + v * 0.1, 1000] }],
+    }
+    cases.each do |name, (uv, plane)|
+      points = uv.map { |u, v| pt(*plane.(u, v)) }
+      assert_equal_cycle reference_hull(uv), QORTA.convexHull2(points).map { |p| uv[points.index { |q| q.equal?(p) }] }, name
+    end
+  end
+
+  XY = ->(u, v) { [u, v, 0] }
+  TILTED = ->(u, v) { [3 * u - v, 2 * u + v, u - 2 * v] }
+  PLANES = { 'xy' => XY, 'xz' => ->(u, v) { [u, 0, v] }, 'tilted' => TILTED }.freeze
+
+  # Small sets on a 5 x 5 grid: many repeats and points on one line.
+  no_gc_stress :test_random_grid_sets_give_the_strict_corners
+  def test_random_grid_sets_give_the_strict_corners
+    seed = Integer(ENV.fetch('QOR_HULL_SEED', 2015))
+    rng = Random.new(seed)
+    3000.times do |i|
+      name, plane = PLANES.to_a[i % PLANES.size]
+      uv = Array.new(rng.rand(3..9)) { [rng.rand(5), rng.rand(5)] }
+      points = uv.map { |u, v| pt(*plane.(u, v)) }
+      want = reference_hull(uv)
+      if want.nil?
+        assert_raises(ArgumentError, "seed #{seed}, #{name} #{uv}") { QORTA.convexHull2(points) }
+      else
+        got = QORTA.convexHull2(points).map { |p| uv[points.index { |q| q.equal?(p) }] }
+        assert_equal_cycle want, got, "seed #{seed} (QOR_HULL_SEED), #{name} #{uv}"
+      end
+    end
+  end
+
+  # The strict corners of integer points, by the monotone chain in exact
+  # arithmetic; nil when they are all on one line.
+  def reference_hull(uv)
+    cross = ->(o, a, b) { (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]) }
+    sorted = uv.uniq.sort
+    chain = lambda do |pts|
+      pts.each_with_object([]) do |p, h|
+        h.pop while h.size >= 2 && cross.(h[-2], h[-1], p) <= 0
+        h << p
+      end
+    end
+    hull = chain.(sorted)[0...-1] + chain.(sorted.reverse)[0...-1]
+    hull.size < 3 ? nil : hull
+  end
+
+  # The same corners in the same cyclic order, either way round.
+  def assert_equal_cycle(want, got, message)
+    start = got.index(want[0])
+    rotated = start && got.rotate(start)
+    assert(got.size == want.size && [want, [want[0]] + want[1..].reverse].include?(rotated),
+           "#{message}: want #{want}, got #{got}")
+  end
+
   def test_huge_coordinates_do_not_overflow
     [1e77, 1e78, 1e150, 1e300].each do |s|
       assert_equal SQUARE.map { |x, y| [x * s, y * s] }, corners(square(s)), s.to_s

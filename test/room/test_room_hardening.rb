@@ -27,6 +27,22 @@ class RoomHardeningTest < QORTest::Case
     end
   end
 
+  # The same callback replacing a field of the new room face itself.
+  def test_a_room_face_field_replaced_mid_construction_is_refused_by_name
+    %i[@faceVertices @doors @glazedArea @face @normal @facePolygon @spanZ @height].each do |field|
+      [nil, 7, {}, 'text'].each do |bad|
+        faces = box(0, 0, 0, 1, 1, 1)
+        faces[0].define_singleton_method(:set_attribute) do |dict, key, v|
+          v.instance_variable_set(field, bad) if v.is_a?(QORTA::QORTA_RoomFace)
+          super(dict, key, v)
+        end
+        new_room(faces)
+      rescue TypeError, ArgumentError => e
+        assert_includes e.message, field.to_s, "#{field} = #{bad.inspect}"
+      end
+    end
+  end
+
   def test_a_list_replaced_by_another_array_is_used_as_it_stands
     other = []
     room = new_room([replacing_face(:sketchupFaces=, other)])

@@ -80,7 +80,16 @@ class EdgeDumpTest < QORTest::Case
       error = assert_raises(ArgumentError) { Dump.new(EdgeLike.new([dictionary(*bad)])) }
       assert_equal 'Invalid arguments for each pair block', error.message
     end
-    assert_raises(NoMethodError) { Dump.new(Object.new) }
+  end
+
+  # Anything missing one of an edge's calls is refused by name before any
+  # field is set.
+  def test_a_non_edge_is_a_type_error_naming_the_argument
+    half_edge = EdgeLike.new([]).tap { |e| e.singleton_class.send(:undef_method, :end) }
+    [[Object.new, 'soft?'], [1, 'soft?'], ['edge', 'soft?'], [half_edge, 'end']].each do |bad, missing|
+      error = assert_raises(TypeError) { Dump.new(bad) }
+      assert_equal "edge must answer #{missing}, not #{bad.class}", error.message
+    end
   end
 
   def test_empty_snapshot

@@ -13,6 +13,58 @@ VALUE array_ivar(VALUE obj, ID iv) {
   return v;
 }
 
+VALUE list_ivar(VALUE obj, ID iv) {
+  if (NIL_P(ivar(obj, iv))) return new_array();
+  return array_ivar(obj, iv);
+}
+
+VALUE string_ivar(VALUE obj, ID iv) {
+  VALUE v = ivar(obj, iv);
+  if (!RB_TYPE_P(v, T_STRING))
+    rb_raise(rb_eTypeError, "%s must be a String, not %s", rb_id2name(iv), rb_obj_classname(v));
+  return v;
+}
+
+double number_ivar(VALUE obj, ID iv) {
+  VALUE v = ivar(obj, iv);
+  if (!truthy(rb_obj_is_kind_of(v, rb_cNumeric)))
+    rb_raise(rb_eTypeError, "%s must be a number, not %s", rb_id2name(iv), rb_obj_classname(v));
+  return num(v);
+}
+
+VALUE xyz_ivar(VALUE obj, ID iv, const char* what) {
+  VALUE v = ivar(obj, iv);
+  if (!rb_respond_to(v, id::x) || !rb_respond_to(v, id::y))
+    rb_raise(rb_eTypeError, "%s must be %s, not %s", rb_id2name(iv), what, rb_obj_classname(v));
+  return v;
+}
+
+VALUE answering_ivar(VALUE obj, ID iv, ID mid) {
+  VALUE v = ivar(obj, iv);
+  if (!rb_respond_to(v, mid))
+    rb_raise(rb_eTypeError, "%s must answer %s, not %s", rb_id2name(iv), rb_id2name(mid),
+             rb_obj_classname(v));
+  return v;
+}
+
+VALUE object_ivar(VALUE obj, ID iv, const char* what) {
+  VALUE v = ivar(obj, iv);
+  bool plain_value = SPECIAL_CONST_P(v);
+  if (!plain_value) {
+    switch (RB_BUILTIN_TYPE(v)) {
+      case T_STRING: case T_ARRAY: case T_HASH: case T_FLOAT: case T_BIGNUM:
+      case T_SYMBOL: case T_RATIONAL: case T_COMPLEX: case T_REGEXP:
+        plain_value = true;
+        break;
+      default:
+        break;
+    }
+  }
+  if (plain_value)
+    rb_raise(rb_eTypeError, "%s must be %s, not %s", rb_id2name(iv), what, rb_obj_classname(v));
+  return v;
+}
+
 bool is_exception(VALUE v) {
   if (SPECIAL_CONST_P(v) || RB_BUILTIN_TYPE(v) != T_OBJECT) return false;
   return truthy(rb_obj_is_kind_of(v, rb_eException));

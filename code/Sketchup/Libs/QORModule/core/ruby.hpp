@@ -63,6 +63,20 @@ inline void push(VALUE ary, VALUE v) { rb_ary_push(expect_array(ary), v); }
 // replaced it since it was set, so it is read afresh each time and anything
 // else raises TypeError naming the variable.
 VALUE array_ivar(VALUE obj, ID iv);
+// The same for a list that may be unset: nil reads as a new empty Array.
+VALUE list_ivar(VALUE obj, ID iv);
+// Fields of other types, checked the same way: each raises TypeError naming
+// the variable ("@face must answer vertices, not Integer").
+VALUE string_ivar(VALUE obj, ID iv);
+double number_ivar(VALUE obj, ID iv);
+// Something answering x and y; `what` names it ("a point", "a vector").
+VALUE xyz_ivar(VALUE obj, ID iv, const char* what);
+// An object the extension calls mid on.
+VALUE answering_ivar(VALUE obj, ID iv, ID mid);
+// An object of the host's or the scripts' own classes (a face, a room):
+// nil, true, false, numbers, Symbols, Strings, Arrays and Hashes are
+// refused; `what` names what it must be ("a face").
+VALUE object_ivar(VALUE obj, ID iv, const char* what);
 
 // Strings.
 inline VALUE new_string(const char* text) { return rb_str_new_cstr(text); }

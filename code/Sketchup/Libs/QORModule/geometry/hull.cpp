@@ -71,6 +71,10 @@ VALUE order_round_point(VALUE points, VALUE reference, VALUE normal) {
 
 namespace {
 
+// In the unit box rounding leaves (u x v) . n below about 1e-14 for three
+// points on one line given exactly; below this a turn counts as straight.
+const double kStraightTurn = 1e-12;
+
 [[noreturn]] void too_few_points() {
   rb_raise(rb_eArgError, "points must hold three distinct points not on one line");
 }
@@ -90,12 +94,13 @@ double coordinate_or_zero(VALUE p, ID axis) {
 // unit box.  The turns, angles and orders the hull rests on are the same,
 // but no product of coordinates can overflow (1e78 and up did) and
 // duck-typed points are read only for their coordinates.  `originals`
-// maps each copy back to the input point it stands for.
-VALUE normalised_copies(VALUE points, VALUE originals) {
+// maps each copy back to the input point it stands for.  *straight gets
+// the turn below which three copies count as on one line (hull_turn).
+VALUE normalised_copies(VALUE points, VALUE originals, double* straight) {
   static const ID id_compare_by_identity = rb_intern("compare_by_identity");
   const long n = len(points);
   VALUE coordinates = new_array(n);
-  double max_offset = 0.0, origin[3] = {0.0, 0.0, 0.0};
+  double max_offset = 0.0, max_magnitude = 0.0, origin[3] = {0.0, 0.0, 0.0};
   for (long i = 0; i < n; ++i) {
     VALUE p = expect_point_arg(at(points, i), "a points entry");
     const double c[3] = {coordinate_or_zero(p, id::x), coordinate_or_zero(p, id::y),
@@ -104,10 +109,14 @@ VALUE normalised_copies(VALUE points, VALUE originals) {
       if (!std::isfinite(c[k])) rb_raise(rb_eArgError, "points must have finite coordinates");
       if (i == 0) origin[k] = c[k];
       max_offset = std::fmax(max_offset, std::fabs(c[k] - origin[k]));
+      max_magnitude = std::fmax(max_magnitude, std::fabs(c[k]));
     }
     push(coordinates, array_of(flo(c[0]), flo(c[1]), flo(c[2]), p));
   }
   if (!(max_offset > 0.0) || !std::isfinite(max_offset)) too_few_points();
+  // Coordinates far from the origin for the points' spread carry fewer
+  // digits of it: points on one line are off it by more once in the box.
+  *straight = kStraightTurn * (1.0 + max_magnitude / max_offset);
 
   call(originals, id_compare_by_identity);
   VALUE seen = rb_hash_new();
@@ -127,19 +136,27 @@ VALUE normalised_copies(VALUE points, VALUE originals) {
   return copies;
 }
 
-VALUE hull_of(VALUE points) {
+// The turn from u to v about n, of the sign turn() gives, but 0 for
+// points on one line up to rounding (below `straight`).  Normalising the
+// rounding left in a cross product would make it a full turn either way.
+double hull_turn(VALUE u, VALUE v, VALUE n, double straight) {
+  const double t = num(call(call(u, id::cross, v), id::dot, n));
+  return std::fabs(t) < straight ? 0.0 : t;
+}
+
+VALUE hull_of(VALUE points, double straight) {
   VALUE sorted = sort_points_x_then_y_descending(points);
   VALUE anchor = at(sorted, 0);
 
   // The plane's normal from the first pair of edges out of the anchor that
-  // are not parallel.
+  // are not parallel.  Rounding leaves a tiny cross product for parallel
+  // edges, and normalising that would give a normal in any direction.
   VALUE normal = Qnil;
-  for (long i = 1; i < len(sorted); ++i) {
-    normal = call(call(vec(anchor, at(sorted, 1)), id::cross, vec(anchor, at(sorted, i))),
-                  id::normalize);
-    if (num(call(normal, id::length)) != 0.0) break;
+  for (long i = 2; i < len(sorted) && NIL_P(normal); ++i) {
+    VALUE cross = call(vec(anchor, at(sorted, 1)), id::cross, vec(anchor, at(sorted, i)));
+    if (num(call(cross, id::length)) >= straight) normal = call(cross, id::normalize);
   }
-  if (!(num(call(normal, id::length)) > 0.0)) too_few_points();  // all on one line
+  if (NIL_P(normal)) too_few_points();  // all on one line
 
   VALUE rest = call(sorted, id::minus, array_of(anchor));
   VALUE ring = call(array_of(anchor), id::plus, order_round(rest, anchor, normal, kHullTieAngle));
@@ -151,7 +168,7 @@ VALUE hull_of(VALUE points) {
   for (long j = 0; j < len(ring); ++j) {
     VALUE u = vec(first, at(ring, j - 1));
     VALUE v = vec(first, at(ring, j));
-    const double d = turn(u, v, normal);
+    const double d = hull_turn(u, v, normal, straight);
     if (d == 0.0) continue;
     winding = turn_sign(d, u, v);
     break;
@@ -165,7 +182,7 @@ VALUE hull_of(VALUE points) {
     push(hull, at(ring, k));
     VALUE a = vec(at(hull, -2), at(hull, -1));
     VALUE c = vec(at(hull, -1), next);
-    if (turn_sign(turn(a, c, normal), a, c) == winding) continue;
+    if (turn_sign(hull_turn(a, c, normal, straight), a, c) == winding) continue;
     // Back up over the points that turn the wrong way.  A straight
     // continuation counts as turning the right way here.
     double g;
@@ -174,7 +191,7 @@ VALUE hull_of(VALUE points) {
       if (len(hull) < 2) break;  // back at the anchor: nothing left to turn at
       a = vec(at(hull, -2), at(hull, -1));
       c = vec(at(hull, -1), next);
-      g = turn(a, c, normal) >= 0 ? 1.0 : -1.0;
+      g = hull_turn(a, c, normal, straight) >= 0 ? 1.0 : -1.0;
     } while (g != winding);
   }
 
@@ -196,7 +213,9 @@ VALUE hull_of(VALUE points) {
 VALUE convex_hull(VALUE points) {
   expect_array_arg(points, "points");
   VALUE originals = rb_hash_new();
-  VALUE hull = hull_of(normalised_copies(points, originals));
+  double straight = 0.0;
+  VALUE copies = normalised_copies(points, originals, &straight);
+  VALUE hull = hull_of(copies, straight);
   VALUE result = new_array(len(hull));
   for (long i = 0; i < len(hull); ++i) push(result, rb_hash_lookup2(originals, at(hull, i), Qnil));
   return result;

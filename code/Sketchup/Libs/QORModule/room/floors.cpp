@@ -65,9 +65,9 @@ double z_of(VALUE point) { return num(call(point, id::z)); }
 void height_span(VALUE room, double* zmin, double* zmax) {
   *zmin = HUGE_VAL;
   *zmax = -HUGE_VAL;
-  VALUE roomFaces = ivar(room, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
-    VALUE vertices = call(ivar(at(roomFaces, i), iv::RoomFace::face), id::vertices);
+    VALUE vertices = call(answering_ivar(at(roomFaces, i), iv::RoomFace::face, id::vertices), id::vertices);
     for (long k = 0; k < len(vertices); ++k) {
       const double z = z_of(call(at(vertices, k), id::position));
       if (z < *zmin) *zmin = z;
@@ -87,7 +87,7 @@ VALUE cutting_plane(double t) { return array_of(flo(0.0), flo(0.0), flo(1.0), fl
 // The lines where the cutting plane meets the planes of the faces it crosses.
 VALUE cut_lines(VALUE room, double t) {
   VALUE plane = cutting_plane(t);
-  VALUE faces = ivar(room, iv::Room::sketchupFaces);
+  VALUE faces = array_ivar(room, iv::Room::sketchupFaces);
   VALUE lines = new_array(len(faces));
   for (long i = 0; i < len(faces); ++i) {
     VALUE F = at(faces, i);
@@ -169,13 +169,13 @@ void append_segments(VALUE points, VALUE segments) {
 }
 
 VALUE cut_segments(VALUE room, VALUE lines, double t) {
-  VALUE roomFaces = ivar(room, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
   VALUE segments = new_array(8);
   for (long i = 0; i < len(lines); ++i) {
     for (long r = 0; r < len(roomFaces); ++r) {
       VALUE R = at(roomFaces, r);
-      if (num(ivar(R, iv::RoomFace::leastZ)) > t) continue;
-      VALUE points = crossings(at(lines, i), ivar(R, iv::RoomFace::face), t);
+      if (number_ivar(R, iv::RoomFace::leastZ) > t) continue;
+      VALUE points = crossings(at(lines, i), answering_ivar(R, iv::RoomFace::face, id::edges), t);
       sort_along_line(points);
       append_segments(points, segments);
     }

@@ -44,8 +44,8 @@ void paint(VALUE room) {
   VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE R = at(roomFaces, i);
-    VALUE F = ivar(R, iv::RoomFace::face);
     if (!opaque(ivar(R, iv::RoomFace::opacity))) continue;
+    VALUE F = answering_ivar(R, iv::RoomFace::face, id::deleted_p);
     if (is_true(call(F, id::deleted_p))) continue;
     if (is_true(ivar(R, iv::RoomFace::isWindow))) continue;
     const bool first = counted_to(R, 1, 1);
@@ -64,7 +64,7 @@ void unpaint(VALUE room) {
   VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE R = at(roomFaces, i);
-    VALUE F = ivar(R, iv::RoomFace::face);
+    VALUE F = answering_ivar(R, iv::RoomFace::face, id::deleted_p);
     if (is_true(call(F, id::deleted_p))) continue;
     if (is_true(ivar(R, iv::RoomFace::isWindow))) continue;
     if (!is_true(rb_attr_get(R, counted_mark()))) continue;
@@ -72,7 +72,9 @@ void unpaint(VALUE room) {
     set_ivar(R, counted_mark(), Qfalse);
     if (!last) continue;  // another selected room still shows it
     VALUE material = ivar(R, iv::RoomFace::material);
-    if (!NIL_P(material)) call(material, id::alpha_set, ivar(R, iv::RoomFace::opacity));
+    if (!NIL_P(material))
+      call(answering_ivar(R, iv::RoomFace::material, id::alpha_set), id::alpha_set,
+           ivar(R, iv::RoomFace::opacity));
     call(F, id::material_set, material);
     call(F, id::back_material_set, ivar(R, iv::RoomFace::back_material));
   }

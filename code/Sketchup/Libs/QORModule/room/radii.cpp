@@ -14,13 +14,14 @@ VALUE getRoomsRadii(VALUE, VALUE rooms) {
   for (long i = 0; i < len(rooms); ++i) {
     VALUE room = at(rooms, i);
     double r = 0.0;
-    VALUE centroid = ivar(room, iv::Room::centroid);
-    VALUE roomFaces = ivar(room, iv::Room::roomFaces);
+    VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
     for (long f = 0; f < len(roomFaces); ++f) {
-      VALUE vertices = ivar(at(roomFaces, f), iv::RoomFace::faceVertices);
+      VALUE vertices = array_ivar(at(roomFaces, f), iv::RoomFace::faceVertices);
       for (long k = 0; k < len(vertices); ++k) {
         VALUE v = at(vertices, k);
         if (is_false(call(v, id_valid_p))) continue;
+        // Read where used: a room without vertices needs no centroid.
+        VALUE centroid = xyz_ivar(room, iv::Room::centroid, "a point");
         const double d = num(call(call(v, id::position), id::distance, centroid));
         if (d > r) r = d;
       }

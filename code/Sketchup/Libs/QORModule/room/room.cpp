@@ -34,16 +34,15 @@ bool accepted(VALUE face) {
 // The glazed area of one room face, square inches: its own, plus the doors
 // and windows its door objects count for.
 double glazed_area(VALUE roomFace) {
-  double g = num(ivar(roomFace, iv::RoomFace::glazedArea));
-  VALUE face = ivar(roomFace, iv::RoomFace::face);
+  double g = number_ivar(roomFace, iv::RoomFace::glazedArea);
+  VALUE face = answering_ivar(roomFace, iv::RoomFace::face, id_valid_p());
   if (!is_true(call(face, id_valid_p()))) return g;
   if (is_true(ivar(roomFace, iv::RoomFace::isWindowFrame)) || is_true(ivar(roomFace, iv::RoomFace::isDoorFrame)) ||
       is_true(ivar(roomFace, iv::RoomFace::isOpening)))
     return g;
-  VALUE doors = ivar(roomFace, iv::RoomFace::doors);
-  if (NIL_P(doors)) return g;
-  VALUE frames = ivar(roomFace, iv::RoomFace::doorFrames);
-  if (!NIL_P(frames)) doors = call(doors, id::minus, frames);
+  if (NIL_P(ivar(roomFace, iv::RoomFace::doors))) return g;
+  VALUE doors = call(array_ivar(roomFace, iv::RoomFace::doors), id::minus,
+                     list_ivar(roomFace, iv::RoomFace::doorFrames));
 
   const bool external = is_true(ivar(roomFace, iv::RoomFace::isExternal));
   for (long i = 0; i < len(doors); ++i) {
@@ -69,15 +68,15 @@ void type_faces(VALUE room, VALUE roomFaces, VALUE claimFloor, RoomCrossings* cr
     set_ivar(roomFace, iv::RoomFace::type, roomface::surface_text(roomface::Surface::Wall));
     surface_type(room, roomFace, claimFloor, crossings);
 
-    const double a = num(call(ivar(roomFace, iv::RoomFace::face), id::area)) * kSquareInchToCm2;
+    const double a = num(call(answering_ivar(roomFace, iv::RoomFace::face, id::area), id::area)) * kSquareInchToCm2;
     const double g = glazed_area(roomFace);
     VALUE type = ivar(roomFace, iv::RoomFace::type);
     if (roomface::is_surface(type, roomface::Surface::Floor)) totals->floorArea += a;
     if (roomface::is_surface(type, roomface::Surface::Wall)) totals->wallArea += a;
     totals->glazedArea += g * kSquareInchToCm2;
 
-    const double span = num(ivar(roomFace, iv::RoomFace::spanZ));
-    const double height = num(ivar(roomFace, iv::RoomFace::height));
+    const double span = number_ivar(roomFace, iv::RoomFace::spanZ);
+    const double height = number_ivar(roomFace, iv::RoomFace::height);
     if (span > totals->greatestSpan) totals->greatestSpan = span;
     if (height < totals->leastHeight) totals->leastHeight = height;
   }

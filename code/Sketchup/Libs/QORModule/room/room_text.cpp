@@ -12,9 +12,9 @@ VALUE setText(VALUE self, VALUE characters) {
   static const ID id_addRoomTextHelper2 = rb_intern("addRoomTextHelper2");
   double sx = 0.0, sy = 0.0, sz = 0.0;
   long count = 0;
-  VALUE roomFaces = ivar(self, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
-    VALUE vertices = ivar(at(roomFaces, i), iv::RoomFace::faceVertices);
+    VALUE vertices = array_ivar(at(roomFaces, i), iv::RoomFace::faceVertices);
     for (long k = 0; k < len(vertices); ++k) {
       VALUE p = call(at(vertices, k), id::position);
       sx += num(call(p, id::x));
@@ -36,12 +36,12 @@ VALUE setText(VALUE self, VALUE characters) {
 
 VALUE to_s(VALUE self) {
   static const ID id_text = rb_intern("text");
-  VALUE out = rb_str_dup(rb_obj_as_string(call(ivar(self, iv::Room::text), id_text)));
+  VALUE out = rb_str_dup(rb_obj_as_string(call(answering_ivar(self, iv::Room::text, id_text), id_text)));
   rb_str_cat_cstr(out, " ");
   rb_str_append(out, rb_obj_as_string(call(ivar(self, iv::Room::number), id::to_s)));
   rb_str_cat_cstr(out, "\nFaces = ");
 
-  VALUE faces = ivar(self, iv::Room::sketchupFaces);
+  VALUE faces = array_ivar(self, iv::Room::sketchupFaces);
   VALUE names = new_array(len(faces));
   for (long i = 0; i < len(faces); ++i) {
     VALUE face = at(faces, i);

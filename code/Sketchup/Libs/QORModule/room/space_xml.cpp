@@ -25,8 +25,7 @@ bool thin_walls() { return gv::thinWalls == INT2FIX(1); }
 // The setting stored for the room in the model, nil when none: the
 // "Rooms" entry under the room key followed by the suffix.
 VALUE setting(VALUE self, const char* suffix) {
-  VALUE key = ivar(self, iv::Room::roomKey);
-  key = rb_str_dup(StringValue(key));
+  VALUE key = rb_str_dup(string_ivar(self, iv::Room::roomKey));
   rb_str_cat_cstr(key, suffix);
   return call(gv::object_Sketchup_active_model, id::get_attribute, str::Rooms, key);
 }
@@ -51,7 +50,7 @@ void append_header(VALUE self, VALUE out, VALUE space_id) {
   append_markup(out, "<Space id=\"");
   append_value(out, space_id);
   append_markup(out, "\" name=\"");
-  append_escaped(out, call(ivar(self, iv::Room::text), id_text));
+  append_escaped(out, call(answering_ivar(self, iv::Room::text, id_text), id_text));
   append_markup(out, "\" ");
 
   VALUE construction = setting(self, " constructionOption");
@@ -78,7 +77,7 @@ bool own_visible_face(VALUE roomFace) {
 }
 
 void append_own_faces(VALUE self, VALUE out) {
-  VALUE roomFaces = ivar(self, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
     if (own_visible_face(roomFace)) append_face(out, roomFace);
@@ -88,11 +87,11 @@ void append_own_faces(VALUE self, VALUE out) {
 // With walls of thickness the outer shell is the faces built on the
 // intermediate planes, never the room's own.
 void append_outer_shell_faces(VALUE self, VALUE out) {
-  VALUE roomFaces = ivar(self, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
-    VALUE shell = ivar(roomFace, iv::RoomFace::outerShellRoomFaces);
-    if (is_true(ivar(roomFace, iv::RoomFace::isOpening)) || NIL_P(shell)) continue;
+    if (is_true(ivar(roomFace, iv::RoomFace::isOpening))) continue;
+    VALUE shell = list_ivar(roomFace, iv::RoomFace::outerShellRoomFaces);
     for (long k = 0; k < len(shell); ++k) append_face(out, at(shell, k));
   }
 }
@@ -103,7 +102,7 @@ VALUE getSpaceElement(VALUE self, VALUE space_id) {
   VALUE out = roomface::new_export_text();
   append_header(self, out, space_id);
   append_markup(out, "<Description>Room</Description><Floor>");
-  append_escaped(out, ivar(self, iv::Room::levelText));
+  append_escaped(out, string_ivar(self, iv::Room::levelText));
   append_markup(out, "</Floor>");
 
   append_markup(out, "<InnerShell>");

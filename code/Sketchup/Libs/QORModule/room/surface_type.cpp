@@ -19,7 +19,6 @@ bool inside(VALUE point, VALUE polygon) {
 }
 
 bool inside_any(VALUE point, VALUE polygons) {
-  if (NIL_P(polygons)) return false;
   for (long i = 0; i < len(polygons); ++i)
     if (inside(point, at(polygons, i))) return true;
   return false;
@@ -33,8 +32,8 @@ bool crosses(VALUE ray, VALUE p, VALUE normal, VALUE plane, VALUE other, VALUE o
   if (truthy(call(hits, id::include_p, q))) return false;
   if (geometry::planes_equal(otherPlane, plane)) return false;
   if (NIL_P(q)) return false;
-  if (!inside(q, ivar(other, iv::RoomFace::facePolygon))) return false;
-  if (inside_any(q, ivar(other, iv::RoomFace::innerLoopPolygons))) return false;
+  if (!inside(q, array_ivar(other, iv::RoomFace::facePolygon))) return false;
+  if (inside_any(q, list_ivar(other, iv::RoomFace::innerLoopPolygons))) return false;
   VALUE direction = call(call(p, id::vector_to, q), id::normalize);
   if (!(num(call(direction, id::dot, normal)) > 0.0)) return false;
   push(hits, q);
@@ -53,20 +52,20 @@ void read_xyz(VALUE point, double out[3]) {
 // does not count again.
 long crossings_of(VALUE room, VALUE roomFace, RoomCrossings* cached) {
   static const ID id_internalPoint = rb_intern("internalPoint");
-  VALUE face = ivar(roomFace, iv::RoomFace::face);
+  VALUE face = answering_ivar(roomFace, iv::RoomFace::face, id_internalPoint);
   VALUE p = call(face, id_internalPoint);
   VALUE plane = call(face, id::plane);
-  VALUE normal = ivar(roomFace, iv::RoomFace::normal);
+  VALUE normal = xyz_ivar(roomFace, iv::RoomFace::normal, "a vector");
   VALUE ray = array_of(p, normal);
 
   VALUE hits = new_array();
   long count = 0;
-  VALUE roomFaces = ivar(room, iv::Room::roomFaces);
+  VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
   if (!cached) {
     for (long i = 0; i < len(roomFaces); ++i) {
       VALUE other = at(roomFaces, i);
       if (other == roomFace) continue;
-      VALUE otherPlane = call(ivar(other, iv::RoomFace::face), id::plane);
+      VALUE otherPlane = call(answering_ivar(other, iv::RoomFace::face, id::plane), id::plane);
       if (crosses(ray, p, normal, plane, other, otherPlane, hits)) ++count;
     }
     return count;
@@ -87,9 +86,9 @@ long crossings_of(VALUE room, VALUE roomFace, RoomCrossings* cached) {
 // The floor goes to the first room that claims it, unless a later room with
 // fewer other faces claims it with the claim flag set.
 void claim_floor(VALUE room, VALUE roomFace, VALUE claimFloor) {
-  VALUE face = ivar(roomFace, iv::RoomFace::face);
+  VALUE face = answering_ivar(roomFace, iv::RoomFace::face, id::get_attribute);
   VALUE number = ivar(room, iv::Room::number);
-  const long others = len(ivar(room, iv::Room::roomFaces)) - 1;
+  const long others = len(array_ivar(room, iv::Room::roomFaces)) - 1;
   if (NIL_P(call(face, id::get_attribute, str::FaceDict, str::Floor))) {
     call(face, id::set_attribute, str::FaceDict, str::Floor, number);
     call(face, id::set_attribute, str::FaceDict, str::RoomFaceCount, LONG2NUM(others));
@@ -111,7 +110,7 @@ void read_room_crossings(VALUE roomFaces, RoomCrossings* crossings) {
   crossings->planes = new_array(len(roomFaces));
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
-    push(crossings->planes, call(ivar(roomFace, iv::RoomFace::face), id::plane));
+    push(crossings->planes, call(answering_ivar(roomFace, iv::RoomFace::face, id::plane), id::plane));
     // An outline that is not a list of points is left to the host.
     VALUE polygon = ivar(roomFace, iv::RoomFace::facePolygon);
     if (!RB_TYPE_P(polygon, T_ARRAY) || len(polygon) == 0) {

@@ -21,12 +21,6 @@ ID id_valid_p() {
 
 bool thin_walls() { return gv::thinWalls == INT2FIX(1); }
 
-// A list variable that may be unset reads as empty.
-VALUE list(VALUE obj, ID iv) {
-  VALUE v = ivar(obj, iv);
-  return NIL_P(v) ? new_array() : expect_array(v);
-}
-
 bool same_face_in(VALUE openings, VALUE face) {
   for (long i = 0; i < len(openings); ++i)
     if (ivar(at(openings, i), iv::Script::face) == face) return true;
@@ -36,11 +30,11 @@ bool same_face_in(VALUE openings, VALUE face) {
 // The room writes a face that another of its faces uses as a window or
 // door as that opening, not as a face of its own.
 bool serves_as_opening(VALUE self, VALUE face) {
-  VALUE roomFaces = list(ivar(self, iv::RoomFace::room), iv::Room::roomFaces);
+  VALUE roomFaces = list_ivar(ivar(self, iv::RoomFace::room), iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE other = at(roomFaces, i);
     if (other == self) continue;
-    if (same_face_in(list(other, iv::RoomFace::windows), face) || same_face_in(list(other, iv::RoomFace::doors), face))
+    if (same_face_in(list_ivar(other, iv::RoomFace::windows), face) || same_face_in(list_ivar(other, iv::RoomFace::doors), face))
       return true;
   }
   return false;
@@ -63,11 +57,11 @@ bool settle_external(VALUE self, VALUE face) {
     external = !(FIXNUM_P(type) && FIX2LONG(type) == 2);
   } else {
     VALUE room = ivar(self, iv::RoomFace::room);
-    VALUE rooms = list(ivar(room, iv::Room::edifice), iv::Script::rooms);
+    VALUE rooms = list_ivar(ivar(room, iv::Room::edifice), iv::Script::rooms);
     for (long r = 0; r < len(rooms) && external; ++r) {
       VALUE other = at(rooms, r);
       if (other == room) continue;
-      VALUE faces = list(other, iv::Room::sketchupFaces);
+      VALUE faces = list_ivar(other, iv::Room::sketchupFaces);
       for (long f = 0; f < len(faces) && external; ++f)
         if (at(faces, f) == face) external = false;
     }
@@ -123,7 +117,7 @@ bool includes_equal(VALUE points, VALUE p) {
 
 // The outer loop of a model face without the corners of its doors.
 VALUE outline_without_doors(VALUE self, VALUE face) {
-  VALUE doors = list(self, iv::RoomFace::doors);
+  VALUE doors = list_ivar(self, iv::RoomFace::doors);
   VALUE door_points = new_array();
   for (long d = 0; d < len(doors); ++d) {
     VALUE vertices = ivar(at(doors, d), iv::Script::vertices);
@@ -163,11 +157,11 @@ bool transparent(VALUE material) {
 // of them: the hole is an open part of a larger opening.
 bool partly_shared(VALUE self, VALUE vertices) {
   const long n = len(vertices);
-  VALUE roomFaces = list(ivar(self, iv::RoomFace::room), iv::Room::roomFaces);
+  VALUE roomFaces = list_ivar(ivar(self, iv::RoomFace::room), iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE other = at(roomFaces, i);
     if (other == self) continue;
-    VALUE face_vertices = call(ivar(other, iv::RoomFace::face), id::vertices);
+    VALUE face_vertices = call(answering_ivar(other, iv::RoomFace::face, id::vertices), id::vertices);
     const long common = len(call(face_vertices, id::amp, vertices));
     if (common != n && common > 0) return true;
   }
@@ -178,15 +172,15 @@ bool partly_shared(VALUE self, VALUE vertices) {
 // room's windows) belongs to that room's element.
 bool neighbours_face(VALUE self, VALUE pane) {
   VALUE room = ivar(self, iv::RoomFace::room);
-  VALUE rooms = list(ivar(room, iv::Room::edifice), iv::Script::rooms);
+  VALUE rooms = list_ivar(ivar(room, iv::Room::edifice), iv::Script::rooms);
   bool noted = false;
   for (long r = 0; r < len(rooms); ++r) {
     VALUE other = at(rooms, r);
     if (other == room) continue;
-    VALUE roomFaces = list(other, iv::Room::roomFaces);
+    VALUE roomFaces = list_ivar(other, iv::Room::roomFaces);
     for (long s = 0; s < len(roomFaces); ++s) {
       VALUE S = at(roomFaces, s);
-      if (same_face_in(list(S, iv::RoomFace::windows), pane)) return false;
+      if (same_face_in(list_ivar(S, iv::RoomFace::windows), pane)) return false;
       if (ivar(S, iv::RoomFace::face) == pane) noted = true;
     }
   }
@@ -202,7 +196,7 @@ const char* opening_type(VALUE opening, bool external, bool partial) {
 }
 
 void append_windows(VALUE self, VALUE out, bool external, double zo) {
-  VALUE windows = list(self, iv::RoomFace::windows);
+  VALUE windows = list_ivar(self, iv::RoomFace::windows);
   for (long i = 0; i < len(windows); ++i) {
     VALUE window = at(windows, i);
     VALUE pane = ivar(window, iv::Script::face);
@@ -223,7 +217,7 @@ void append_windows(VALUE self, VALUE out, bool external, double zo) {
 }
 
 void append_doors(VALUE self, VALUE out, bool external, double zo) {
-  VALUE doors = call(list(self, iv::RoomFace::doors), id::minus, list(self, iv::RoomFace::doorFrames));
+  VALUE doors = call(list_ivar(self, iv::RoomFace::doors), id::minus, list_ivar(self, iv::RoomFace::doorFrames));
   for (long i = 0; i < len(doors); ++i) {
     VALUE door = at(doors, i);
     append_opening(out, opening_type(door, external, false),
@@ -234,7 +228,7 @@ void append_doors(VALUE self, VALUE out, bool external, double zo) {
 }  // namespace
 
 VALUE getFaceElement(VALUE self) {
-  VALUE face = ivar(self, iv::RoomFace::face);
+  VALUE face = answering_ivar(self, iv::RoomFace::face, id_valid_p());
   if (skipped(self, face)) return new_string(" ");
   const bool external = settle_external(self, face);
 

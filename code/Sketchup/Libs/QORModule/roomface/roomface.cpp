@@ -61,7 +61,7 @@ bool scan_building_door(VALUE self, VALUE building_doors, long d, VALUE outline)
     return false;
   }
   if (m == dn) {
-    VALUE own = ivar(self, iv::RoomFace::doors);
+    VALUE own = array_ivar(self, iv::RoomFace::doors);
     bool own_door = false;
     for (long e = 0; e < len(own) && !own_door; ++e)
       own_door = common_count(ivar(at(own, e), iv::Script::vertices), door_vertices) == dn;
@@ -113,9 +113,9 @@ void scan_building_doors(VALUE self, VALUE room) {
   static const ID id_by_corner = rb_intern("qor_doors_by_corner");
   VALUE building_doors = ivar(ivar(room, iv::Room::edifice), iv::Script::doors);
   if (NIL_P(building_doors)) return;
-  VALUE outline = ivar(self, iv::RoomFace::faceVertices);
+  VALUE outline = array_ivar(self, iv::RoomFace::faceVertices);
   VALUE index = Qfalse;
-  if (!plain_road() && RB_TYPE_P(building_doors, T_ARRAY) && RB_TYPE_P(outline, T_ARRAY) && len(outline) > 0)
+  if (!plain_road() && RB_TYPE_P(building_doors, T_ARRAY) && len(outline) > 0)
     index = kept_index(building_doors, id_by_corner, doors_by_corner);
   if (is_false(index)) {
     for (long d = 0; d < len(building_doors); ++d)
@@ -146,8 +146,8 @@ void set_z_extent(VALUE self, VALUE face) {
 
 // The outline without the corners of the face's doors.
 VALUE polygon_without_doors(VALUE self) {
-  VALUE vertices = ivar(self, iv::RoomFace::faceVertices);
-  VALUE doors = ivar(self, iv::RoomFace::doors);
+  VALUE vertices = array_ivar(self, iv::RoomFace::faceVertices);
+  VALUE doors = array_ivar(self, iv::RoomFace::doors);
   VALUE polygon = new_array(len(vertices));
   for (long i = 0; i < len(vertices); ++i) {
     VALUE v = at(vertices, i);
@@ -190,7 +190,7 @@ void build_on_model_face(VALUE self, VALUE room, VALUE face) {
 
   VALUE up = call(gv::class_Geom_Vector3d, id::new_, flo(0.0), flo(0.0), flo(1.0));
   set_ivar(self, iv::RoomFace::verticalAngle,
-           flo(num(call(ivar(self, iv::RoomFace::normal), id::angle_between, up))));
+           flo(num(call(xyz_ivar(self, iv::RoomFace::normal, "a vector"), id::angle_between, up))));
   set_z_extent(self, face);
   set_ivar(self, iv::RoomFace::facePolygon, polygon_without_doors(self));
 }
@@ -257,7 +257,7 @@ VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
 VALUE countSelect(VALUE self, VALUE amount) {
   if (!RB_INTEGER_TYPE_P(amount))
     rb_raise(rb_eTypeError, "amount must be an Integer, not %s", rb_obj_classname(amount));
-  VALUE face = ivar(self, iv::RoomFace::face);
+  VALUE face = answering_ivar(self, iv::RoomFace::face, id::get_attribute);
   VALUE count = call(face, id::get_attribute, str::selectedDictionary, str::selected);
   // The count is a 32-bit integer: the sum wraps as it would there.
   const uint32_t sum = static_cast<uint32_t>(NUM2INT(count)) + static_cast<uint32_t>(NUM2INT(amount));

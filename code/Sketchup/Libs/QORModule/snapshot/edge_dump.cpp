@@ -8,10 +8,25 @@
 namespace qor {
 namespace snapshot {
 
-// Any object answering an edge's calls is accepted.
+namespace {
+
+// Any object answering an edge's calls is accepted; anything else is
+// refused by name before the first call rather than failing half-way.
+void expect_edge_arg(VALUE edge) {
+  const ID calls[] = {id::soft_p, id::visible_p, id::smooth_p,
+                      id::start,  id::end,       id::attribute_dictionaries};
+  for (ID call_id : calls)
+    if (!rb_respond_to(edge, call_id))
+      rb_raise(rb_eTypeError, "edge must answer %s, not %s", rb_id2name(call_id),
+               rb_obj_classname(edge));
+}
+
+}  // namespace
+
 VALUE edgeDumpInitialize(VALUE self, VALUE edge) {
   set_ivar(self, iv::FaceDump::attributeDictionaries, new_array());
   if (NIL_P(edge)) return self;
+  expect_edge_arg(edge);
   set_ivar(self, iv::EdgeDump::edgeId, call(rb_obj_id(edge), id::to_s));
   set_ivar(self, iv::EdgeDump::soft, call(edge, id::soft_p));
   set_ivar(self, iv::EdgeDump::visible, call(edge, id::visible_p));
