@@ -86,6 +86,8 @@ class ArgumentErrorTest < QORTest::Case
       'getSpaceElement' => [3, ->(r, w, _) { [[r, w], -> { r.getSpaceElement(1) }] }],
       'countSelect' => [0, ->(_, w, _) { [[w], -> { w.countSelect(1) }] }],
       'getFaceElement' => [3, ->(_, w, _) { [[w], -> { w.getFaceElement }] }],
+      'setRoomsFacesOuterShellType' => [0, ->(r, w, _) { [[r, w], -> { QORTA.setRoomsFacesOuterShellType([r], 1) }] }],
+      'setRoomsIntermediatePlanes' => [1, ->(r, w, _) { [[r, w], -> { QORTA.setRoomsIntermediatePlanes([r]) }] }],
     }
   end
 

@@ -8,6 +8,7 @@
 #include "../core/ruby.hpp"
 #include "../geometry/primitives.hpp"
 #include "facing.hpp"
+#include "fields.hpp"
 #include "facing_numbers.hpp"
 #include "nearest_facing.hpp"
 #include "pair_faces.hpp"
@@ -26,16 +27,15 @@ namespace {
 
 const double kParallel = 0.97;
 
-VALUE model_face(VALUE room_face) { return ivar(room_face, iv::RoomFace::face); }
-VALUE room_of(VALUE room_face) { return ivar(room_face, iv::RoomFace::room); }
+VALUE room_of(VALUE room_face) { return object_ivar(room_face, iv::RoomFace::room, "a room"); }
 
 // Appends to the Array in obj's variable; a variable holding no Array (the
 // lists were never created) raises TypeError.
-void append_to(VALUE obj, ID list, VALUE value) { push(expect_array(ivar(obj, list)), value); }
+void append_to(VALUE obj, ID list, VALUE value) { push(array_ivar(obj, list), value); }
 
 bool type_is_one(VALUE room_face) { return ivar(room_face, iv::RoomFace::outerShellType) == INT2FIX(1); }
 
-double room_number(VALUE room_face) { return num(ivar(room_of(room_face), iv::Room::number)); }
+double room_number(VALUE room_face) { return number_ivar(room_of(room_face), iv::Room::number); }
 
 // The plane through the point halfway between p and q, with normal n.
 VALUE mid_plane(VALUE p, VALUE q, VALUE n) {
@@ -100,13 +100,13 @@ bool pair_within_wall(VALUE s, VALUE room, VALUE rooms) {
   VALUE face = model_face(s);
   mark_door_parts_not_doors(face);
   for (long k = 0; k < len(rooms); ++k) {
-    VALUE faces = ivar(at(rooms, k), iv::Room::roomFaces);
+    VALUE faces = array_ivar(at(rooms, k), iv::Room::roomFaces);
     for (long j = 0; j < len(faces); ++j) {
       VALUE t = at(faces, j);
       if (pairs_with(s, t)) pair_first(s, t, room);
     }
   }
-  return len(ivar(s, iv::RoomFace::oppositeRoomFaces)) > 0;
+  return len(array_ivar(s, iv::RoomFace::oppositeRoomFaces)) > 0;
 }
 
 VALUE first_pass(VALUE rooms) {
@@ -115,7 +115,7 @@ VALUE first_pass(VALUE rooms) {
   for (long i = 0; i < count; ++i) {
     VALUE room = at(rooms, i);
     call(gv::class_ProgressBar2, id::setValue, LONG2NUM(count - i - 1));
-    VALUE faces = ivar(room, iv::Room::roomFaces);
+    VALUE faces = array_ivar(room, iv::Room::roomFaces);
     for (long j = 0; j < len(faces); ++j) {
       VALUE s = at(faces, j);
       if (excluded_from_pairing(model_face(s))) continue;
@@ -155,7 +155,7 @@ VALUE nearest_facing(VALUE u, VALUE rooms) {
   double best = -1.0;
   bool found = false;
   for (long k = 0; k < len(rooms); ++k) {
-    VALUE faces = ivar(at(rooms, k), iv::Room::roomFaces);
+    VALUE faces = array_ivar(at(rooms, k), iv::Room::roomFaces);
     for (long j = 0; j < len(faces); ++j) {
       VALUE t = at(faces, j);
       // u itself, and faces on u's own model face, face u from nowhere
@@ -280,7 +280,7 @@ bool pair_within_wall_indexed(PlanesPass* pass, long s, VALUE room) {
       continue;
     if (pairs_with_indexed(pass, s, t)) pair_first(self, rb_ary_entry(faces.room_faces, t), room);
   }
-  return len(ivar(self, iv::RoomFace::oppositeRoomFaces)) > 0;
+  return len(array_ivar(self, iv::RoomFace::oppositeRoomFaces)) > 0;
 }
 
 void first_pass_indexed(PlanesPass* pass, VALUE rooms) {

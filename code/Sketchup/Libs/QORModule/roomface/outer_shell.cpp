@@ -10,6 +10,7 @@
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "facing.hpp"
+#include "fields.hpp"
 #include "nearest_facing.hpp"
 #include "pair_faces.hpp"
 #include "pair_grid.hpp"
@@ -27,23 +28,23 @@ const double kSameOrientation = 0.03;
 // Rooms whose bounding spheres are apart, and rooms the scripts say form
 // the outer shell themselves, hold no facing face.
 bool room_out_of_reach(VALUE room, VALUE own_room) {
-  VALUE centre = ivar(own_room, iv::Room::centroid);
-  const double apart = num(call(centre, id::distance, ivar(room, iv::Room::centroid)));
-  if (apart > num(ivar(room, iv::Room::radius)) + num(ivar(own_room, iv::Room::radius))) return true;
+  VALUE centre = xyz_ivar(own_room, iv::Room::centroid, "a point");
+  const double apart = num(call(centre, id::distance, xyz_ivar(room, iv::Room::centroid, "a point")));
+  if (apart > number_ivar(room, iv::Room::radius) + number_ivar(own_room, iv::Room::radius)) return true;
   return is_true(ivar(room, iv::Room::exteriorOuterShell));
 }
 
 // Doors and slabs never face anything; nor does the face itself in
 // another room.
 bool never_facing(VALUE candidate, VALUE own_face) {
-  VALUE face = ivar(candidate, iv::RoomFace::face);
+  VALUE face = model_face(candidate);
   if (face == own_face) return true;
   return face_flag(face, str::TrueDoor) || face_flag(face, str::Slab);
 }
 
 // The normal pointing out of the room face's room.
 VALUE outward_normal(VALUE room_face) {
-  VALUE n = call(ivar(room_face, iv::RoomFace::face), id::normal);
+  VALUE n = call(model_face(room_face), id::normal);
   if (is_true(ivar(room_face, iv::RoomFace::normalDirectionIn))) call(n, id::reverse_bang);
   return n;
 }
@@ -70,7 +71,7 @@ void set_type(VALUE self, int type) { set_ivar(self, iv::RoomFace::outerShellTyp
 
 void reset_outer_shell(VALUE room_face) {
   set_type(room_face, 1);
-  set_ivar(room_face, iv::RoomFace::outerShellPlane, call(ivar(room_face, iv::RoomFace::face), id::plane));
+  set_ivar(room_face, iv::RoomFace::outerShellPlane, call(model_face(room_face), id::plane));
   set_ivar(room_face, iv::RoomFace::intermediatePlanes, new_array());
   set_ivar(room_face, iv::RoomFace::outerShellFaces, new_array());
   set_ivar(room_face, iv::RoomFace::outerShellRoomFaces, new_array());
@@ -85,10 +86,10 @@ VALUE classify(VALUE self, VALUE best, double d) {
     set_type(self, 1);
     return INT2FIX(-1);
   }
-  VALUE face = ivar(self, iv::RoomFace::face);
+  VALUE face = model_face(self);
   VALUE outward = outward_normal(self);
   if (same_way(outward, outward_normal(best))) {
-    set_type(self, same_orientation_type(face, ivar(best, iv::RoomFace::face), outward));
+    set_type(self, same_orientation_type(face, model_face(best), outward));
   } else if (ivar(best, iv::RoomFace::room) == ivar(self, iv::RoomFace::room)) {
     set_type(self, 1);
     if (d > kCoincident && d < num(gv::maxWallThickness)) set_ivar(self, iv::RoomFace::incursionFace, Qtrue);
@@ -195,7 +196,7 @@ void classify_all_indexed(ShellPass* pass, VALUE rooms, long n) {
 }  // namespace
 
 VALUE setOuterShellType(VALUE self, VALUE rooms) {
-  VALUE face = ivar(self, iv::RoomFace::face);
+  VALUE face = model_face(self);
   VALUE own_room = ivar(self, iv::RoomFace::room);
 
   // The first facing face met seeds the search; a later one wins only when
@@ -205,7 +206,7 @@ VALUE setOuterShellType(VALUE self, VALUE rooms) {
   for (long r = 0; r < len(rooms); ++r) {
     VALUE room = at(rooms, r);
     if (room_out_of_reach(room, own_room)) continue;
-    VALUE candidates = ivar(room, iv::Room::roomFaces);
+    VALUE candidates = array_ivar(room, iv::Room::roomFaces);
     for (long k = 0; k < len(candidates); ++k) {
       VALUE t = at(candidates, k);
       if (never_facing(t, face)) continue;
@@ -244,7 +245,7 @@ VALUE setRoomsFacesOuterShellType(VALUE, VALUE rooms, VALUE count) {
   for (long r = 0; r < len(rooms); ++r) {
     VALUE room = at(rooms, r);
     call(gv::class_ProgressBar2, id::setValue, LONG2NUM(n - done));
-    VALUE faces = ivar(room, iv::Room::roomFaces);
+    VALUE faces = array_ivar(room, iv::Room::roomFaces);
     for (long k = 0; k < len(faces); ++k) {
       VALUE room_face = at(faces, k);
       ++done;

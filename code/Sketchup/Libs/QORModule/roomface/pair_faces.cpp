@@ -188,7 +188,7 @@ void read_pair_faces(VALUE rooms, PairFaces* out) {
     VALUE room = at(rooms, r);
     out->rooms.push(read_room(room));
     out->room_start.push(static_cast<int>(out->faces.size()));
-    VALUE faces = ivar(room, iv::Room::roomFaces);
+    VALUE faces = array_ivar(room, iv::Room::roomFaces);
     for (long k = 0; k < len(faces); ++k) {
       VALUE room_face = at(faces, k);
       VALUE face = model_face(room_face);
