@@ -28,6 +28,10 @@ module QORTest
       end
     end
 
+    # Children judging at once: the parent goes on with the road while
+    # the last ones judge.
+    AT_ONCE = 2
+
     attr_reader :calls, :children
 
     def initialize(throws:)
@@ -42,10 +46,12 @@ module QORTest
       @judge = judge
       @failures = []
       @children = 0
+      @running = {}
       @reader, @writer = IO.pipe
       [$stdout, $stderr].each(&:flush) # a child must not write the parent's buffers again
       outcome = attempt(nil, road, method(:fork_failing))
       judge_and_exit(outcome) unless Process.pid == parent
+      reap until @running.empty?
       raise outcome.value if outcome.kind == :raised
       @failures << 'the unfailed road did not finish' unless outcome.kind == :finished
       @calls = Injection.count
@@ -78,14 +84,21 @@ module QORTest
       Outcome.new(Injection.count, Injection.failed_call, kind, value)
     end
 
-    # Called before each counted call: the child fails it, the parent waits
-    # for the child's verdict and lets the call go on.
+    # Called before each counted call: the child fails it, the parent lets
+    # the call go on.
     def fork_failing(call, name)
       @children += 1
       pid = Process.fork
       Injection.fail_now(name) if pid.nil?
+      @running[pid] = "call #{call} (#{name})"
+      reap while @running.length >= AT_ONCE
+    end
+
+    # Waits for the oldest child; one that did not exit by itself crashed.
+    def reap
+      pid, what = @running.shift
       Process.wait(pid)
-      @failures << "call #{call} (#{name}): the child ended with #{$?}" unless $?.success?
+      @failures << "#{what}: the child ended with #{$?}" unless $?.success?
       drain
     end
 
