@@ -4,10 +4,11 @@ module QORTest
   # Fails every counted call of a road in turn, each once.  The road runs
   # once, unfailed; at each counted call the process forks, and the child
   # fails that call at once (by raising, or by throwing to a catch around
-  # the road), judges what reached the top and exits, while the parent
-  # waits and makes the call.  A failure costs one fork instead of a rerun
-  # of the road up to it: the sweep grows with the number of calls, not
-  # with its square.
+  # the road), judges what reached the top, writes a line if something is
+  # wrong and exits, while the parent makes the call and goes on.  A
+  # failure costs one fork instead of a rerun of the road up to it: the
+  # sweep grows with the number of calls, not with its square.  A child
+  # that does not exit by itself (a crash) is a failure too.
   class FaultSweep
     Injection = FaultInjection
 
@@ -28,8 +29,8 @@ module QORTest
       end
     end
 
-    # Children judging at once: the parent goes on with the road while
-    # the last ones judge.
+    # Children alive at once: the parent goes on with the road while the
+    # last child judges.
     AT_ONCE = 2
 
     attr_reader :calls, :children
