@@ -11,7 +11,7 @@ require File.join(ROOT, 'code/Sketchup/Plugin/room_export')
 # the very exception or throw reaches the caller and no operation is left
 # open; the same building exported afterwards in the same process writes
 # the same bytes as a clean run: checked after the first failure of each
-# (extension method, called method) pair and after evenly spread others.
+# (calling method, called method) pair and after evenly spread others.
 #
 # QOR_ROAD_FAULT_SAMPLE=n fails only n calls, evenly spread, one after the
 # other in this process (the valgrind run uses it: it is that run that
@@ -91,7 +91,7 @@ class ExportRoadFaultTest < QORTest::Case
     "operation #{file.model.active_operation.inspect} left open"
   end
 
-  # The first failure of each (extension method, called method) pair, and
+  # The first failure of each (calling method, called method) pair, and
   # SPREAD more, evenly spread.
   def recheck_points
     file = building
