@@ -1,25 +1,25 @@
 require_relative '../test_helper'
-require_relative '../support/fault_injection'
+require 'set'
+require_relative '../support/fault_sweep'
 require File.join(ROOT, 'code/Sketchup/Plugin/building_file')
 require File.join(ROOT, 'code/Sketchup/Plugin/room_export')
 
-# A host or plug-in call failing anywhere in a whole export of the two-room
-# flat (rooms, labels, radii, outer shell, wall planes, outer-shell faces,
-# Space elements), by raising or by throwing: the very exception or throw
-# reaches the caller, no operation is left open, and the next export in the
-# same process writes the same bytes as a clean one.
+# Every counted host or plug-in call of a whole export of a small building
+# (a room with a window and a door, its neighbour across a thick wall: rooms,
+# labels, radii, outer-shell pass, wall planes, outer-shell faces, Space
+# elements) fails in turn, once by raising and once by throwing.  Each time
+# the very exception or throw reaches the caller and no operation is left
+# open; the same building exported afterwards in the same process writes
+# the same bytes as a clean run: checked after the first failure of each
+# (calling method, called method) pair and after evenly spread others.
 #
-# A full export makes about 170,000 counted calls, 40,000 of them from the
-# extension itself: too many to fail one by one in a test.  The calls
-# failed are, for each pair of (extension method, called method), its 1st,
-# 4th, 16th, 64th ... occurrence, and 100 calls evenly spread over
-# those the plug-in and the modeller make among themselves.
-# QOR_ROAD_FAULT_SAMPLE=n keeps n of those, evenly spread (the valgrind run
-# uses it: it is that run that finds leaks on the failure paths).
+# QOR_ROAD_FAULT_SAMPLE=n fails only n calls, evenly spread, one after the
+# other in this process (the valgrind run uses it: it is that run that
+# finds leaks on the failure paths).
 class ExportRoadFaultTest < QORTest::Case
   Injection = QORTest::FaultInjection
-  FLAT = File.join(ROOT, 'examples', 'two-room-flat.json')
-  SPREAD = 100
+  BUILDING = File.join(ROOT, 'test', 'fixtures', 'buildings', 'room-and-neighbour.json')
+  SPREAD = 100 # re-exports after failures other than a pair's first
 
   def setup
     super
@@ -30,81 +30,73 @@ class ExportRoadFaultTest < QORTest::Case
     QORPlugin::RoomExport.new(file).run.xml
   end
 
-  def flat
-    QORPlugin::BuildingFile.load(FLAT)
+  def building
+    QORPlugin::BuildingFile.load(BUILDING)
   end
 
-  def self.extension_methods
-    names = QORTA.singleton_methods(false) + ['initialize'] +
-            [QORTA::QORTA_Room, QORTA::QORTA_RoomFace].flat_map { |c| c.public_instance_methods(false) }
-    names = names.map(&:to_s)
-    names.reject { |m| m.end_with?('=') || names.include?("#{m}=") } # not the accessors
+  no_gc_stress :test_a_raise_at_every_call_reaches_the_caller, :test_a_throw_at_every_call_reaches_its_catch
+
+  def test_a_raise_at_every_call_reaches_the_caller
+    sweep(throws: false)
   end
 
-  def fault_points
-    ours = self.class.extension_methods
-    seen = Hash.new(0)
-    points = []
-    others = []
-    file = flat
-    Injection.trace { export(file) }.each.with_index(1) do |(caller, called), k|
-      next others << k unless ours.include?(caller)
-      n = seen[[caller, called]] += 1
-      points << k if n.bit_length.odd? && (n & (n - 1)).zero? # 1, 4, 16, 64 ...
+  def test_a_throw_at_every_call_reaches_its_catch
+    sweep(throws: true)
+  end
+
+  private
+
+  def sweep(throws:)
+    @clean = export(building)
+    sweep = QORTest::FaultSweep.new(throws: throws)
+    sample = ENV['QOR_ROAD_FAULT_SAMPLE'].to_i
+    return sweep_sample(sweep, sample, throws) if sample.positive?
+
+    rechecked = recheck_points
+    file = building
+    started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
+    failures = sweep.each_call(-> { export(file) }) do |outcome|
+      problems(outcome, file, throws, recheck: rechecked.include?(outcome.call))
     end
-    points += others.each_slice([others.length / SPREAD, 1].max).map(&:first)
-    sample(points.sort)
+    seconds = Process.clock_gettime(Process::CLOCK_MONOTONIC) - started
+    warn format('%s: %d calls failed by %s, %d re-exports, %.0f s', name, sweep.calls,
+                throws ? 'throwing' : 'raising', rechecked.length, seconds)
+    assert_equal sweep.calls, sweep.children, 'a call was not failed'
+    assert_empty failures, "#{failures.length} of #{sweep.calls} failed calls:\n#{failures.first(20).join("\n")}"
+    assert_equal @clean, export(file), 'the unfailed road wrote other bytes'
+    assert_equal @clean, export(building)
   end
 
-  def sample(points)
-    n = ENV['QOR_ROAD_FAULT_SAMPLE']&.to_i
-    return points unless n&.positive? && n < points.length
-    (0...n).map { |i| points[i * points.length / n] }
+  def sweep_sample(sweep, n, throws)
+    counted = building # loaded before counting: the load's own calls are no part of the road
+    calls = Injection.run(nil) { export(counted) }
+    failures = (0...n).filter_map do |i|
+      file = building
+      outcome = sweep.at(1 + i * calls / n, -> { export(file) })
+      problem = problems(outcome, file, throws, recheck: true)
+      "call #{outcome.call}: #{problem}" if problem
+    end
+    assert_empty failures
+  end
+
+  def problems(outcome, file, throws, recheck:)
+    outcome.changed(throws) || left_open(file, outcome) ||
+      (recheck && @clean != export(building) && 'the next export wrote other bytes')
   end
 
   # Only a failing commit may leave its operation open: the host itself
   # failed to close it.
-  def left_open(file, k)
-    return if Injection.failed_call.end_with?('#commit_operation') || file.model.active_operation.nil?
-    "call #{k}: operation #{file.model.active_operation.inspect} left open"
+  def left_open(file, outcome)
+    return if outcome.name.end_with?('#commit_operation') || file.model.active_operation.nil?
+    "operation #{file.model.active_operation.inspect} left open"
   end
 
-  no_gc_stress :test_a_raise_at_any_call_reaches_the_caller, :test_a_throw_at_any_call_reaches_its_catch
-
-  def test_a_raise_at_any_call_reaches_the_caller
-    clean = export(flat)
-    points = fault_points
-    failures = points.filter_map do |k|
-      file = flat
-      begin
-        Injection.run(k) { export(file) }
-        next "call #{k}: no exception"
-      rescue Injection::Injected => e
-        next "call #{k}: another exception object" unless e.equal?(Injection.last_raised)
-      end
-      left_open(file, k)
-    end
-    assert_empty failures, "#{failures.length} of #{points.length} failed calls"
-    assert_equal clean, export(flat)
-  end
-
-  def test_a_throw_at_any_call_reaches_its_catch
-    clean = export(flat)
-    points = fault_points
-    failures = points.filter_map do |k|
-      file = flat
-      tag = Object.new
-      caught = catch(tag) do
-        Injection.run(k, throw_to: tag) { export(file) }
-        :finished
-      end
-      next "call #{k}: no throw" if caught == :finished
-      next "call #{k}: caught something else" unless caught.equal?(Injection.last_thrown)
-      left_open(file, k)
-    rescue StandardError => e
-      "call #{k}: #{e.class} (#{e.message[0, 80]}) instead of the throw"
-    end
-    assert_empty failures, "#{failures.length} of #{points.length} failed calls"
-    assert_equal clean, export(flat)
+  # The first failure of each (calling method, called method) pair, and
+  # SPREAD more, evenly spread.
+  def recheck_points
+    file = building
+    trace = Injection.trace { export(file) }
+    firsts = trace.each_with_index.reverse_each.to_h { |pair, i| [pair, i + 1] }.values # earliest wins
+    (firsts + (1..trace.length).step([trace.length / SPREAD, 1].max).to_a).to_set
   end
 end

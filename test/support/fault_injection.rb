@@ -11,24 +11,34 @@ module QORTest
         return unless @armed
         @count += 1
         @trace&.push([caller_locations(2, 1)[0].label, name])
+        @on_call&.call(@count, name)
         return unless @count == @at
+        fail_now(name)
+      end
+
+      # Fails the call being made: from inside a call counted by tick!.
+      def fail_now(name)
         @armed = false
         fail_here(name)
       end
 
       # Runs the block with call number `at` raising (nil: none raises), or
-      # with `throw_to` given, throwing to that tag instead.  Answers the
-      # number of calls counted.
-      def run(at, throw_to: nil)
+      # with `throw_to` given, throwing to that tag instead.  `on_call` is
+      # called with the number and name of each counted call before it is
+      # made (and may fail it with fail_now).  Answers the number of calls
+      # counted.
+      def run(at, throw_to: nil, on_call: nil)
         @count = 0
         @at = at
         @throw_to = throw_to
+        @on_call = on_call
         @last_raised = @last_thrown = nil
         @armed = true
         yield
         @count
       ensure
         @armed = false
+        @on_call = nil
       end
 
       # Runs the block with nothing failing and answers each call made, as
