@@ -1,0 +1,33 @@
+// The host's point and vector arithmetic done natively, for the host's own
+// points and vectors only: the same formulas in the same order, so every
+// answer is the host's to the last bit.  Anything else (a subclass, an
+// Array, a script's object) goes to the host as before.
+#pragma once
+
+#include <ruby.h>
+
+namespace qor {
+namespace geometry {
+
+// The coordinates of an instance of the host's point class (its class
+// exactly) whose coordinates are Floats, as the host keeps them.
+bool genuine_point(VALUE v, double out[3]);
+// The same for the host's vector class.
+bool genuine_vector(VALUE v, double out[3]);
+
+// a == b: the host's tolerant equality (closer than 0.001 inch) when a and
+// b are genuine points, a Ruby == call otherwise.
+bool same_point(VALUE a, VALUE b);
+// p.on_line?([q, q.vector_to(r)]) for genuine points (the host's call
+// otherwise, which raises for q == r as the host does).
+bool on_line_through(VALUE p, VALUE q, VALUE r);
+// point.project_to_plane(plane), natively for a plane [a, b, c, d] of
+// Floats.
+VALUE projected_to_plane(VALUE point, VALUE plane);
+// (centre.vector_to(q) * centre.vector_to(r)).normalize, a new host vector.
+VALUE unit_normal_of(VALUE centre, VALUE q, VALUE r);
+// a.cross(b).angle_between(c), in radians.
+double angle_of_cross(VALUE a, VALUE b, VALUE c);
+
+}  // namespace geometry
+}  // namespace qor
