@@ -62,10 +62,23 @@ bool coordinates_of(VALUE v, VALUE klass, double out[3]) {
   return true;
 }
 
-// The unit normal and offset of a plane [a, b, c, d] of Floats with a
-// normal of some length, as the host reads it.
+// The unit normal and offset of a plane [point, vector] with a vector of
+// some length, as the host reads it.
+bool point_plane_of(VALUE plane, double normal[3], double* offset) {
+  double p[3], n[3];
+  if (!genuine_point(RARRAY_AREF(plane, 0), p) || !genuine_vector(RARRAY_AREF(plane, 1), n)) return false;
+  if (length(n) == 0.0) return false;
+  unit(n, normal);
+  *offset = -dot(normal, p);
+  return true;
+}
+
+// The unit normal and offset of a plane [a, b, c, d] of Floats, or
+// [point, vector], with a normal of some length, as the host reads it.
 bool plane_of(VALUE plane, double normal[3], double* offset) {
-  if (!RB_TYPE_P(plane, T_ARRAY) || RARRAY_LEN(plane) != 4) return false;
+  if (!RB_TYPE_P(plane, T_ARRAY)) return false;
+  if (RARRAY_LEN(plane) == 2) return point_plane_of(plane, normal, offset);
+  if (RARRAY_LEN(plane) != 4) return false;
   double c[4];
   for (long i = 0; i < 4; ++i) {
     VALUE v = RARRAY_AREF(plane, i);
@@ -78,6 +91,25 @@ bool plane_of(VALUE plane, double normal[3], double* offset) {
   for (int i = 0; i < 3; ++i) normal[i] = c[i] * s;
   *offset = c[3] / l;
   return true;
+}
+
+// The origin and unit direction of a line [point, vector] with a vector of
+// some length, as the host reads it.
+bool line_of(VALUE line, double origin[3], double direction[3]) {
+  if (!RB_TYPE_P(line, T_ARRAY) || RARRAY_LEN(line) != 2) return false;
+  double d[3];
+  if (!genuine_point(RARRAY_AREF(line, 0), origin) || !genuine_vector(RARRAY_AREF(line, 1), d)) return false;
+  if (length(d) == 0.0) return false;
+  unit(d, direction);
+  return true;
+}
+
+// The foot of p on the line.
+void foot_on(const double p[3], const double o[3], const double d[3], double out[3]) {
+  double from_o[3];
+  sub(p, o, from_o);
+  const double t = dot(from_o, d);
+  for (int i = 0; i < 3; ++i) out[i] = o[i] + d[i] * t;
 }
 
 VALUE new_point(const double p[3]) {
@@ -107,11 +139,9 @@ bool on_line_through(VALUE p, VALUE q, VALUE r) {
   sub(e, o, d);
   // The host refuses a line of no length: let it say so.
   if (length(d) == 0.0) return truthy(call(p, id::on_line_p, array_of(q, call(q, id::vector_to, r))));
-  double u[3], from_o[3], foot[3];
+  double u[3], foot[3];
   unit(d, u);
-  sub(a, o, from_o);
-  const double t = dot(from_o, u);
-  for (int i = 0; i < 3; ++i) foot[i] = o[i] + u[i] * t;
+  foot_on(a, o, u, foot);
   return distance(a, foot) < kTolerance;
 }
 
@@ -122,6 +152,20 @@ VALUE projected_to_plane(VALUE point, VALUE plane) {
   double q[3];
   for (int i = 0; i < 3; ++i) q[i] = p[i] - n[i] * s;
   return new_point(q);
+}
+
+VALUE projected_to_line(VALUE point, VALUE line) {
+  double p[3], o[3], d[3], q[3];
+  if (!genuine_point(point, p) || !line_of(line, o, d)) return call(point, id::project_to_line, line);
+  foot_on(p, o, d, q);
+  return new_point(q);
+}
+
+bool on_host_line(VALUE point, VALUE line) {
+  double p[3], o[3], d[3], q[3];
+  if (!genuine_point(point, p) || !line_of(line, o, d)) return equal(point, call(point, id::project_to_line, line));
+  foot_on(p, o, d, q);
+  return distance(p, q) < kTolerance;
 }
 
 VALUE unit_normal_of(VALUE centre, VALUE q, VALUE r) {

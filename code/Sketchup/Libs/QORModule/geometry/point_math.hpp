@@ -22,8 +22,12 @@ bool same_point(VALUE a, VALUE b);
 // otherwise, which raises for q == r as the host does).
 bool on_line_through(VALUE p, VALUE q, VALUE r);
 // point.project_to_plane(plane), natively for a plane [a, b, c, d] of
-// Floats.
+// Floats or [point, vector].
 VALUE projected_to_plane(VALUE point, VALUE plane);
+// point.project_to_line(line), natively for a line [point, vector].
+VALUE projected_to_line(VALUE point, VALUE line);
+// point == point.project_to_line(line).
+bool on_host_line(VALUE point, VALUE line);
 // (centre.vector_to(q) * centre.vector_to(r)).normalize, a new host vector.
 VALUE unit_normal_of(VALUE centre, VALUE q, VALUE r);
 // a.cross(b).angle_between(c), in radians.
