@@ -105,17 +105,26 @@ VALUE orderFacesRoundNormal(VALUE, VALUE faces, VALUE axis, VALUE origin) {
 
   VALUE reads = face_reads();
   VALUE plane = array_of(origin, axis);
-  VALUE ref = call(origin, id::vector_to, projected_centroid(reads, at(faces, 0), plane));
+  VALUE first = projected_centroid(reads, at(faces, 0), plane);
+  // origin.vector_to(first): asked of the host at once on the plain road,
+  // on the other only if a face needs it.
+  VALUE ref = NIL_P(reads) ? call(origin, id::vector_to, first) : Qnil;
 
   const long count = len(faces);
   VALUE pairs = new_array(count);
   for (long k = 0; k < count; ++k) {
     VALUE f = at(faces, k);
-    VALUE v = call(origin, id::vector_to, projected_centroid(reads, f, plane));
-    const double side = num(call(call(call(ref, id::cross, v), id::normalize), id::dot, axis));
-    const double key = side * num(call(ref, id::angle_between, v));
+    VALUE centre = projected_centroid(reads, f, plane);
+    double key;
+    if (NIL_P(reads) || !turn_round(origin, first, centre, axis, &key)) {
+      if (NIL_P(ref)) ref = call(origin, id::vector_to, first);
+      VALUE v = call(origin, id::vector_to, centre);
+      const double side = num(call(call(call(ref, id::cross, v), id::normalize), id::dot, axis));
+      key = side * num(call(ref, id::angle_between, v));
+    }
     push(pairs, array_of(flo(key), f));
   }
+  RB_GC_GUARD(reads);
   return sorted_items(pairs);
 }
 

@@ -181,6 +181,21 @@ VALUE unit_normal_of(VALUE centre, VALUE q, VALUE r) {
   return new_vector(u);
 }
 
+bool turn_round(VALUE origin, VALUE first, VALUE point, VALUE axis, double* turn) {
+  double o[3], f[3], p[3], a[3];
+  if (!genuine_point(origin, o) || !genuine_point(first, f) || !genuine_point(point, p) ||
+      !genuine_vector(axis, a))
+    return false;
+  double ref[3], v[3], c[3], n[3];
+  sub(f, o, ref);
+  sub(p, o, v);
+  cross(ref, v, c);
+  unit(c, n);
+  const double side = dot(n, a);
+  *turn = side * atan2_as_interpreter(length(c), dot(ref, v));
+  return true;
+}
+
 double angle_of_cross(VALUE a, VALUE b, VALUE c) {
   double x[3], y[3], z[3];
   if (!genuine_vector(a, x) || !genuine_vector(b, y) || !genuine_vector(c, z))

@@ -30,6 +30,11 @@ VALUE projected_to_line(VALUE point, VALUE line);
 bool on_host_line(VALUE point, VALUE line);
 // (centre.vector_to(q) * centre.vector_to(r)).normalize, a new host vector.
 VALUE unit_normal_of(VALUE centre, VALUE q, VALUE r);
+// The turn from origin->first to origin->point round the axis, as
+// side * ref.angle_between(v) with ref = origin.vector_to(first),
+// v = origin.vector_to(point), side = ref.cross(v).normalize.dot(axis).
+// False unless all four are the host's own.
+bool turn_round(VALUE origin, VALUE first, VALUE point, VALUE axis, double* turn);
 // a.cross(b).angle_between(c), in radians.
 double angle_of_cross(VALUE a, VALUE b, VALUE c);
 
