@@ -71,10 +71,12 @@ bool degenerate(VALUE reads, VALUE outline) {
 
 // Does the outline stand in the way of the sight segment?  Crossing it
 // strictly, or meeting it twice, does; touching it once at an end does not.
-bool blocks(VALUE sight, VALUE outline) {
+bool blocks(VALUE reads, VALUE sight, VALUE outline) {
   int met = 0;
   for (long k = 0, count = len(outline); k < count; ++k) {
-    VALUE edge = array_of(at(outline, k - 1), at(outline, k));
+    VALUE from = at(outline, k - 1), to = at(outline, k);
+    if (!NIL_P(reads) && segments_surely_apart(at(sight, 0), at(sight, 1), from, to)) continue;
+    VALUE edge = array_of(from, to);
     if (NIL_P(segment_intersection(sight, edge, Qtrue))) continue;
     if (++met == 2) return true;
     if (!NIL_P(segment_intersection(sight, edge, Qfalse))) return true;
@@ -90,7 +92,7 @@ bool topmost(VALUE reads, long i, VALUE outlines, VALUE centroids, VALUE line) {
   for (long j = 0, count = len(outlines); j < count; ++j) {
     if (j == i) continue;
     VALUE outline = at(outlines, j);
-    if (!degenerate(reads, outline) && blocks(sight, outline)) return false;
+    if (!degenerate(reads, outline) && blocks(reads, sight, outline)) return false;
   }
   return true;
 }

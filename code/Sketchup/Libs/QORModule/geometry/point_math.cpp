@@ -196,6 +196,20 @@ bool turn_round(VALUE origin, VALUE first, VALUE point, VALUE axis, double* turn
   return true;
 }
 
+bool segments_surely_apart(VALUE a0, VALUE a1, VALUE b0, VALUE b1) {
+  double p[3], q[3], r[3], s[3];
+  if (!genuine_point(a0, p) || !genuine_point(a1, q) || !genuine_point(b0, r) || !genuine_point(b1, s))
+    return false;
+  const double margin = 0.01 + 0.01 * (distance(p, q) + distance(r, s));
+  for (int i = 0; i < 3; ++i) {
+    const double lo_a = std::fmin(p[i], q[i]), hi_a = std::fmax(p[i], q[i]);
+    const double lo_b = std::fmin(r[i], s[i]), hi_b = std::fmax(r[i], s[i]);
+    // Written so that a NaN answers "unsure".
+    if (lo_b - hi_a > margin || lo_a - hi_b > margin) return true;
+  }
+  return false;
+}
+
 double angle_of_cross(VALUE a, VALUE b, VALUE c) {
   double x[3], y[3], z[3];
   if (!genuine_vector(a, x) || !genuine_vector(b, y) || !genuine_vector(c, z))

@@ -35,6 +35,13 @@ VALUE unit_normal_of(VALUE centre, VALUE q, VALUE r);
 // v = origin.vector_to(point), side = ref.cross(v).normalize.dot(axis).
 // False unless all four are the host's own.
 bool turn_round(VALUE origin, VALUE first, VALUE point, VALUE axis, double* turn);
+// Are the segments [a0, a1] and [b0, b1] (the host's own points) too far
+// apart for the host's segment test to find a crossing or a touch?  Such a
+// point lies within 0.001 inch of an end or strictly inside each segment,
+// where the angle it sees the segment under is within 0.0015 rad of a half
+// turn: within 0.0015 of the segment's length of it.  The margin below is
+// several times both.  False when unsure.
+bool segments_surely_apart(VALUE a0, VALUE a1, VALUE b0, VALUE b1);
 // a.cross(b).angle_between(c), in radians.
 double angle_of_cross(VALUE a, VALUE b, VALUE c);
 
