@@ -1,11 +1,13 @@
 require_relative '../test_helper'
 require_relative '../../bench/generated_export'
 
-# The pair passes (outer shell, intermediate planes) on the indexed road (the
-# default) and on the plain road (every pair) give the same export: each
-# generated building is drawn twice from its seed, exported once per road,
-# and every face's outer-shell type, opposite faces, intermediate planes and
-# outer-shell plane, and the whole XML, must agree exactly.
+# The pair passes (outer shell, intermediate planes) and the outer-shell
+# faces on the indexed road (the default) and on the plain road (every pair,
+# every read afresh) give the same export: each generated building is drawn
+# twice from its seed, exported once per road, and every face's outer-shell
+# type, opposite faces, intermediate planes, outer-shell plane and
+# constructed faces (outline, doors and windows), and the whole XML, must
+# agree exactly.
 # QOR_ROAD_SEEDS=n runs n buildings instead of 200.
 class PairRoadsAgreeTest < QORTest::Case
   BUILDINGS = Integer(ENV['QOR_ROAD_SEEDS'] || (ENV['QOR_GC_STRESS'] ? 1 : 200))
@@ -29,13 +31,23 @@ class PairRoadsAgreeTest < QORTest::Case
     QORPlugin.on_road(plain) { QORPlugin::RoomExport.new(file, progress: file.progress).run }
   end
 
+  def outlines(openings)
+    Array(openings).map { |o| o.instance_variable_get(:@vertices).map { |v| v.position.to_a } }
+  end
+
+  def constructed(room_face)
+    Array(room_face.outerShellRoomFaces).map do |v|
+      [v.face.vertexPoints.map(&:to_a), outlines(v.doors), outlines(v.windows)]
+    end
+  end
+
   # Everything the pair passes decide, faces named by room and place.
   def fingerprint(result)
     names = {}.compare_by_identity
     result.rooms.each_with_index { |r, i| r.roomFaces.each_with_index { |rf, k| names[rf] = [i, k] } }
     faces = result.rooms.flat_map(&:roomFaces).map do |rf|
       [names[rf], rf.outerShellType, rf.oppositeRoomFaces.map { |o| names.fetch(o) }, rf.intermediatePlanes,
-       rf.outerShellPlane, rf.incursionFace]
+       rf.outerShellPlane, rf.incursionFace, constructed(rf)]
     end
     [faces, result.rooms.map(&:intermediatePlanes), result.xml]
   end

@@ -11,14 +11,17 @@ module QORPlugin
       each_room_face(rooms) { |rf| rf.polygon = rf.face.polygon }
     end
 
-    # Answers how many constructed faces were built.
+    # Answers how many constructed faces were built.  The model does not
+    # change meanwhile, so every face is read of it once for the whole stage.
     def build_faces(rooms, lone_faces: false)
       set_polygons(rooms)
       built = 0
-      each_room_face(rooms) do |rf|
-        partners = Array(rf.oppositeRoomFaces)
-        partners = [rf] if partners.empty? && lone_faces
-        partners.each { |other| built += 1 if rf.getOuterShellFace(other) }
+      QORTA::QORTA_RoomFace.withFaceReads do
+        each_room_face(rooms) do |rf|
+          partners = Array(rf.oppositeRoomFaces)
+          partners = [rf] if partners.empty? && lone_faces
+          partners.each { |other| built += 1 if rf.getOuterShellFace(other) }
+        end
       end
       built
     end

@@ -9,6 +9,7 @@
 #include "core/version.hpp"
 
 #include "geometry/face_ordering.hpp"
+#include "geometry/face_reads.hpp"
 #include "geometry/hull.hpp"
 #include "geometry/polygon_intersection.hpp"
 #include "geometry/primitives.hpp"
@@ -151,6 +152,8 @@ extern "C" QOR_EXPORT void QOR_ENTRY(void) {
   // QORTA_RoomFace's fields and methods.
   define_accessors(cls::RoomFace, kRoomFaceAccessors);
   define_methods(cls::RoomFace, kRoomFaceMethods);
+  // The plug-in's outer-shell stage reads the model once through it.
+  rb_define_singleton_method(cls::RoomFace, "withFaceReads", RUBY_METHOD_FUNC(geometry::withFaceReads), 0);
   // Additions to the interpreter's Array and the host's Geom.
   rb_define_method(rb_cArray, "qORTA_isEqualtoPlane", RUBY_METHOD_FUNC(geometry::isEqualtoPlane),
                    1);

@@ -3,6 +3,8 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "face_reads.hpp"
+#include "point_math.hpp"
 #include "primitives.hpp"
 #include "../roomface/fields.hpp"
 #include "sort_blocks.hpp"
@@ -14,17 +16,24 @@ namespace {
 
 using roomface::model_face;
 
-VALUE projected_centroid(VALUE room_face, VALUE plane) {
-  return call(call(model_face(room_face), id::centroid), id::project_to_plane, plane);
+// Every function below takes the reads of the call (face_reads.hpp): nil
+// on the plain road, which asks the host each time and does its arithmetic
+// through host calls.
+
+VALUE projected(VALUE reads, VALUE point, VALUE plane) {
+  return NIL_P(reads) ? call(point, id::project_to_plane, plane) : projected_to_plane(point, plane);
+}
+
+VALUE projected_centroid(VALUE reads, VALUE room_face, VALUE plane) {
+  return projected(reads, read_centroid(reads, model_face(room_face)), plane);
 }
 
 // The outer loop of the room face's model face, projected onto the plane.
-VALUE projected_outline(VALUE room_face, VALUE plane) {
-  VALUE vertices = call(call(model_face(room_face), id::outer_loop), id::vertices);
+VALUE projected_outline(VALUE reads, VALUE room_face, VALUE plane) {
+  VALUE vertices = read_vertices(reads, read_outer_loop(reads, model_face(room_face)));
   const long count = len(vertices);
   VALUE outline = new_array(count);
-  for (long k = 0; k < count; ++k)
-    push(outline, call(call(at(vertices, k), id::position), id::project_to_plane, plane));
+  for (long k = 0; k < count; ++k) push(outline, projected(reads, read_position(reads, at(vertices, k)), plane));
   return outline;
 }
 
@@ -37,30 +46,37 @@ VALUE sorted_items(VALUE pairs) {
   return items;
 }
 
-bool on_line(VALUE p, VALUE line) { return equal(p, call(p, id::project_to_line, line)); }
+bool on_line(VALUE reads, VALUE p, VALUE line) {
+  if (NIL_P(reads)) return equal(p, call(p, id::project_to_line, line));
+  return on_host_line(p, line);
+}
 
-bool reaches_line(VALUE outline, VALUE line) {
+bool reaches_line(VALUE reads, VALUE outline, VALUE line) {
   for (long k = 0, count = len(outline); k < count; ++k)
-    if (on_line(at(outline, k), line)) return true;
+    if (on_line(reads, at(outline, k), line)) return true;
   return false;
 }
 
 // An outline with fewer than three points or two equal neighbours has
 // collapsed in the projection: it hides nothing.
-bool degenerate(VALUE outline) {
+bool degenerate(VALUE reads, VALUE outline) {
   const long count = len(outline);
   if (count < 3) return true;
-  for (long k = 0; k < count; ++k)
-    if (equal(at(outline, k - 1), at(outline, k))) return true;
+  for (long k = 0; k < count; ++k) {
+    VALUE a = at(outline, k - 1), b = at(outline, k);
+    if (NIL_P(reads) ? equal(a, b) : same_point(a, b)) return true;
+  }
   return false;
 }
 
 // Does the outline stand in the way of the sight segment?  Crossing it
 // strictly, or meeting it twice, does; touching it once at an end does not.
-bool blocks(VALUE sight, VALUE outline) {
+bool blocks(VALUE reads, VALUE sight, VALUE outline) {
   int met = 0;
   for (long k = 0, count = len(outline); k < count; ++k) {
-    VALUE edge = array_of(at(outline, k - 1), at(outline, k));
+    VALUE from = at(outline, k - 1), to = at(outline, k);
+    if (!NIL_P(reads) && segments_surely_apart(at(sight, 0), at(sight, 1), from, to)) continue;
+    VALUE edge = array_of(from, to);
     if (NIL_P(segment_intersection(sight, edge, Qtrue))) continue;
     if (++met == 2) return true;
     if (!NIL_P(segment_intersection(sight, edge, Qfalse))) return true;
@@ -68,14 +84,15 @@ bool blocks(VALUE sight, VALUE outline) {
   return false;
 }
 
-bool topmost(long i, VALUE outlines, VALUE centroids, VALUE line) {
-  if (reaches_line(at(outlines, i), line)) return true;
+bool topmost(VALUE reads, long i, VALUE outlines, VALUE centroids, VALUE line) {
+  if (reaches_line(reads, at(outlines, i), line)) return true;
   VALUE c = at(centroids, i);
-  VALUE sight = array_of(c, call(c, id::project_to_line, line));
+  VALUE foot = NIL_P(reads) ? call(c, id::project_to_line, line) : projected_to_line(c, line);
+  VALUE sight = array_of(c, foot);
   for (long j = 0, count = len(outlines); j < count; ++j) {
     if (j == i) continue;
     VALUE outline = at(outlines, j);
-    if (!degenerate(outline) && blocks(sight, outline)) return false;
+    if (!degenerate(reads, outline) && blocks(reads, sight, outline)) return false;
   }
   return true;
 }
@@ -88,37 +105,49 @@ VALUE orderFacesRoundNormal(VALUE, VALUE faces, VALUE axis, VALUE origin) {
   if (NIL_P(at(faces, 0))) return faces;
   if (num(call(axis, id::length)) == 0.0) return faces;
 
+  VALUE reads = face_reads();
   VALUE plane = array_of(origin, axis);
-  VALUE ref = call(origin, id::vector_to, projected_centroid(at(faces, 0), plane));
+  VALUE first = projected_centroid(reads, at(faces, 0), plane);
+  // origin.vector_to(first): asked of the host at once on the plain road,
+  // on the other only if a face needs it.
+  VALUE ref = NIL_P(reads) ? call(origin, id::vector_to, first) : Qnil;
 
   const long count = len(faces);
   VALUE pairs = new_array(count);
   for (long k = 0; k < count; ++k) {
     VALUE f = at(faces, k);
-    VALUE v = call(origin, id::vector_to, projected_centroid(f, plane));
-    const double side = num(call(call(call(ref, id::cross, v), id::normalize), id::dot, axis));
-    const double key = side * num(call(ref, id::angle_between, v));
+    VALUE centre = projected_centroid(reads, f, plane);
+    double key;
+    if (NIL_P(reads) || !turn_round(origin, first, centre, axis, &key)) {
+      if (NIL_P(ref)) ref = call(origin, id::vector_to, first);
+      VALUE v = call(origin, id::vector_to, centre);
+      const double side = num(call(call(call(ref, id::cross, v), id::normalize), id::dot, axis));
+      key = side * num(call(ref, id::angle_between, v));
+    }
     push(pairs, array_of(flo(key), f));
   }
+  RB_GC_GUARD(reads);
   return sorted_items(pairs);
 }
 
 VALUE topmostFaces(VALUE, VALUE faces, VALUE plane1, VALUE plane2) {
   expect_array_arg(faces, "faces");
   gv::topmostFacesLog = new_string("");
+  VALUE reads = face_reads();
   VALUE line = call(gv::module_Geom, id::intersect_plane_plane, plane1, plane2);
 
   const long count = len(faces);
   VALUE outlines = new_array(count);
   VALUE centroids = new_array(count);
   for (long k = 0; k < count; ++k) {
-    push(outlines, projected_outline(at(faces, k), plane2));
-    push(centroids, projected_centroid(at(faces, k), plane2));
+    push(outlines, projected_outline(reads, at(faces, k), plane2));
+    push(centroids, projected_centroid(reads, at(faces, k), plane2));
   }
 
   VALUE top = new_array();
   for (long i = 0; i < count; ++i)
-    if (topmost(i, outlines, centroids, line)) push(top, at(faces, i));
+    if (topmost(reads, i, outlines, centroids, line)) push(top, at(faces, i));
+  RB_GC_GUARD(reads);
   return len(top) == 0 ? faces : top;
 }
 

@@ -4,6 +4,8 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "face_reads.hpp"
+#include "point_math.hpp"
 #include "primitives.hpp"
 #include "../roomface/fields.hpp"
 
@@ -24,17 +26,17 @@ bool incursion(VALUE room_face) { return is_true(ivar(room_face, iv::RoomFace::i
 bool includes(VALUE ary, VALUE v) { return truthy(rb_ary_includes(expect_array(ary), v)); }
 bool shares_any(VALUE a, VALUE b) { return len(call(a, id::amp, b)) > 0; }
 
-VALUE face_attribute(VALUE face, VALUE key) {
-  return call(face, id::get_attribute, str::FaceDict, key);
-}
+// Every function below takes the reads of the call (face_reads.hpp): nil
+// on the plain road, which asks the host afresh each time and does its
+// arithmetic through host calls.
 
-bool door_face(VALUE face) { return is_true(face_attribute(face, str::TrueDoor)); }
+bool door_face(VALUE reads, VALUE face) { return is_true(read_mark(reads, face, Mark::TrueDoor)); }
 
 // Doors, slabs and partitions never take part in linking walls.
-bool excluded(VALUE room_face) {
+bool excluded(VALUE reads, VALUE room_face) {
   VALUE face = model_face(room_face);
-  if (door_face(face)) return true;
-  VALUE type = face_attribute(face, str::FaceType);
+  if (door_face(reads, face)) return true;
+  VALUE type = read_mark(reads, face, Mark::FaceType);
   if (NIL_P(type)) return false;
   StringValue(type);
   return truthy(rb_str_equal(type, str::Slab)) || truthy(rb_str_equal(type, str::Partition));
@@ -43,12 +45,12 @@ bool excluded(VALUE room_face) {
 // Edges of the face running from a vertex of one loop to a vertex of the
 // other, an edge counted once for each direction it does so.  Two make a
 // bridge.
-bool bridges(VALUE face, VALUE vertices1, VALUE vertices2) {
-  VALUE edges = call(face, id::edges);
+bool bridges(VALUE reads, VALUE face, VALUE vertices1, VALUE vertices2) {
+  VALUE edges = read_edges(reads, face);
   int links = 0;
   for (long k = 0, count = len(edges); k < count; ++k) {
     VALUE edge = at(edges, k);
-    VALUE s = call(edge, id::start), e = call(edge, id::end);
+    VALUE s = read_start(reads, edge), e = read_end(reads, edge);
     if (includes(vertices1, s) && includes(vertices2, e)) ++links;
     if (includes(vertices1, e) && includes(vertices2, s)) ++links;
     if (links > 1) return true;
@@ -77,35 +79,40 @@ bool enclosed_by_incursions(VALUE room_face) {
   return num(distance) < num(gv::maxWallThickness);
 }
 
+// The angle between x's and y's normals' cross product and F's normal.
+double lean(VALUE reads, VALUE normal_x, VALUE normal_y, VALUE normal_f) {
+  if (NIL_P(reads)) return num(call(call(normal_x, id::cross, normal_y), id::angle_between, normal_f));
+  return angle_of_cross(normal_x, normal_y, normal_f);
+}
+
 // Can x, a room face beside y, carry the wall on from y round F's normal?
-bool admissible(VALUE x, VALUE y, VALUE normal_y, VALUE normal_f) {
-  VALUE normal_x = call(model_face(x), id::normal);
-  const double angle =
-      num(call(call(normal_x, id::cross, normal_y), id::angle_between, normal_f));
+bool admissible(VALUE reads, VALUE x, VALUE y, VALUE normal_y, VALUE normal_f) {
+  VALUE normal_x = read_normal(reads, model_face(x));
+  const double angle = lean(reads, normal_x, normal_y, normal_f);
   if (angle > kNearParallel && angle < kNearAntiparallel) return false;
-  if (!shares_any(call(model_face(x), id::edges), call(model_face(y), id::edges))) return false;
-  return !excluded(x);
+  if (!shares_any(read_edges(reads, model_face(x)), read_edges(reads, model_face(y)))) return false;
+  return !excluded(reads, x);
 }
 
 // The room faces beside `face` (of its own room) admissible as neighbours.
-VALUE admissible_neighbours(VALUE face, VALUE normal_f) {
-  VALUE normal = call(model_face(face), id::normal);
+VALUE admissible_neighbours(VALUE reads, VALUE face, VALUE normal_f) {
+  VALUE normal = read_normal(reads, model_face(face));
   VALUE all = room_faces_of_room(face);
   VALUE found = new_array();
   for (long k = 0, count = len(all); k < count; ++k) {
     VALUE x = at(all, k);
-    if (x != face && admissible(x, face, normal, normal_f)) push(found, x);
+    if (x != face && admissible(reads, x, face, normal, normal_f)) push(found, x);
   }
   return found;
 }
 
 // A pair of room faces facing each other across a wall, one beside a and one
 // beside b: the second of the pair links a to b behind F.
-VALUE linking_face(VALUE f, VALUE a, VALUE b) {
-  VALUE normal_f = call(model_face(f), id::normal);
-  VALUE beside_a = admissible_neighbours(a, normal_f);
+VALUE linking_face(VALUE reads, VALUE f, VALUE a, VALUE b) {
+  VALUE normal_f = read_normal(reads, model_face(f));
+  VALUE beside_a = admissible_neighbours(reads, a, normal_f);
   if (len(beside_a) == 0) return Qnil;
-  VALUE beside_b = admissible_neighbours(b, normal_f);
+  VALUE beside_b = admissible_neighbours(reads, b, normal_f);
   for (long i = 0, na = len(beside_a); i < na; ++i) {
     VALUE x = at(beside_a, i);
     for (long j = 0, nb = len(beside_b); j < nb; ++j) {
@@ -117,86 +124,128 @@ VALUE linking_face(VALUE f, VALUE a, VALUE b) {
   return Qnil;
 }
 
-bool touches(VALUE edge, VALUE p) {
-  return equal(call(call(edge, id::start), id::position), p) ||
-         equal(call(call(edge, id::end), id::position), p);
+VALUE start_position(VALUE reads, VALUE edge) { return read_position(reads, read_start(reads, edge)); }
+VALUE end_position(VALUE reads, VALUE edge) { return read_position(reads, read_end(reads, edge)); }
+
+bool same(VALUE reads, VALUE a, VALUE b) { return NIL_P(reads) ? equal(a, b) : same_point(a, b); }
+
+bool touches(VALUE reads, VALUE edge, VALUE p) {
+  return same(reads, start_position(reads, edge), p) || same(reads, end_position(reads, edge), p);
 }
 
-bool lies_on(VALUE edge, VALUE line) {
-  return truthy(call(call(call(edge, id::start), id::position), id::on_line_p, line)) &&
-         truthy(call(call(call(edge, id::end), id::position), id::on_line_p, line));
+// The line from q to r, as the host takes it; nil where the points are the
+// host's own and the test is done natively.
+VALUE line_through(VALUE reads, VALUE q, VALUE r) {
+  double a[3], b[3];
+  if (!NIL_P(reads) && genuine_point(q, a) && genuine_point(r, b)) return Qnil;
+  return array_of(q, call(q, id::vector_to, r));
 }
 
-bool borders_door(VALUE edge) {
-  VALUE faces = call(edge, id::faces);
+bool on_line(VALUE p, VALUE line, VALUE q, VALUE r) {
+  if (NIL_P(line)) return on_line_through(p, q, r);
+  return truthy(call(p, id::on_line_p, line));
+}
+
+bool lies_on(VALUE reads, VALUE edge, VALUE line, VALUE q, VALUE r) {
+  return on_line(start_position(reads, edge), line, q, r) && on_line(end_position(reads, edge), line, q, r);
+}
+
+bool borders_door(VALUE reads, VALUE edge) {
+  VALUE faces = read_edge_faces(reads, edge);
   for (long k = 0, count = len(faces); k < count; ++k)
-    if (door_face(at(faces, k))) return true;
+    if (door_face(reads, at(faces, k))) return true;
   return false;
 }
 
 // The edge of f's outer loop that runs along the line from q to r, found
 // among the edges at q and at r; doorways never count.  Nil without one.
-VALUE edge_between(VALUE face, VALUE q, VALUE r) {
-  VALUE edges = call(call(face, id::outer_loop), id::edges);
+VALUE edge_between(VALUE reads, VALUE face, VALUE q, VALUE r) {
+  VALUE edges = read_outer_edges(reads, face);
   VALUE at_q = new_array(), at_r = new_array();
   for (long k = 0, count = len(edges); k < count; ++k) {
     VALUE edge = at(edges, k);
-    if (borders_door(edge)) continue;
-    if (touches(edge, q)) push(at_q, edge);
-    if (touches(edge, r)) push(at_r, edge);
+    if (borders_door(reads, edge)) continue;
+    if (touches(reads, edge, q)) push(at_q, edge);
+    if (touches(reads, edge, r)) push(at_r, edge);
   }
 
-  VALUE line = array_of(q, call(q, id::vector_to, r));
+  VALUE line = line_through(reads, q, r);
   for (long i = 0, nq = len(at_q); i < nq; ++i) {
     VALUE eq = at(at_q, i);
     for (long j = 0, nr = len(at_r); j < nr; ++j) {
       VALUE er = at(at_r, j);
-      if (er == eq || (lies_on(er, line) && lies_on(eq, line))) return er;
+      if (er == eq || (lies_on(reads, er, line, q, r) && lies_on(reads, eq, line, q, r))) return er;
     }
   }
   return Qnil;
 }
 
-bool marked(VALUE face, VALUE key) { return is_true(face_attribute(face, key)); }
+bool marked(VALUE reads, VALUE face, Mark mark) { return is_true(read_mark(reads, face, mark)); }
 
 // The first wall across the edge from F: another plane, and no door, slab
 // or partition.
-VALUE neighbour_across(VALUE f, VALUE edge, VALUE candidates) {
+VALUE neighbour_across(VALUE reads, VALUE f, VALUE edge, VALUE candidates) {
   VALUE face = model_face(f);
-  VALUE plane = call(face, id::plane);
+  VALUE plane = read_plane(reads, face);
   for (long k = 0, count = len(candidates); k < count; ++k) {
     VALUE g = at(candidates, k);
     if (g == f) continue;
     VALUE other = model_face(g);
-    if (planes_equal(call(other, id::plane), plane)) continue;
-    if (marked(other, str::TrueDoor) || marked(other, str::Slab) || marked(other, str::Partition))
+    if (planes_equal(read_plane(reads, other), plane)) continue;
+    if (marked(reads, other, Mark::TrueDoor) || marked(reads, other, Mark::Slab) ||
+        marked(reads, other, Mark::Partition))
       continue;
-    if (includes(call(other, id::edges), edge)) return g;
+    if (includes(read_edges(reads, other), edge)) return g;
   }
   return Qnil;
 }
 
+// findMissingFace on the call's reads.
+VALUE missing_face(VALUE reads, VALUE f1, VALUE f2) {
+  VALUE loop1 = read_outer_loop(reads, model_face(f1));
+  VALUE loop2 = read_outer_loop(reads, model_face(f2));
+  if (shares_any(read_edges(reads, loop1), read_edges(reads, loop2))) return Qnil;
+
+  VALUE vertices1 = read_vertices(reads, loop1), vertices2 = read_vertices(reads, loop2);
+  VALUE candidates = call(room_faces_of_room(f1), id::minus, array_of(f1, f2));
+  VALUE found = Qnil;
+  for (long k = 0, count = len(candidates); k < count; ++k) {
+    VALUE c = at(candidates, k);
+    if (excluded(reads, c) || incursion(c)) continue;
+    if (bridges(reads, model_face(c), vertices1, vertices2)) found = c;
+  }
+  return found;
+}
+
+// What a script is handed: a copy of a kept point, so that nothing it does
+// to it reaches the reads.
+VALUE script_copy(VALUE reads, VALUE point) {
+  double p[3];
+  if (NIL_P(reads) || !genuine_point(point, p)) return point;
+  return call(gv::class_Geom_Point3d, id::new_, flo(p[0]), flo(p[1]), flo(p[2]));
+}
+
 // The topmost faces, each followed by the face that bridges it to the next
 // (round the ring); two topmost faces need at most one bridge.
-VALUE chain_of(VALUE top) {
+VALUE chain_of(VALUE reads, VALUE top) {
   const long count = len(top);
   VALUE chain = new_array();
   for (long i = 0; i < count; ++i) {
     push(chain, at(top, i));
     if (count == 2 && len(chain) == 3) break;
-    VALUE missing = findMissingFace(Qnil, at(top, i), at(top, (i + 1) % count));
+    VALUE missing = missing_face(reads, at(top, i), at(top, (i + 1) % count));
     if (!NIL_P(missing)) push(chain, missing);
   }
   return chain;
 }
 
 // The chain with the faces that link each pair of neighbours behind F.
-VALUE filled(VALUE f, VALUE chain) {
+VALUE filled(VALUE reads, VALUE f, VALUE chain) {
   const long count = len(chain);
   VALUE faces = new_array();
   for (long i = 0; i + 1 < count; ++i) {
     push(faces, at(chain, i));
-    VALUE link = linking_face(f, at(chain, i), at(chain, i + 1));
+    VALUE link = linking_face(reads, f, at(chain, i), at(chain, i + 1));
     if (!NIL_P(link)) push(faces, link);
   }
   if (count > 0) push(faces, at(chain, count - 1));
@@ -216,7 +265,7 @@ void take_planes_towards(VALUE faces, VALUE neighbour) {
 }
 
 // The faces across the wall from F that its outer shell follows.
-VALUE chosen_faces(VALUE f, VALUE neighbour, VALUE axis, VALUE centre) {
+VALUE chosen_faces(VALUE reads, VALUE f, VALUE neighbour, VALUE axis, VALUE centre) {
   if (NIL_P(neighbour)) return new_array();
   VALUE opposite = ivar(neighbour, iv::RoomFace::oppositeRoomFaces);
   if (len(opposite) <= 1) return array_of(neighbour);
@@ -224,12 +273,12 @@ VALUE chosen_faces(VALUE f, VALUE neighbour, VALUE axis, VALUE centre) {
   static const ID id_order = rb_intern("orderFacesRoundNormal");
   static const ID id_topmost = rb_intern("topmostFaces");
   static const ID id_show = rb_intern("showTopFaces");
-  VALUE ordered = call(Qnil, id_order, opposite, axis, centre);
+  VALUE ordered = call(Qnil, id_order, opposite, axis, script_copy(reads, centre));
   VALUE top = call(Qnil, id_topmost, ordered, call(model_face(f), id::plane),
                    call(model_face(neighbour), id::plane));
   call(Qnil, id_show, f, top);
 
-  VALUE faces = filled(f, chain_of(top));
+  VALUE faces = filled(reads, f, chain_of(reads, top));
   take_planes_towards(faces, neighbour);
   return faces;
 }
@@ -239,34 +288,27 @@ VALUE chosen_faces(VALUE f, VALUE neighbour, VALUE axis, VALUE centre) {
 VALUE findMissingFace(VALUE, VALUE f1, VALUE f2) {
   expect_kind_arg(f1, cls::RoomFace, "f1");
   expect_kind_arg(f2, cls::RoomFace, "f2");
-  VALUE loop1 = call(model_face(f1), id::outer_loop);
-  VALUE loop2 = call(model_face(f2), id::outer_loop);
-  if (shares_any(call(loop1, id::edges), call(loop2, id::edges))) return Qnil;
-
-  VALUE vertices1 = call(loop1, id::vertices), vertices2 = call(loop2, id::vertices);
-  VALUE candidates = call(room_faces_of_room(f1), id::minus, array_of(f1, f2));
-  VALUE found = Qnil;
-  for (long k = 0, count = len(candidates); k < count; ++k) {
-    VALUE c = at(candidates, k);
-    if (excluded(c) || incursion(c)) continue;
-    if (bridges(model_face(c), vertices1, vertices2)) found = c;
-  }
-  return found;
+  return missing_face(face_reads(), f1, f2);
 }
 
 VALUE findIPlanesByVertexOnly(VALUE, VALUE f, VALUE q, VALUE r, VALUE faces, VALUE) {
+  return planes_by_vertex_only(face_reads(), f, q, r, faces);
+}
+
+VALUE planes_by_vertex_only(VALUE reads, VALUE f, VALUE q, VALUE r, VALUE faces) {
   expect_kind_arg(f, cls::RoomFace, "f");
   expect_point_arg(q, "q");
   expect_point_arg(r, "r");
   expect_array_arg(faces, "faces");
   VALUE face = model_face(f);
-  VALUE centre = call(face, id::centroid);
-  VALUE axis = call(call(call(centre, id::vector_to, q), id::cross, call(centre, id::vector_to, r)),
-                    id::normalize);
+  VALUE centre = read_centroid(reads, face);
+  VALUE axis = NIL_P(reads) ? call(call(call(centre, id::vector_to, q), id::cross, call(centre, id::vector_to, r)),
+                                   id::normalize)
+                            : unit_normal_of(centre, q, r);
 
-  VALUE edge = edge_between(face, q, r);
-  VALUE neighbour = NIL_P(edge) ? Qnil : neighbour_across(f, edge, faces);
-  VALUE chosen = chosen_faces(f, neighbour, axis, centre);
+  VALUE edge = edge_between(reads, face, q, r);
+  VALUE neighbour = NIL_P(edge) ? Qnil : neighbour_across(reads, f, edge, faces);
+  VALUE chosen = chosen_faces(reads, f, neighbour, axis, centre);
 
   VALUE planes = new_array();
   if (incursion(f)) return planes;

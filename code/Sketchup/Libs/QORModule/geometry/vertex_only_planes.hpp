@@ -14,6 +14,8 @@ VALUE findMissingFace(VALUE self, VALUE face1, VALUE face2);
 // outer-shell planes of the faces across the wall beyond the edge q-r, setting
 // them on the way.
 VALUE findIPlanesByVertexOnly(VALUE self, VALUE face, VALUE q, VALUE r, VALUE faces, VALUE unused);
+// The same search on the caller's reads (face_reads.hpp).
+VALUE planes_by_vertex_only(VALUE reads, VALUE face, VALUE q, VALUE r, VALUE faces);
 
 }  // namespace geometry
 }  // namespace qor

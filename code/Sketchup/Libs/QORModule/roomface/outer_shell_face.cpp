@@ -9,6 +9,8 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "fields.hpp"
+#include "../geometry/face_reads.hpp"
+#include "../geometry/point_math.hpp"
 #include "../geometry/polygon_intersection.hpp"
 #include "../geometry/vertex_only_planes.hpp"
 #include "outer_shell.hpp"
@@ -22,11 +24,28 @@ namespace {
 const double kHorizontal = 0.9999;
 
 
+using geometry::face_reads;
+using geometry::read_normal;
+using geometry::read_position;
+using geometry::read_vertices;
+
+// Every function below takes the reads of the call (geometry/face_reads.hpp):
+// nil on the plain road, which asks the host each time and does its
+// arithmetic through host calls.
+
+bool same(VALUE reads, VALUE a, VALUE b) { return NIL_P(reads) ? equal(a, b) : geometry::same_point(a, b); }
+
+double z_of(VALUE reads, VALUE vector) {
+  double v[3];
+  if (!NIL_P(reads) && geometry::genuine_vector(vector, v)) return v[2];
+  return num(call(vector, id::z));
+}
+
 // The two faces whose outlines meet, as P and Q: a floor or ceiling is met
 // with itself; otherwise the scripts may swap the roles.
-void roles(VALUE self, VALUE other, VALUE* p, VALUE* q) {
-  VALUE normal = call(model_face(self), id::normal);
-  if (std::fabs(num(call(normal, id::z))) > kHorizontal) {
+void roles(VALUE reads, VALUE self, VALUE other, VALUE* p, VALUE* q) {
+  VALUE normal = read_normal(reads, model_face(self));
+  if (std::fabs(z_of(reads, normal)) > kHorizontal) {
     *p = *q = self;
   } else if (is_true(ivar(self, iv::RoomFace::reverseCompare))) {
     *p = other;
@@ -48,10 +67,31 @@ VALUE shared_plane(VALUE self, VALUE p, VALUE q) {
   return ivar(self, iv::RoomFace::outerShellPlane);
 }
 
+// Can every vertex's == be taken as identity?
+bool compared_by_identity(VALUE reads, VALUE vertices) {
+  if (!RB_TYPE_P(vertices, T_ARRAY)) return false;
+  for (long i = 0; i < len(vertices); ++i)
+    if (!geometry::identity_equality(reads, at(vertices, i))) return false;
+  return true;
+}
+
+// The positions of the building doors' corners that lie on the room face's
+// model face, each once, in the face's vertex order.  Only which positions
+// are there matters to the caller.
+VALUE door_corners_indexed(VALUE reads, VALUE vertices) {
+  VALUE corners = new_array();
+  for (long i = 0; i < len(vertices); ++i) {
+    VALUE v = at(vertices, i);
+    if (geometry::door_vertex(reads, v)) push(corners, read_position(reads, v));
+  }
+  return corners;
+}
+
 // The positions of the building doors' corners that lie on the room face's
 // model face.
-VALUE door_corners(VALUE room_face) {
-  VALUE vertices = call(model_face(room_face), id::vertices);
+VALUE door_corners(VALUE reads, VALUE room_face) {
+  VALUE vertices = read_vertices(reads, model_face(room_face));
+  if (!NIL_P(reads) && compared_by_identity(reads, vertices)) return door_corners_indexed(reads, vertices);
   VALUE corners = new_array();
   VALUE doors = gv::modelDoors;
   for (long d = 0; d < len(doors); ++d) {
@@ -64,25 +104,27 @@ VALUE door_corners(VALUE room_face) {
   return corners;
 }
 
-bool equals_any(VALUE point, VALUE points) {
+bool equals_any(VALUE reads, VALUE point, VALUE points) {
   for (long i = 0; i < len(points); ++i)
-    if (equal(point, at(points, i))) return true;
+    if (same(reads, point, at(points, i))) return true;
   return false;
 }
 
 // The outline without door corners: a door cut in the wall is no corner of
 // the outer shell.
-VALUE outline_without(VALUE outline, VALUE corners) {
+VALUE outline_without(VALUE reads, VALUE outline, VALUE corners) {
   VALUE kept = new_array();
   for (long i = 0; i < len(outline); ++i)
-    if (!equals_any(at(outline, i), corners)) push(kept, at(outline, i));
+    if (!equals_any(reads, at(outline, i), corners)) push(kept, at(outline, i));
   return kept;
 }
 
-VALUE projected_onto(VALUE points, VALUE plane) {
+VALUE projected_onto(VALUE reads, VALUE points, VALUE plane) {
   VALUE projected = new_array(len(points));
-  for (long i = 0; i < len(points); ++i)
-    push(projected, call(at(points, i), id::project_to_plane, plane));
+  for (long i = 0; i < len(points); ++i) {
+    VALUE p = at(points, i);
+    push(projected, NIL_P(reads) ? call(p, id::project_to_plane, plane) : geometry::projected_to_plane(p, plane));
+  }
   return projected;
 }
 
@@ -102,7 +144,7 @@ VALUE overlap_edges(VALUE jp, VALUE jq) {
 }
 
 // The planes of the walls beyond each overlap edge, edge by edge.
-VALUE corner_planes(VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE kq) {
+VALUE corner_planes(VALUE reads, VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE kq) {
   VALUE planes = new_array();
   for (long i = 0; i < len(edges); ++i) {
     VALUE e = at(edges, i);
@@ -118,8 +160,8 @@ VALUE corner_planes(VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE kq) {
       continue;
     }
     VALUE a = at(points, NUM2LONG(at(e, 1))), b = at(points, NUM2LONG(at(e, 2)));
-    VALUE found = geometry::findIPlanesByVertexOnly(Qnil, face, a, b,
-                                                    ivar(ivar(face, iv::RoomFace::room), iv::Room::roomFaces), Qfalse);
+    VALUE found = geometry::planes_by_vertex_only(reads, face, a, b,
+                                                  ivar(ivar(face, iv::RoomFace::room), iv::Room::roomFaces));
     if (len(found) > 0) rb_ary_concat(planes, found);
   }
   return planes;
@@ -138,21 +180,21 @@ VALUE corner_points(VALUE planes, VALUE plane) {
   return points;
 }
 
-VALUE without_repeats(VALUE points) {
+VALUE without_repeats(VALUE reads, VALUE points) {
   VALUE kept = new_array();
   for (long i = 0; i < len(points); ++i) {
     VALUE point = at(points, i);
-    if (len(kept) == 0 || !equal(point, at(kept, len(kept) - 1))) push(kept, point);
+    if (len(kept) == 0 || !same(reads, point, at(kept, len(kept) - 1))) push(kept, point);
   }
   return kept;
 }
 
 // A point that returns to where the outline was two steps before is a
 // spike: its tip and the step out are dropped.
-VALUE without_spikes(VALUE points) {
+VALUE without_spikes(VALUE reads, VALUE points) {
   VALUE marked = new_array();
   for (long k = 0; k < len(points); ++k) {
-    if (!equal(at(points, k - 2), at(points, k))) continue;
+    if (!same(reads, at(points, k - 2), at(points, k))) continue;
     push(marked, at(points, k));
     push(marked, at(points, k - 1));
   }
@@ -190,19 +232,21 @@ void append_constructed(VALUE self, VALUE v) {
 
 VALUE getOuterShellFace(VALUE self, VALUE other) {
   expect_kind_arg(other, cls::RoomFace, "other");
+  VALUE reads = face_reads();
   VALUE p, q;
-  roles(self, other, &p, &q);
+  roles(reads, self, other, &p, &q);
   VALUE plane = shared_plane(self, p, q);
 
-  VALUE kp = outline_without(call(p, id::polygon), door_corners(p));
-  VALUE kq = outline_without(call(q, id::polygon), door_corners(q));
-  VALUE edges = overlap_edges(projected_onto(kp, plane), projected_onto(kq, plane));
+  VALUE kp = outline_without(reads, call(p, id::polygon), door_corners(reads, p));
+  VALUE kq = outline_without(reads, call(q, id::polygon), door_corners(reads, q));
+  VALUE edges = overlap_edges(projected_onto(reads, kp, plane), projected_onto(reads, kq, plane));
 
-  VALUE planes = corner_planes(edges, p, kp, q, kq);
-  VALUE points = without_spikes(without_repeats(corner_points(planes, plane)));
+  VALUE planes = corner_planes(reads, edges, p, kp, q, kq);
+  VALUE points = without_spikes(reads, without_repeats(reads, corner_points(planes, plane)));
   if (len(points) < 3) return Qfalse;
 
   append_constructed(self, constructed_face(self, points, plane));
+  RB_GC_GUARD(reads);
   return Qtrue;
 }
 

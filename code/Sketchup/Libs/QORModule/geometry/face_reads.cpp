@@ -1,0 +1,164 @@
+#include "face_reads.hpp"
+
+#include "../core/globals.hpp"
+#include "../core/names.hpp"
+#include "../core/road.hpp"
+#include "../core/ruby.hpp"
+
+namespace qor {
+namespace geometry {
+
+namespace {
+
+// One record per object read: which slots are read so far (a bit each, in
+// slot 0), then the values.
+enum Slot {
+  kRead, kPlane, kNormal, kEdges, kVertices, kOuterLoop, kCentroid,
+  kTrueDoor, kSlab, kPartition, kFaceType, kFaces, kStart, kEnd, kPosition, kDoorVertices, kIdentityEquality,
+  kSlots
+};
+
+// The reads of the running withFaceReads block, or nil.  A collector root.
+VALUE stage_reads = Qnil;
+
+VALUE new_reads() {
+  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
+  return call(rb_hash_new(), id_compare_by_identity);
+}
+
+VALUE record_of(VALUE reads, VALUE obj) {
+  VALUE record = rb_hash_lookup2(reads, obj, Qnil);
+  if (NIL_P(record)) {
+    record = new_array(kSlots);
+    rb_ary_store(record, kSlots - 1, Qnil);
+    rb_ary_store(record, kRead, INT2FIX(0));
+    rb_hash_aset(reads, obj, record);
+  }
+  return record;
+}
+
+// read() the first time, the kept value after.  A read that raises keeps
+// nothing.
+template <class F>
+VALUE read_once(VALUE reads, VALUE obj, Slot slot, F&& read) {
+  if (NIL_P(reads)) return read();
+  VALUE record = record_of(reads, obj);
+  const long bit = 1L << slot;
+  if (FIX2LONG(rb_ary_entry(record, kRead)) & bit) return rb_ary_entry(record, slot);
+  VALUE v = read();
+  rb_ary_store(record, slot, v);
+  rb_ary_store(record, kRead, LONG2FIX(FIX2LONG(rb_ary_entry(record, kRead)) | bit));
+  RB_GC_GUARD(record);
+  return v;
+}
+
+VALUE mark_key(Mark mark) {
+  switch (mark) {
+    case Mark::TrueDoor: return str::TrueDoor;
+    case Mark::Slab: return str::Slab;
+    case Mark::Partition: return str::Partition;
+    default: return str::FaceType;
+  }
+}
+
+Slot mark_slot(Mark mark) {
+  switch (mark) {
+    case Mark::TrueDoor: return kTrueDoor;
+    case Mark::Slab: return kSlab;
+    case Mark::Partition: return kPartition;
+    default: return kFaceType;
+  }
+}
+
+// Every vertex of every door, as keys of an identity Hash.
+VALUE door_vertices_of(VALUE doors) {
+  VALUE found = new_reads();
+  for (long d = 0; d < len(doors); ++d) {
+    VALUE vertices = call(at(doors, d), id::vertices);
+    for (long k = 0; k < len(vertices); ++k) rb_hash_aset(found, at(vertices, k), Qtrue);
+  }
+  return found;
+}
+
+VALUE yield_block(VALUE) { return rb_yield_values(0); }
+
+VALUE restore_reads(VALUE previous) {
+  stage_reads = previous;
+  return Qnil;
+}
+
+}  // namespace
+
+VALUE face_reads() {
+  if (plain_road()) return Qnil;
+  return NIL_P(stage_reads) ? new_reads() : stage_reads;
+}
+
+VALUE read_plane(VALUE reads, VALUE face) {
+  return read_once(reads, face, kPlane, [&] { return call(face, id::plane); });
+}
+VALUE read_normal(VALUE reads, VALUE face) {
+  return read_once(reads, face, kNormal, [&] { return call(face, id::normal); });
+}
+VALUE read_edges(VALUE reads, VALUE face_or_loop) {
+  return read_once(reads, face_or_loop, kEdges, [&] { return call(face_or_loop, id::edges); });
+}
+VALUE read_vertices(VALUE reads, VALUE face_or_loop) {
+  return read_once(reads, face_or_loop, kVertices, [&] { return call(face_or_loop, id::vertices); });
+}
+VALUE read_outer_loop(VALUE reads, VALUE face) {
+  return read_once(reads, face, kOuterLoop, [&] { return call(face, id::outer_loop); });
+}
+VALUE read_outer_edges(VALUE reads, VALUE face) {
+  return read_edges(reads, read_outer_loop(reads, face));
+}
+VALUE read_centroid(VALUE reads, VALUE face) {
+  return read_once(reads, face, kCentroid, [&] { return call(face, id::centroid); });
+}
+VALUE read_mark(VALUE reads, VALUE face, Mark mark) {
+  return read_once(reads, face, mark_slot(mark),
+                   [&] { return call(face, id::get_attribute, str::FaceDict, mark_key(mark)); });
+}
+VALUE read_edge_faces(VALUE reads, VALUE edge) {
+  return read_once(reads, edge, kFaces, [&] { return call(edge, id::faces); });
+}
+VALUE read_start(VALUE reads, VALUE edge) {
+  return read_once(reads, edge, kStart, [&] { return call(edge, id::start); });
+}
+VALUE read_end(VALUE reads, VALUE edge) {
+  return read_once(reads, edge, kEnd, [&] { return call(edge, id::end); });
+}
+VALUE read_position(VALUE reads, VALUE vertex) {
+  return read_once(reads, vertex, kPosition, [&] { return call(vertex, id::position); });
+}
+
+bool identity_equality(VALUE reads, VALUE v) {
+  static const ID id_instance_method = rb_intern("instance_method");
+  static const ID id_owner = rb_intern("owner");
+  if (SPECIAL_CONST_P(v) || RB_BUILTIN_TYPE(v) != T_OBJECT) return false;
+  VALUE klass = CLASS_OF(v);  // a singleton class too
+  VALUE owner = read_once(reads, klass, kIdentityEquality,
+                          [&] { return call(call(klass, id_instance_method, ID2SYM(id::eq)), id_owner); });
+  return owner == rb_cBasicObject;
+}
+
+bool door_vertex(VALUE reads, VALUE v) {
+  VALUE doors = gv::modelDoors;
+  VALUE index = read_once(reads, doors, kDoorVertices, [&] { return door_vertices_of(doors); });
+  return truthy(rb_hash_lookup2(index, v, Qfalse));
+}
+
+VALUE withFaceReads(VALUE) {
+  static bool rooted = false;
+  if (!rooted) {
+    rb_gc_register_address(&stage_reads);
+    rooted = true;
+  }
+  rb_need_block();
+  VALUE previous = stage_reads;
+  stage_reads = new_reads();
+  return rb_ensure(yield_block, Qnil, restore_reads, previous);
+}
+
+}  // namespace geometry
+}  // namespace qor

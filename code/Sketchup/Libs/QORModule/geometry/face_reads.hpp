@@ -1,0 +1,58 @@
+// What the outer-shell faces read of the model, read once.  Building one
+// constructed face walks the faces of two rooms again and again (once per
+// corner); each model face's plane, normal, edges, centroid and marks, each
+// edge's faces and each vertex's position are asked of the host the first
+// time only and kept in a Ruby Hash (by identity) for the rest of the call,
+// or of the stage when the plug-in runs it inside
+// QORTA_RoomFace.withFaceReads.
+//
+// Reads given nil read afresh every time: the plain road.
+//
+// What it assumes: the model does not change while the reads are kept (the
+// stage writes only room faces' fields), and nobody alters the objects read
+// (a script given a centroid gets a copy).
+#pragma once
+
+#include <ruby.h>
+
+namespace qor {
+namespace geometry {
+
+// A face's marks in the face dictionary.
+enum class Mark { TrueDoor, Slab, Partition, FaceType };
+
+// The stage's reads while withFaceReads runs, else fresh ones; nil on
+// the plain road.
+VALUE face_reads();
+
+VALUE read_plane(VALUE reads, VALUE face);
+VALUE read_normal(VALUE reads, VALUE face);
+// A face's or a loop's edges.
+VALUE read_edges(VALUE reads, VALUE face_or_loop);
+VALUE read_outer_loop(VALUE reads, VALUE face);
+// The outer loop's edges.
+VALUE read_outer_edges(VALUE reads, VALUE face);
+// A face's or a loop's vertices.
+VALUE read_vertices(VALUE reads, VALUE face_or_loop);
+// The face's centroid (the plug-in's FaceMethods#centroid).
+VALUE read_centroid(VALUE reads, VALUE face);
+// get_attribute("FaceDict", the mark's name).
+VALUE read_mark(VALUE reads, VALUE face, Mark mark);
+VALUE read_edge_faces(VALUE reads, VALUE edge);
+VALUE read_start(VALUE reads, VALUE edge);
+VALUE read_end(VALUE reads, VALUE edge);
+VALUE read_position(VALUE reads, VALUE vertex);
+
+// Is v == x, for any x, the interpreter's identity test?  Asked once per
+// class.
+bool identity_equality(VALUE reads, VALUE v);
+// Is v a vertex of one of $modelDoors' doors?  Identity only: callers ask
+// about objects whose == is the interpreter's own.
+bool door_vertex(VALUE reads, VALUE v);
+
+// QORTA_RoomFace.withFaceReads { ... }: runs the block with one set of reads for
+// every outer-shell face built in it; answers the block's value.
+VALUE withFaceReads(VALUE self);
+
+}  // namespace geometry
+}  // namespace qor
