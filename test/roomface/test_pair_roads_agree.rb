@@ -1,5 +1,7 @@
 require_relative '../test_helper'
 require_relative '../../bench/generated_export'
+require 'json'
+require 'tmpdir'
 
 # The pair passes (outer shell, intermediate planes) and the outer-shell
 # faces on the indexed road (the default) and on the plain road (every pair,
@@ -61,6 +63,37 @@ class PairRoadsAgreeTest < QORTest::Case
       end
       assert_equal plain[1], indexed[1], "building seed #{seed}: rooms' planes differ between the roads"
       assert plain[2] == indexed[2], "building seed #{seed}: the export XML differs between the roads"
+    end
+  end
+
+  # A round room: its floor and ceiling are long outlines, which the
+  # outer-shell faces look up in indexes of their edges.
+  def round_room(corners)
+    vertices = {}
+    corners.times do |i|
+      a = 2 * Math::PI * i / corners
+      vertices["b#{i}"] = [3 * Math.cos(a), 3 * Math.sin(a), 0]
+      vertices["t#{i}"] = [3 * Math.cos(a), 3 * Math.sin(a), 2.5]
+    end
+    ring = (0...corners).to_a
+    walls = ring.map { |i| { 'id' => "w#{i}", 'outer' => ["b#{i}", "b#{(i + 1) % corners}", "t#{(i + 1) % corners}", "t#{i}"] } }
+    faces = [{ 'id' => 'floor', 'outer' => ring.reverse.map { |i| "b#{i}" } },
+             { 'id' => 'ceiling', 'outer' => ring.map { |i| "t#{i}" } }] + walls
+    { 'name' => 'Round room', 'units' => 'm', 'vertices' => vertices, 'faces' => faces,
+      'rooms' => [{ 'id' => '1', 'name' => 'Round', 'faces' => faces.map { |f| f['id'] } }] }
+  end
+
+  def test_long_outlines
+    corners = 48
+    Dir.mktmpdir do |dir|
+      path = File.join(dir, 'round.json')
+      File.write(path, JSON.dump(round_room(corners)))
+      plain, indexed = [true, false].map do |road|
+        fingerprint(QORPlugin.on_road(road) { QORPlugin::RoomExport.new(QORPlugin::BuildingFile.load(path)).run })
+      end
+      assert_equal plain, indexed
+      assert(plain[0].any? { |face| face[6].any? { |outline, _, _| outline.length >= corners } },
+             'the floor or ceiling has an outer-shell face of its own')
     end
   end
 

@@ -165,11 +165,28 @@ module Sketchup
       chain
     end
 
+    # Are two of the points closer than the tolerance?  Swept in order of x,
+    # so that a long outline costs about n log n, not n squared: two points
+    # that close are that close in x.
+    def coincident_points?(pts)
+      if pts.any? { |p| p.any? { |c| c.to_f.nan? } }
+        return pts.each_with_index.any? { |a, i| pts[(i + 1)..].any? { |b| H.dist(a, b) < H::TOL } }
+      end
+      sorted = pts.sort_by { |p| p[0] }
+      sorted.each_with_index.any? do |a, i|
+        j = i + 1
+        found = false
+        while !found && j < sorted.size && sorted[j][0] - a[0] < H::TOL
+          found = H.dist(a, sorted[j]) < H::TOL
+          j += 1
+        end
+        found
+      end
+    end
+
     def valid_polygon?(pts)
       return false if pts.size < 3
-      pts.each_with_index do |a, i|
-        return false if pts[(i + 1)..].any? { |b| H.dist(a, b) < H::TOL }
-      end
+      return false if coincident_points?(pts)
       far = pts.max_by { |p| H.dist(p, pts[0]) }
       dir = H.sub(far, pts[0])
       return false if pts.all? { |p| H.len(H.cross(H.sub(p, pts[0]), H.unit(dir))) < H::TOL }

@@ -204,7 +204,8 @@ module QORPlugin
         fail_at(join(path, i), "unknown vertex #{id.inspect}") unless id.is_a?(String) && @vertices.key?(id)
       end
       fail_at(path, "fewer than three points (#{ids.length})") if ids.uniq.length < 3
-      repeated = ids.find { |id| ids.count(id) > 1 }
+      counts = ids.tally
+      repeated = ids.find { |id| counts[id] > 1 }
       fail_at(path, "vertex \"#{repeated}\" appears twice") if repeated
       points = ids.map { |id| @vertices[id] }
       check_planar(points, ids, path)

@@ -4,32 +4,45 @@ module QORPlugin
   # would had the user drawn them there. A building file lists each loop by
   # its own corners only, so the loader inserts those corners here.
   class EdgeSplits
-    CELL = 40.0 # inches: a grid cell of the corner index
+    CELL = 40.0 # inches: a grid cell of the corner index, at most
+    # Cells are halved, down to this, while one holds more corners than
+    # FULL: densely drawn outlines then cost no more per edge than sparse
+    # ones.
+    FINEST = 0.5
+    FULL = 64
 
     # points: vertex id => Geom::Point3d; corner_ids: the ids any loop uses.
     def initialize(points, corner_ids, tolerance)
       @points = points
       @tolerance = tolerance
-      @grid = Hash.new { |h, k| h[k] = [] }
-      corner_ids.uniq.each { |id| @grid[cell_of(points[id])] << id if points.key?(id) }
+      ids = corner_ids.uniq.select { |id| points.key?(id) }
+      @cell = CELL
+      loop do
+        @grid = Hash.new { |h, k| h[k] = [] }
+        ids.each { |id| @grid[cell_of(points[id])] << id }
+        break if @cell / 2 < FINEST || @grid.each_value.all? { |c| c.length <= FULL }
+        @cell /= 2
+      end
     end
 
     # The loop's ids with every indexed corner that lies strictly inside one
     # of its edges inserted there, in order along the edge.
     def split(ids)
+      own = ids.to_h { |id| [id, true] }
       ids.each_with_index.flat_map do |id, i|
-        [id] + inside(@points[id], @points[ids[(i + 1) % ids.length]], ids)
+        [id] + inside(@points[id], @points[ids[(i + 1) % ids.length]], own)
       end
     end
 
     private
 
     def cell_of(p)
-      [(p.x / CELL).floor, (p.y / CELL).floor, (p.z / CELL).floor]
+      [(p.x / @cell).floor, (p.y / @cell).floor, (p.z / @cell).floor]
     end
 
     # Corners strictly between a and b, within the tolerance of the segment,
-    # sorted by their distance from a.
+    # sorted by their distance from a; none of the loop's own (own: id =>
+    # true).
     def inside(a, b, own)
       length = a.distance(b)
       return [] if length < 2 * @tolerance
@@ -39,7 +52,7 @@ module QORPlugin
       cells_between(lo, hi).each do |cell|
         @grid.fetch(cell, []).each do |id|
           t = along(a, b, length, @points[id])
-          found << [t, id] if t && !own.include?(id)
+          found << [t, id] if t && !own.key?(id)
         end
       end
       found.sort.map(&:last)

@@ -1,9 +1,12 @@
 #include "face_reads.hpp"
 
+#include <cmath>
+
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "point_math.hpp"
 
 namespace qor {
 namespace geometry {
@@ -15,7 +18,7 @@ namespace {
 enum Slot {
   kRead, kPlane, kNormal, kEdges, kVertices, kOuterLoop, kCentroid,
   kTrueDoor, kSlab, kPartition, kFaceType, kFaces, kStart, kEnd, kPosition, kDoorVertices, kIdentityEquality,
-  kSlots
+  kOuterEdgeCells, kSlots
 };
 
 // The reads of the running withFaceReads block, or nil.  A collector root.
@@ -80,6 +83,45 @@ VALUE door_vertices_of(VALUE doors) {
   return found;
 }
 
+// Ends within the host's tolerance of a point lie in its cell or the next:
+// cells ten times as wide.
+const double kEndCell = 0.01;
+
+// The cell holding a host point, as a Hash key; nil for any other point or
+// one the cells cannot place.
+VALUE cell_of(VALUE point, const long offset[3]) {
+  double p[3];
+  if (!genuine_point(point, p)) return Qnil;
+  VALUE key = new_array(3);
+  for (int k = 0; k < 3; ++k) {
+    const double c = std::floor(p[k] / kEndCell) + static_cast<double>(offset[k]);
+    if (!std::isfinite(c)) return Qnil;
+    push(key, flo(c));
+  }
+  return key;
+}
+
+// The outer loop's edges by the cells of their ends: cell => edge indices,
+// ascending; false when an end is no host point the cells can place.
+VALUE outer_edge_cells(VALUE reads, VALUE face) {
+  static const long kHere[3] = {0, 0, 0};
+  VALUE edges = read_outer_edges(reads, face);
+  VALUE cells = rb_hash_new();
+  for (long k = 0; k < len(edges); ++k) {
+    VALUE edge = at(edges, k);
+    const VALUE ends[2] = {read_position(reads, read_start(reads, edge)),
+                           read_position(reads, read_end(reads, edge))};
+    for (VALUE end : ends) {
+      VALUE key = cell_of(end, kHere);
+      if (NIL_P(key)) return Qfalse;
+      VALUE list = rb_hash_lookup(cells, key);
+      if (NIL_P(list)) rb_hash_aset(cells, key, list = new_array());
+      if (len(list) == 0 || at(list, -1) != LONG2FIX(k)) push(list, LONG2FIX(k));
+    }
+  }
+  return cells;
+}
+
 VALUE yield_block(VALUE) { return rb_yield_values(0); }
 
 VALUE restore_reads(VALUE previous) {
@@ -130,6 +172,29 @@ VALUE read_end(VALUE reads, VALUE edge) {
 }
 VALUE read_position(VALUE reads, VALUE vertex) {
   return read_once(reads, vertex, kPosition, [&] { return call(vertex, id::position); });
+}
+
+VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point) {
+  static const long kLongOutline = 32;
+  if (NIL_P(reads)) return Qnil;
+  VALUE edges = read_outer_edges(reads, face);
+  if (!RB_TYPE_P(edges, T_ARRAY) || len(edges) < kLongOutline) return Qnil;
+  VALUE cells = read_once(reads, face, kOuterEdgeCells, [&] { return outer_edge_cells(reads, face); });
+  if (is_false(cells)) return Qnil;
+  VALUE found = new_array();
+  long offset[3];
+  for (offset[0] = -1; offset[0] <= 1; ++offset[0])
+    for (offset[1] = -1; offset[1] <= 1; ++offset[1])
+      for (offset[2] = -1; offset[2] <= 1; ++offset[2]) {
+        VALUE key = cell_of(point, offset);
+        if (NIL_P(key)) return Qnil;
+        VALUE list = rb_hash_lookup(cells, key);
+        if (!NIL_P(list)) rb_ary_concat(found, list);
+      }
+  found = call(rb_ary_sort_bang(found), id::uniq);
+  VALUE near = new_array(len(found));
+  for (long i = 0; i < len(found); ++i) push(near, at(edges, FIX2LONG(at(found, i))));
+  return near;
 }
 
 bool identity_equality(VALUE reads, VALUE v) {

@@ -32,6 +32,11 @@ VALUE read_edges(VALUE reads, VALUE face_or_loop);
 VALUE read_outer_loop(VALUE reads, VALUE face);
 // The outer loop's edges.
 VALUE read_outer_edges(VALUE reads, VALUE face);
+// The outer loop's edges with an end near point (within ten times the
+// host's tolerance), in loop order: a long outline's edges that can touch
+// the point.  Nil where every edge must be looked at (the plain road, a
+// short outline, a point or an end that is not the host's own).
+VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point);
 // A face's or a loop's vertices.
 VALUE read_vertices(VALUE reads, VALUE face_or_loop);
 // The face's centroid (the plug-in's FaceMethods#centroid).

@@ -160,13 +160,22 @@ bool borders_door(VALUE reads, VALUE edge) {
 // The edge of f's outer loop that runs along the line from q to r, found
 // among the edges at q and at r; doorways never count.  Nil without one.
 VALUE edge_between(VALUE reads, VALUE face, VALUE q, VALUE r) {
-  VALUE edges = read_outer_edges(reads, face);
+  VALUE near_q = read_outer_edges_at(reads, face, q), near_r = read_outer_edges_at(reads, face, r);
   VALUE at_q = new_array(), at_r = new_array();
-  for (long k = 0, count = len(edges); k < count; ++k) {
-    VALUE edge = at(edges, k);
-    if (borders_door(reads, edge)) continue;
-    if (touches(reads, edge, q)) push(at_q, edge);
-    if (touches(reads, edge, r)) push(at_r, edge);
+  if (!NIL_P(near_q) && !NIL_P(near_r)) {
+    // A long outline: only the edges with an end near q, or near r.
+    for (long k = 0, count = len(near_q); k < count; ++k)
+      if (!borders_door(reads, at(near_q, k)) && touches(reads, at(near_q, k), q)) push(at_q, at(near_q, k));
+    for (long k = 0, count = len(near_r); k < count; ++k)
+      if (!borders_door(reads, at(near_r, k)) && touches(reads, at(near_r, k), r)) push(at_r, at(near_r, k));
+  } else {
+    VALUE edges = read_outer_edges(reads, face);
+    for (long k = 0, count = len(edges); k < count; ++k) {
+      VALUE edge = at(edges, k);
+      if (borders_door(reads, edge)) continue;
+      if (touches(reads, edge, q)) push(at_q, edge);
+      if (touches(reads, edge, r)) push(at_r, edge);
+    }
   }
 
   VALUE line = line_through(reads, q, r);
