@@ -88,6 +88,7 @@ class ArgumentErrorTest < QORTest::Case
       'getFaceElement' => [3, ->(_, w, _) { [[w], -> { w.getFaceElement }] }],
       'setRoomsFacesOuterShellType' => [0, ->(r, w, _) { [[r, w], -> { QORTA.setRoomsFacesOuterShellType([r], 1) }] }],
       'setRoomsIntermediatePlanes' => [1, ->(r, w, _) { [[r, w], -> { QORTA.setRoomsIntermediatePlanes([r]) }] }],
+      'getOuterShellFace' => [3, ->(r, w, _) { [[r, w], -> { w.getOuterShellFace(w) }] }],
     }
   end
 

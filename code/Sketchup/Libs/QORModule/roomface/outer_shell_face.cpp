@@ -59,12 +59,10 @@ void roles(VALUE reads, VALUE self, VALUE other, VALUE* p, VALUE* q) {
 // P's intermediate plane towards Q when Q is across P's wall, else self's
 // outer-shell plane.
 VALUE shared_plane(VALUE self, VALUE p, VALUE q) {
-  VALUE opposite = ivar(p, iv::RoomFace::oppositeRoomFaces);
-  if (!NIL_P(opposite)) {
-    for (long i = 0; i < len(opposite); ++i)
-      if (at(opposite, i) == q) return at(ivar(p, iv::RoomFace::intermediatePlanes), i);
-  }
-  return ivar(self, iv::RoomFace::outerShellPlane);
+  VALUE opposite = list_ivar(p, iv::RoomFace::oppositeRoomFaces);
+  for (long i = 0; i < len(opposite); ++i)
+    if (at(opposite, i) == q) return at(array_ivar(p, iv::RoomFace::intermediatePlanes), i);
+  return array_ivar(self, iv::RoomFace::outerShellPlane);
 }
 
 // Can every vertex's == be taken as identity?
@@ -102,6 +100,15 @@ VALUE door_corners(VALUE reads, VALUE room_face) {
     }
   }
   return corners;
+}
+
+// The room face's polygon (its @polygon, which the scripts set before the
+// stage), an Array.
+VALUE polygon_of(VALUE room_face) {
+  VALUE polygon = call(room_face, id::polygon);
+  if (!RB_TYPE_P(polygon, T_ARRAY))
+    rb_raise(rb_eTypeError, "@polygon must be an Array, not %s", rb_obj_classname(polygon));
+  return polygon;
 }
 
 bool equals_any(VALUE reads, VALUE point, VALUE points) {
@@ -161,7 +168,8 @@ VALUE corner_planes(VALUE reads, VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE 
     }
     VALUE a = at(points, NUM2LONG(at(e, 1))), b = at(points, NUM2LONG(at(e, 2)));
     VALUE found = geometry::planes_by_vertex_only(reads, face, a, b,
-                                                  ivar(ivar(face, iv::RoomFace::room), iv::Room::roomFaces));
+                                                  array_ivar(object_ivar(face, iv::RoomFace::room, "a room"),
+                                                             iv::Room::roomFaces));
     if (len(found) > 0) rb_ary_concat(planes, found);
   }
   return planes;
@@ -221,11 +229,8 @@ VALUE constructed_face(VALUE self, VALUE points, VALUE plane) {
 
 void append_constructed(VALUE self, VALUE v) {
   VALUE list = ivar(self, iv::RoomFace::outerShellRoomFaces);
-  if (NIL_P(list)) {
-    list = new_array();
-    set_ivar(self, iv::RoomFace::outerShellRoomFaces, list);
-  }
-  push(expect_array(list), v);
+  if (NIL_P(list)) set_ivar(self, iv::RoomFace::outerShellRoomFaces, new_array());
+  push(array_ivar(self, iv::RoomFace::outerShellRoomFaces), v);
 }
 
 }  // namespace
@@ -237,8 +242,8 @@ VALUE getOuterShellFace(VALUE self, VALUE other) {
   roles(reads, self, other, &p, &q);
   VALUE plane = shared_plane(self, p, q);
 
-  VALUE kp = outline_without(reads, call(p, id::polygon), door_corners(reads, p));
-  VALUE kq = outline_without(reads, call(q, id::polygon), door_corners(reads, q));
+  VALUE kp = outline_without(reads, polygon_of(p), door_corners(reads, p));
+  VALUE kq = outline_without(reads, polygon_of(q), door_corners(reads, q));
   VALUE edges = overlap_edges(projected_onto(reads, kp, plane), projected_onto(reads, kq, plane));
 
   VALUE planes = corner_planes(reads, edges, p, kp, q, kq);

@@ -93,9 +93,9 @@ void carry_face(VALUE opening, VALUE corners, VALUE source) {
 // or reaches outside the outline.
 VALUE project_opening(VALUE self, VALUE source_room_face, VALUE opening, VALUE kind) {
   VALUE plane = call(model_face(self), id::plane);
-  VALUE corners = projected_corners(opening, ivar(source_room_face, iv::RoomFace::normal), plane);
+  VALUE corners = projected_corners(opening, xyz_ivar(source_room_face, iv::RoomFace::normal, "a vector"), plane);
   if (len(corners) == 0) return Qnil;
-  if (!inside_outline(corners, ivar(self, iv::RoomFace::facePolygon))) return Qnil;
+  if (!inside_outline(corners, array_ivar(self, iv::RoomFace::facePolygon))) return Qnil;
 
   VALUE projected = call(gv::class_Opening, id::new_, corners, kind);
   set_ivar(projected, iv::Script::vertices, corners);
@@ -112,16 +112,12 @@ bool centroid_present(VALUE list, VALUE opening) {
 }
 
 VALUE list_of(VALUE self, ID list) {
-  VALUE ary = ivar(self, list);
-  if (NIL_P(ary)) {
-    ary = new_array();
-    set_ivar(self, list, ary);
-  }
-  return expect_array(ary);
+  if (NIL_P(ivar(self, list))) set_ivar(self, list, new_array());
+  return array_ivar(self, list);
 }
 
 void project_windows(VALUE self, VALUE source) {
-  VALUE windows = ivar(source, iv::RoomFace::windows);
+  VALUE windows = list_ivar(source, iv::RoomFace::windows);
   for (long i = 0; i < len(windows); ++i) {
     VALUE o = project_opening(self, source, at(windows, i), str::Window);
     if (NIL_P(o)) continue;
@@ -133,7 +129,7 @@ void project_windows(VALUE self, VALUE source) {
 // Doors are checked against the face's doors but go to @projectedDoors:
 // the caller decides when they join @doors.
 void project_doors(VALUE self, VALUE source) {
-  VALUE doors = ivar(source, iv::RoomFace::doors);
+  VALUE doors = list_ivar(source, iv::RoomFace::doors);
   for (long i = 0; i < len(doors); ++i) {
     VALUE o = project_opening(self, source, at(doors, i), str::Door);
     if (NIL_P(o)) continue;
