@@ -26,6 +26,23 @@ class PluginSideTest < QORTest::Case
     assert_in_delta 5.0, p.z, 1e-9
   end
 
+  # The sweep finds every line's crossings as the per-line scan does, down
+  # to the last bit, for outlines with holes, flat edges and repeated
+  # heights.
+  def test_scan_sweep_finds_the_same_crossings
+    rng = Random.new(3)
+    40.times do
+      outlines = Array.new(rng.rand(1..3)) { Array.new(rng.rand(3..12)) { [rng.rand(-5.0..5.0), rng.rand(-4..4) * 0.5] } }
+      heights = outlines.flatten(1).map(&:last).uniq.sort
+      sweep = QORPlugin::Geometry::ScanSweep.new(outlines)
+      heights.each_cons(2) do |low, high|
+        v = (low + high) / 2.0
+        expected = outlines.flat_map { |pts| QORPlugin::Geometry.scan_crossings(pts, v) }.sort
+        assert_equal expected, sweep.crossings(v).sort, "outlines #{outlines.inspect} at #{v}"
+      end
+    end
+  end
+
   def test_pseudo_objects_keep_what_they_are_given
     a = face([0, 0, 0], [10, 0, 0], [10, 10, 0])
     pseudo = QORTA::QORTA_PseudoFace.new(a.outer_loop.vertices)

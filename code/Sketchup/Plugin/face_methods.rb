@@ -34,10 +34,10 @@ module QORPlugin
       outlines = loops.map { |l| l.vertices.map { |vx| vx.position.to_a.values_at(u_axis, v_axis) } }
       heights = outlines.flatten(1).map(&:last).uniq.sort
       best = nil
+      sweep = Geometry::ScanSweep.new(outlines)
       heights.each_cons(2) do |low, high|
         v = (low + high) / 2.0
-        crossings = outlines.flat_map { |pts| Geometry.scan_crossings(pts, v) }.sort
-        crossings.each_slice(2) do |from, to|
+        sweep.crossings(v).sort.each_slice(2) do |from, to|
           next unless to
           best = [to - from, (from + to) / 2.0, v] if best.nil? || to - from > best[0]
         end
@@ -71,6 +71,37 @@ module QORPlugin
         x2, y2 = points[i - 1]
         next unless (y1 > v) != (y2 > v)
         x1 + (v - y1) * (x2 - x1) / (y2 - y1)
+      end
+    end
+
+    # The crossings of closed 2-D outlines with horizontal lines taken at
+    # rising heights, as scan_crossings finds them, without looking at every
+    # edge for every line: an edge crosses the line at v exactly when its
+    # lower end is at or below v and its upper end above, so edges join as
+    # the lines rise past their lower ends and leave past their upper ones.
+    class ScanSweep
+      def initialize(outlines)
+        # [lower, upper, x1, y1, x2, y2], (x1, y1) the later point of the
+        # outline as scan_crossings pairs them.
+        @edges = outlines.flat_map do |pts|
+          pts.each_with_index.map do |(x1, y1), i|
+            x2, y2 = pts[i - 1]
+            [[y1, y2].min, [y1, y2].max, x1, y1, x2, y2]
+          end
+        end
+        @edges.sort_by!(&:first)
+        @next = 0
+        @active = []
+      end
+
+      # Heights must come in rising order.
+      def crossings(v)
+        while @next < @edges.length && @edges[@next][0] <= v
+          @active << @edges[@next]
+          @next += 1
+        end
+        @active.select! { |e| e[1] > v }
+        @active.map { |_, _, x1, y1, x2, y2| x1 + (v - y1) * (x2 - x1) / (y2 - y1) }
       end
     end
 

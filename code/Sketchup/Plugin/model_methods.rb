@@ -76,15 +76,27 @@ module QORPlugin
       lo = cell(box[0].map { |c| c - SLACK })
       hi = cell(box[1].map { |c| c + SLACK })
       found = @loose.dup
-      (lo[0]..hi[0]).each do |i|
-        (lo[1]..hi[1]).each do |j|
-          (lo[2]..hi[2]).each { |k| found.concat(@cells[[i, j, k]]) if @cells.key?([i, j, k]) }
-        end
-      end
+      each_cell_between(lo, hi) { |doors| found.concat(doors) }
       found.sort.map { |i| @doors[i] }
     end
 
     private
+
+    # The doors of each cell of the box from lo to hi.  A box wider than the
+    # grid holds cells (a corner flung far away) picks the grid's own cells
+    # out instead of walking the box.
+    def each_cell_between(lo, hi)
+      count = (0..2).reduce(1) { |n, a| n * (hi[a] - lo[a] + 1) }
+      if count > @cells.size
+        @cells.each { |c, doors| yield doors if (0..2).all? { |a| c[a].between?(lo[a], hi[a]) } }
+        return
+      end
+      (lo[0]..hi[0]).each do |i|
+        (lo[1]..hi[1]).each do |j|
+          (lo[2]..hi[2]).each { |k| yield @cells[[i, j, k]] if @cells.key?([i, j, k]) }
+        end
+      end
+    end
 
     def bounds(points)
       return nil if points.empty? || !points.all? { |p| p.respond_to?(:x) }

@@ -22,6 +22,8 @@
 // arrays, so a kernel that calls Ruby must run the walk under protect().
 #pragma once
 
+#include <climits>
+
 #include "../core/native_array.hpp"
 
 namespace qor {
@@ -87,6 +89,7 @@ class PolygonWalk {
     if (contained(a_)) return result_;
 
     result_.clear();
+    listed_to_.assign(static_cast<size_t>(2 * (a_.size + b_.size) + 4), kUnlisted);
     set_current(-1, 0);
     has_start_ = false;
     has_prev_b_ = false;
@@ -112,6 +115,10 @@ class PolygonWalk {
   K& k_;
   Side a_, b_;
   NativeArray<OverlapEntry> result_;
+  // Per slot_of(), the end of the first listed entry there, or kUnlisted:
+  // whether an entry is listed is then known without reading the list.
+  static constexpr long kUnlisted = LONG_MIN;
+  NativeArray<long> listed_to_;
   NativeArray<OverlapEntry> met_;  // scratch of scan()
 
   long t_;          // start index of the current A edge
@@ -122,7 +129,26 @@ class PolygonWalk {
   OverlapEntry prev_b_;
   OverlapEntry a_exit_;
 
+  // Where an entry's mark lives: one slot per tag and start index (an edge's
+  // end follows from its start), or -1 for an index out of the walk's range.
+  long slot_of(const OverlapEntry& e) const {
+    const Side& s = e.tag == kTagA ? a_ : b_;
+    if (e.from < -1 - s.size || e.from >= s.size) return -1;
+    const long base = e.tag == kTagA ? 0 : 2 * a_.size + 2;
+    return base + e.from + s.size + 1;
+  }
+
+  // Lists e, and marks it listed with its end.
+  void list(const OverlapEntry& e) {
+    result_.push(e);
+    const long slot = slot_of(e);
+    if (slot >= 0 && listed_to_[slot] == kUnlisted) listed_to_[slot] = e.to;
+  }
+
   bool included(const OverlapEntry& e) const {
+    const long slot = slot_of(e);
+    if (slot >= 0 && listed_to_[slot] == kUnlisted) return false;
+    if (slot >= 0 && listed_to_[slot] == e.to) return true;
     for (size_t i = 0; i < result_.size(); ++i)
       if (same_entry(result_[i], e)) return true;
     return false;
@@ -131,7 +157,7 @@ class PolygonWalk {
   // Appends e unless an equal entry is listed; true when it was appended.
   bool append_new(const OverlapEntry& e) {
     if (included(e)) return false;
-    result_.push(e);
+    list(e);
     return true;
   }
 
@@ -204,7 +230,7 @@ class PolygonWalk {
   void b_edges_met() {
     if (a_.edge_inside(t_, a_.next(t_))) {
       const OverlapEntry e = current_entry();
-      result_.push(e);
+      list(e);
       if (!has_start_) set_start(e);
       scan(b_, q0_, q1_, false, &met_);
       return;
@@ -235,7 +261,7 @@ class PolygonWalk {
     s.h = s.h0;
     s.forward = false;
     while (b_.edge_inside(s.h, b_.next(s.h))) {
-      result_.push(b_.entry(s.h, b_.next(s.h)));
+      list(b_.entry(s.h, b_.next(s.h)));
       s.h = b_.next(s.h);
       s.forward = true;
     }
@@ -246,7 +272,7 @@ class PolygonWalk {
     s.i = s.i0;
     s.backward = false;
     while (b_.edge_inside(s.i - 1, s.i)) {
-      result_.push(b_.entry(s.i - 1, s.i));
+      list(b_.entry(s.i - 1, s.i));
       s.i -= 1;
       s.backward = true;
     }
@@ -261,13 +287,13 @@ class PolygonWalk {
       const long after = b_.next(s.h0);
       const Point k0 = b_.vertex(s.h0), k1 = b_.vertex(after);
       if (count_met(a_, k0, k1, true) == 1) {
-        result_.push(b_.entry(s.h0, after));
+        list(b_.entry(s.h0, after));
         s.j0 = k0;
         s.j1 = k1;
       }
       const Point l0 = b_.vertex(s.i0 - 1), l1 = b_.vertex(s.i0);
       if (count_met(a_, l0, l1, true) == 1) {
-        result_.push(b_.entry(s.i0 - 1, s.i0));
+        list(b_.entry(s.i0 - 1, s.i0));
         s.j0 = l0;
         s.j1 = l1;
       }
@@ -310,7 +336,7 @@ class PolygonWalk {
     bool forward = false;
     if (closes(a_.vertex(h), a_.vertex(a_.next(h)))) return kFinish;
     while (a_.edge_inside(h, a_.next(h))) {
-      result_.push(a_.entry(h, a_.next(h)));
+      list(a_.entry(h, a_.next(h)));
       h = a_.next(h);
       forward = true;
       if (closes(a_.vertex(h), a_.vertex(a_.next(h)))) return kFinish;
@@ -320,7 +346,7 @@ class PolygonWalk {
     bool backward = false;
     if (closes(a_.vertex(i - 1), a_.vertex(i))) return kFinish;
     while (a_.edge_inside(i - 1, i)) {
-      result_.push(a_.entry(i - 1, i));
+      list(a_.entry(i - 1, i));
       i -= 1;
       backward = true;
       if (closes(a_.vertex(i - 1), a_.vertex(i))) return kFinish;
