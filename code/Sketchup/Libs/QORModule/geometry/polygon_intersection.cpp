@@ -145,16 +145,18 @@ VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b) {
   VALUE result = Qnil;
   int state = 0;
   {
+    // Everything that frees memory lives out here, where an exit caught by
+    // protect() still reaches the end of the scope.
     NativeArray<exact::Xyz> a, b;
-    result = protect(
-        [&]() -> VALUE {
-          if (!read_host_points(polygon_a, &a) || !read_host_points(polygon_b, &b)) return Qnil;
-          ExactKernel kernel;
-          PolygonWalk<ExactKernel> walk(kernel, a.begin(), static_cast<long>(a.size()), b.begin(),
-                                        static_cast<long>(b.size()));
-          return entries_of(walk.run(), polygon_a, polygon_b);
-        },
+    ExactKernel kernel;
+    const VALUE read = protect(
+        [&]() -> VALUE { return read_host_points(polygon_a, &a) && read_host_points(polygon_b, &b) ? Qtrue : Qfalse; },
         &state);
+    if (!state && read == Qtrue) {
+      PolygonWalk<ExactKernel> walk(kernel, a.begin(), static_cast<long>(a.size()), b.begin(),
+                                    static_cast<long>(b.size()));
+      result = protect([&] { return entries_of(walk.run(), polygon_a, polygon_b); }, &state);
+    }
   }
   if (state) rb_jump_tag(state);
   return result;
