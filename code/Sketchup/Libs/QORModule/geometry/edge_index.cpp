@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "certain.hpp"
+
 namespace qor {
 namespace geometry {
 
@@ -11,7 +13,7 @@ namespace {
 // At most this many cells along an axis.
 const int kMaxCellsPerAxis = 256;
 
-void box_of(const exact::Xyz& a, const exact::Xyz& b, double margin, BoxCells::Box* box) {
+void box_of(const arith::Xyz& a, const arith::Xyz& b, double margin, BoxCells::Box* box) {
   const double pa[3] = {a.x, a.y, a.z}, pb[3] = {b.x, b.y, b.z};
   for (int k = 0; k < 3; ++k) {
     box->lo[k] = std::min(pa[k], pb[k]) - margin;
@@ -25,11 +27,11 @@ bool finite(const BoxCells::Box& box) {
   return true;
 }
 
-double largest(const exact::Xyz& p) { return std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)}); }
+double largest(const arith::Xyz& p) { return std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)}); }
 
 }  // namespace
 
-void EdgeIndex::build(const exact::Xyz* points, long n) {
+void EdgeIndex::build(const arith::Xyz* points, long n) {
   n_ = n;
   for (long i = 0; i < n; ++i) scale_ = std::max(scale_, largest(points[i]));
   for (long i = 0; i < n; ++i) {
@@ -44,10 +46,11 @@ void EdgeIndex::build(const exact::Xyz* points, long n) {
   built_ = true;
 }
 
-// Ten times the tolerance on each side, and room for the rounding of
-// coordinates as large as the largest here.
-void EdgeIndex::query(const exact::Xyz& q0, const exact::Xyz& q1) {
-  const double margin = 10.0 * exact::kTolerance + 1e-9 * std::max({scale_, largest(q0), largest(q1)});
+// Twice the knife edge on each side, and room for the rounding of
+// coordinates as large as the largest here: an edge left out surely meets
+// no segment of the walk's, on any host.
+void EdgeIndex::query(const arith::Xyz& q0, const arith::Xyz& q1) {
+  const double margin = 2.0 * certain::kKnifeEdge + 1e-9 * std::max({scale_, largest(q0), largest(q1)});
   BoxCells::Box box;
   box_of(q0, q1, margin, &box);
   cells_.overlapping(box.lo, box.hi, &found_);

@@ -17,12 +17,10 @@ namespace {
 using roomface::model_face;
 
 // Every function below takes the reads of the call (face_reads.hpp): nil
-// on the plain road, which asks the host each time and does its arithmetic
-// through host calls.
+// on the plain road, which asks the host each time.  Arithmetic is always
+// the host's.
 
-VALUE projected(VALUE reads, VALUE point, VALUE plane) {
-  return NIL_P(reads) ? call(point, id::project_to_plane, plane) : projected_to_plane(point, plane);
-}
+VALUE projected(VALUE, VALUE point, VALUE plane) { return call(point, id::project_to_plane, plane); }
 
 VALUE projected_centroid(VALUE reads, VALUE room_face, VALUE plane) {
   return projected(reads, read_centroid(reads, model_face(room_face)), plane);
@@ -46,25 +44,21 @@ VALUE sorted_items(VALUE pairs) {
   return items;
 }
 
-bool on_line(VALUE reads, VALUE p, VALUE line) {
-  if (NIL_P(reads)) return equal(p, call(p, id::project_to_line, line));
-  return on_host_line(p, line);
-}
+bool on_line(VALUE p, VALUE line) { return equal(p, call(p, id::project_to_line, line)); }
 
-bool reaches_line(VALUE reads, VALUE outline, VALUE line) {
+bool reaches_line(VALUE outline, VALUE line) {
   for (long k = 0, count = len(outline); k < count; ++k)
-    if (on_line(reads, at(outline, k), line)) return true;
+    if (on_line(at(outline, k), line)) return true;
   return false;
 }
 
 // An outline with fewer than three points or two equal neighbours has
 // collapsed in the projection: it hides nothing.
-bool degenerate(VALUE reads, VALUE outline) {
+bool degenerate(VALUE outline) {
   const long count = len(outline);
   if (count < 3) return true;
   for (long k = 0; k < count; ++k) {
-    VALUE a = at(outline, k - 1), b = at(outline, k);
-    if (NIL_P(reads) ? equal(a, b) : same_point(a, b)) return true;
+    if (equal(at(outline, k - 1), at(outline, k))) return true;
   }
   return false;
 }
@@ -85,14 +79,14 @@ bool blocks(VALUE reads, VALUE sight, VALUE outline) {
 }
 
 bool topmost(VALUE reads, long i, VALUE outlines, VALUE centroids, VALUE line) {
-  if (reaches_line(reads, at(outlines, i), line)) return true;
+  if (reaches_line(at(outlines, i), line)) return true;
   VALUE c = at(centroids, i);
-  VALUE foot = NIL_P(reads) ? call(c, id::project_to_line, line) : projected_to_line(c, line);
+  VALUE foot = call(c, id::project_to_line, line);
   VALUE sight = array_of(c, foot);
   for (long j = 0, count = len(outlines); j < count; ++j) {
     if (j == i) continue;
     VALUE outline = at(outlines, j);
-    if (!degenerate(reads, outline) && blocks(reads, sight, outline)) return false;
+    if (!degenerate(outline) && blocks(reads, sight, outline)) return false;
   }
   return true;
 }
@@ -108,22 +102,15 @@ VALUE orderFacesRoundNormal(VALUE, VALUE faces, VALUE axis, VALUE origin) {
   VALUE reads = face_reads();
   VALUE plane = array_of(origin, axis);
   VALUE first = projected_centroid(reads, at(faces, 0), plane);
-  // origin.vector_to(first): asked of the host at once on the plain road,
-  // on the other only if a face needs it.
-  VALUE ref = NIL_P(reads) ? call(origin, id::vector_to, first) : Qnil;
+  VALUE ref = call(origin, id::vector_to, first);
 
   const long count = len(faces);
   VALUE pairs = new_array(count);
   for (long k = 0; k < count; ++k) {
     VALUE f = at(faces, k);
-    VALUE centre = projected_centroid(reads, f, plane);
-    double key;
-    if (NIL_P(reads) || !turn_round(origin, first, centre, axis, &key)) {
-      if (NIL_P(ref)) ref = call(origin, id::vector_to, first);
-      VALUE v = call(origin, id::vector_to, centre);
-      const double side = num(call(call(call(ref, id::cross, v), id::normalize), id::dot, axis));
-      key = side * num(call(ref, id::angle_between, v));
-    }
+    VALUE v = call(origin, id::vector_to, projected_centroid(reads, f, plane));
+    const double side = num(call(call(call(ref, id::cross, v), id::normalize), id::dot, axis));
+    const double key = side * num(call(ref, id::angle_between, v));
     push(pairs, array_of(flo(key), f));
   }
   RB_GC_GUARD(reads);

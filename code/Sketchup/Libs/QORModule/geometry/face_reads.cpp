@@ -91,7 +91,7 @@ const double kEndCell = 0.01;
 // one the cells cannot place.
 VALUE cell_of(VALUE point, const long offset[3]) {
   double p[3];
-  if (!genuine_point(point, p)) return Qnil;
+  if (!read_point(point, p)) return Qnil;
   VALUE key = new_array(3);
   for (int k = 0; k < 3; ++k) {
     const double c = std::floor(p[k] / kEndCell) + static_cast<double>(offset[k]);

@@ -8,12 +8,12 @@ namespace geometry {
 
 namespace {
 
-double coordinate(const exact::Xyz& p, int axis) { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; }
+double coordinate(const arith::Xyz& p, int axis) { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; }
 
 }  // namespace
 
-exact::Xyz PolygonIndex::flat(const View& view, const exact::Xyz& p) const {
-  return exact::Xyz{coordinate(p, view.u), coordinate(p, view.v), 0.0};
+arith::Xyz PolygonIndex::flat(const View& view, const arith::Xyz& p) const {
+  return arith::Xyz{coordinate(p, view.u), coordinate(p, view.v), 0.0};
 }
 
 long PolygonIndex::slab_of(const View& view, double v) const {
@@ -23,15 +23,17 @@ long PolygonIndex::slab_of(const View& view, double v) const {
   return static_cast<long>(s);
 }
 
-void PolygonIndex::build(const exact::Xyz* points, long n) {
+void PolygonIndex::build(const arith::Xyz* points, long n) {
   points_ = points;
   n_ = n;
   double scale = 0.0;
   for (long i = 0; i < n; ++i)
     scale = std::max({scale, std::fabs(points[i].x), std::fabs(points[i].y), std::fabs(points[i].z)});
-  // Ten times the tolerance, and room for rounding at this size.
-  margin_ = 10.0 * exact::kTolerance + 1e-9 * scale;
-  // The three views of exact::point_in_polygon_3d: (x, y), (x, z), (z, y).
+  // Twice the knife edge, and room for rounding at this size: an edge
+  // left out of a slab is surely off the border of every point in it.
+  scale_ = scale;
+  margin_ = 2.0 * certain::kKnifeEdge + 1e-9 * scale;
+  // The three views of certain::in_polygon_3d: (x, y), (x, z), (z, y).
   build_view(&views_[0], 0, 1);
   build_view(&views_[1], 0, 2);
   build_view(&views_[2], 2, 1);
@@ -55,12 +57,12 @@ void PolygonIndex::build_view(View* view, int u, int v) {
   double nz = 0.0;
   double lo = INFINITY, hi = -INFINITY;
   for (long i = 0; i < n_; ++i) {
-    const exact::Xyz a = flat(*view, points_[i]), b = flat(*view, points_[(i + 1) % n_]);
+    const arith::Xyz a = flat(*view, points_[i]), b = flat(*view, points_[(i + 1) % n_]);
     nz += (a.x - b.x) * (a.y + b.y);
     lo = std::min(lo, a.y);
     hi = std::max(hi, a.y);
   }
-  view->has_area = !(std::fabs(nz) < 1.0e-12);
+  view->area = nz;
   view->lo = lo;
   // About one slab per edge, fewer when long edges would fill too many: the
   // lists stay within a few times the edges.
@@ -98,37 +100,42 @@ void PolygonIndex::build_view(View* view, int u, int v) {
   }
 }
 
-// exact::point_in_polygon_2d with border, over the slab's edges only.  No
-// other edge is within the tolerance of p, nor straddles its line; which
-// edge first finds p on the border, and the order of the crossings, do not
-// change the answer.
-bool PolygonIndex::in_view(View& view, const exact::Xyz& point) {
-  const exact::Xyz p = flat(view, point);
-  if (!std::isfinite(p.y)) return exact::point_in_polygon_2d(
-      p, n_, [&](long i) { return flat(view, points_[i]); }, true);
+// certain::in_polygon_2d over the slab's edges only.  No other edge comes
+// within the knife edge of p, nor straddles its line; which edge is
+// nearest, and the order of the crossings, do not change the answer.
+certain::Sure PolygonIndex::in_view(View& view, const arith::Xyz& point) {
+  using certain::Sure;
+  const arith::Xyz p = flat(view, point);
+  if (!std::isfinite(p.y))
+    return certain::in_polygon_2d(p, n_, [&](long i) { return flat(view, points_[i]); });
   const long s = slab_of(view, p.y);
+  double nearest = INFINITY;
   for (long e = view.start[s]; e < view.start[s + 1]; ++e) {
     const long i = view.edges[e];
-    if (exact::dist_to_segment(p, flat(view, points_[i]), flat(view, points_[(i + 1) % n_])) <
-        exact::kTolerance)
-      return true;
+    nearest = std::min(nearest, arith::dist_to_segment(p, flat(view, points_[i]), flat(view, points_[(i + 1) % n_])));
   }
-  if (!view.has_area) return false;
+  const Sure on_border = certain::within_tolerance(nearest, scale_);
+  if (on_border != Sure::kNo) return on_border;
   bool inside = false;
   for (long e = view.start[s]; e < view.start[s + 1]; ++e) {
     const long i = view.edges[e];
-    // The host's loop meets this edge as (a, b) = (point i + 1, point i).
-    const exact::Xyz a = flat(view, points_[(i + 1) % n_]), b = flat(view, points_[i]);
+    const arith::Xyz a = flat(view, points_[(i + 1) % n_]), b = flat(view, points_[i]);
     if ((a.y > p.y) != (b.y > p.y)) {
       const double xc = (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x;
       if (p.x < xc) inside = !inside;
     }
   }
-  return inside;
+  if (std::fabs(view.area) > 1.0e-6) return certain::sure(inside);
+  return inside ? Sure::kUnsure : Sure::kNo;
 }
 
-bool PolygonIndex::contains(const exact::Xyz& p) {
-  return in_view(views_[0], p) && in_view(views_[1], p) && in_view(views_[2], p);
+certain::Sure PolygonIndex::contains(const arith::Xyz& p) {
+  using certain::Sure;
+  const Sure in_xy = in_view(views_[0], p);
+  if (in_xy == Sure::kNo) return in_xy;
+  const Sure in_xz = in_view(views_[1], p);
+  if (in_xz == Sure::kNo) return in_xz;
+  return certain::both(certain::both(in_xy, in_xz), in_view(views_[2], p));
 }
 
 }  // namespace geometry

@@ -4,6 +4,7 @@
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "certain.hpp"
 #include "edge_index.hpp"
 #include "host_points.hpp"
 #include "polygon_index.hpp"
@@ -12,7 +13,7 @@
 
 // The two point kernels of the overlap walk (polygon_walk.hpp): the host's
 // points asked through the host, and the host's points read once and
-// decided by its own arithmetic (exact_arithmetic.hpp).
+// decided on their numbers where that is certain.
 
 namespace qor {
 namespace geometry {
@@ -45,8 +46,9 @@ struct HostKernel {
     return !NIL_P(segment_intersection(array_of(q0, q1), array_of(e0, e1), Qfalse));
   }
 
-  bool inside(VALUE p, const WalkSide<VALUE>& polygon) const {
-    return truthy(pointInPolygon3D(Qnil, p, polygon_array(polygon), Qtrue));
+  bool inside(VALUE p, const WalkSide<VALUE>& polygon) const { return inside_tagged(p, polygon.tag); }
+  bool inside_tagged(VALUE p, int tag) const {
+    return truthy(pointInPolygon3D(Qnil, p, tag == kTagA ? a : b, Qtrue));
   }
 
   template <class Visit>
@@ -54,60 +56,116 @@ struct HostKernel {
     each_edge_of(s.size, visit);
   }
 
-  // The side's points as the Ruby Array the host reads.
-  VALUE polygon_array(const WalkSide<VALUE>& s) const { return s.tag == kTagA ? a : b; }
-
   VALUE a, b;
 };
 
-// Points read once; every question answered by the host's arithmetic.
-struct ExactKernel {
-  using Point = exact::Xyz;
+// A point of either polygon: its numbers, and where the host keeps it.
+struct Vertex {
+  arith::Xyz at;
+  int tag;
+  long index;
+};
 
-  bool same(const Point& p, const Point& q) const { return exact::same_point(p, q); }
+// Points read once; a question is answered from the numbers where the
+// answer is certain (certain.hpp), else asked of the host on the host's
+// points.  Without host points (a, b nil) an unsure question sets unsure
+// and answers false: the caller then throws the walk's answer away.
+struct NumbersKernel {
+  using Point = Vertex;
+  using Sure = certain::Sure;
 
-  bool crosses_edge(const Point& q0, const Point& q1, const Point& e0, const Point& e1) const {
-    if (same(q0, q1) || same(e0, e1)) return false;
-    Point x;
-    if (!exact::intersect_line_line(q0, q1, e0, e1, &x)) return false;
-    const bool inside_q = exact::strictly_between(x, q0, q1);
-    const bool inside_e = exact::strictly_between(x, e0, e1);
-    if ((same(x, e0) || same(x, e1)) && inside_q) return false;
-    if (inside_q && inside_e) return true;
-    return (same(x, q0) || same(x, q1)) && inside_e;
+  bool same(const Point& p, const Point& q) {
+    return decide(certain::same_point(p.at, q.at), [&] { return host().same(value(p), value(q)); });
   }
 
-  // segment_intersection(…, false): a crossing strictly inside both
-  // segments, not one segment's end touching the other's inside.
-  bool crosses_properly(const Point& a0, const Point& a1, const Point& b0, const Point& b1) const {
-    if (same(b0, b1) || same(a0, a1)) return false;
-    Point p;
-    if (!exact::intersect_line_line(a0, a1, b0, b1, &p)) return false;
-    const bool in_a = exact::strictly_between(p, a0, a1), in_b = exact::strictly_between(p, b0, b1);
-    const bool touching = ((same(p, a0) || same(p, a1)) && in_b) || ((same(p, b0) || same(p, b1)) && in_a);
-    return in_a && in_b && !touching;
+  bool crosses_edge(const Point& q0, const Point& q1, const Point& e0, const Point& e1) {
+    return decide(crossing(q0.at, q1.at, e0.at, e1.at),
+                  [&] { return host().crosses_edge(value(q0), value(q1), value(e0), value(e1)); });
+  }
+
+  bool crosses_properly(const Point& a0, const Point& a1, const Point& b0, const Point& b1) {
+    return decide(proper_crossing(a0.at, a1.at, b0.at, b1.at),
+                  [&] { return host().crosses_properly(value(a0), value(a1), value(b0), value(b1)); });
   }
 
   bool inside(const Point& p, const WalkSide<Point>& polygon) {
-    if (polygon.size < kIndexedSide) return exact::point_in_polygon_3d(p, polygon.points, polygon.size, true);
-    PolygonIndex& index = outlines[polygon.tag];
-    if (!index.built()) index.build(polygon.points, polygon.size);
-    return index.contains(p);
+    return decide(in_polygon(p.at, polygon), [&] { return host().inside_tagged(value(p), polygon.tag); });
   }
 
-  // Long sides are looked up in an index of their edges.
+  // Long sides are looked up in an index of their edges, reaching well
+  // past the knife edge.
   template <class Visit>
   void each_edge(const WalkSide<Point>& s, const Point& q0, const Point& q1, Visit visit) {
     if (s.size < kIndexedSide) return each_edge_of(s.size, visit);
     EdgeIndex& index = edges[s.tag];
-    if (!index.built()) index.build(s.points, s.size);
-    index.each_near(q0, q1, visit);
+    if (!index.built()) index.build(numbers[s.tag], s.size);
+    index.each_near(q0.at, q1.at, visit);
   }
 
+  // The host kernel's crosses_edge, on numbers.
+  static Sure crossing(const arith::Xyz& q0, const arith::Xyz& q1, const arith::Xyz& e0, const arith::Xyz& e1) {
+    using namespace certain;
+    const Sure degenerate = either(same_point(q0, q1), same_point(e0, e1));
+    if (degenerate == Sure::kYes) return Sure::kNo;
+    arith::Xyz x;
+    Sure meet = lines_meet(q0, q1, e0, e1, &x);
+    if (meet != Sure::kYes) return both(negated(degenerate), meet);
+    const Sure inside_q = strictly_between(x, q0, q1), inside_e = strictly_between(x, e0, e1);
+    const Sure at_e = either(same_point(x, e0), same_point(x, e1));
+    const Sure at_q = either(same_point(x, q0), same_point(x, q1));
+    const Sure crossed = both(negated(both(at_e, inside_q)), either(both(inside_q, inside_e), both(at_q, inside_e)));
+    return both(negated(degenerate), crossed);
+  }
+
+  // segment_intersection(…, false): a crossing strictly inside both
+  // segments, not one segment's end touching the other's inside.
+  static Sure proper_crossing(const arith::Xyz& a0, const arith::Xyz& a1, const arith::Xyz& b0,
+                              const arith::Xyz& b1) {
+    using namespace certain;
+    const Sure degenerate = either(same_point(b0, b1), same_point(a0, a1));
+    if (degenerate == Sure::kYes) return Sure::kNo;
+    arith::Xyz p;
+    const Sure meet = lines_meet(a0, a1, b0, b1, &p);
+    if (meet != Sure::kYes) return both(negated(degenerate), meet);
+    const Sure in_a = strictly_between(p, a0, a1), in_b = strictly_between(p, b0, b1);
+    const Sure touching = either(both(either(same_point(p, a0), same_point(p, a1)), in_b),
+                                 both(either(same_point(p, b0), same_point(p, b1)), in_a));
+    return both(negated(degenerate), both(both(in_a, in_b), negated(touching)));
+  }
+
+  Sure in_polygon(const arith::Xyz& p, const WalkSide<Point>& polygon) {
+    if (polygon.size < kIndexedSide) return certain::in_polygon_3d(p, numbers[polygon.tag], polygon.size);
+    PolygonIndex& index = outlines[polygon.tag];
+    if (!index.built()) index.build(numbers[polygon.tag], polygon.size);
+    return index.contains(p);
+  }
+
+  template <class Ask>
+  bool decide(Sure answer, Ask ask) {
+    if (answer != Sure::kUnsure) return answer == Sure::kYes;
+    if (NIL_P(host_a)) {
+      unsure = true;
+      return false;
+    }
+    ++asked;
+    return ask();
+  }
+
+  HostKernel host() const { return HostKernel{host_a, host_b}; }
+  VALUE value(const Point& p) const { return rb_ary_entry(p.tag == kTagA ? host_a : host_b, p.index); }
+
   static const long kIndexedSide = 64;
+  const arith::Xyz* numbers[2] = {nullptr, nullptr};  // per tag
+  VALUE host_a = Qnil, host_b = Qnil;
+  bool unsure = false;
+  long asked = 0;
   EdgeIndex edges[2];  // per tag
   PolygonIndex outlines[2];
 };
+
+void vertices_of(const arith::Xyz* points, long n, int tag, NativeArray<Vertex>* out) {
+  for (long i = 0; i < n; ++i) out->push(Vertex{points[i], tag, i});
+}
 
 VALUE entries_of(const NativeArray<OverlapEntry>& entries, VALUE polygon_a, VALUE polygon_b) {
   VALUE tags[2] = {new_string("A"), new_string("B")};
@@ -139,35 +197,51 @@ VALUE overlap_by_host(VALUE polygon_a, VALUE polygon_b) {
   return result;
 }
 
-// The walk over coordinates read once; nil when some point is not the
-// host's own.
+// The walk over coordinates read once, asking the host where they leave it
+// unsure; nil when some point is not the host's.
 VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b) {
+  VALUE a = rb_ary_dup(polygon_a), b = rb_ary_dup(polygon_b);
   VALUE result = Qnil;
   int state = 0;
   {
     // Everything that frees memory lives out here, where an exit caught by
     // protect() still reaches the end of the scope.
-    NativeArray<exact::Xyz> a, b;
-    ExactKernel kernel;
+    NativeArray<arith::Xyz> na, nb;
+    NativeArray<Vertex> va, vb;
+    NumbersKernel kernel;
     const VALUE read = protect(
-        [&]() -> VALUE { return read_host_points(polygon_a, &a) && read_host_points(polygon_b, &b) ? Qtrue : Qfalse; },
-        &state);
+        [&]() -> VALUE { return read_host_points(a, &na) && read_host_points(b, &nb) ? Qtrue : Qfalse; }, &state);
     if (!state && read == Qtrue) {
-      PolygonWalk<ExactKernel> walk(kernel, a.begin(), static_cast<long>(a.size()), b.begin(),
-                                    static_cast<long>(b.size()));
-      result = protect([&] { return entries_of(walk.run(), polygon_a, polygon_b); }, &state);
+      vertices_of(na.begin(), RARRAY_LEN(a), kTagA, &va);
+      vertices_of(nb.begin(), RARRAY_LEN(b), kTagB, &vb);
+      kernel.numbers[kTagA] = na.begin();
+      kernel.numbers[kTagB] = nb.begin();
+      kernel.host_a = a;
+      kernel.host_b = b;
+      PolygonWalk<NumbersKernel> walk(kernel, va.begin(), static_cast<long>(va.size()), vb.begin(),
+                                      static_cast<long>(vb.size()));
+      result = protect([&] { return entries_of(walk.run(), a, b); }, &state);
     }
   }
+  RB_GC_GUARD(a);
+  RB_GC_GUARD(b);
   if (state) rb_jump_tag(state);
   return result;
 }
 
 }  // namespace
 
-long overlap_of_points(const exact::Xyz* a, long n, const exact::Xyz* b, long m, OverlapEntry* first) {
-  ExactKernel kernel;
-  PolygonWalk<ExactKernel> walk(kernel, a, n, b, m);
+long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m, OverlapEntry* first,
+                       bool* unsure) {
+  NativeArray<Vertex> va, vb;
+  vertices_of(a, n, kTagA, &va);
+  vertices_of(b, m, kTagB, &vb);
+  NumbersKernel kernel;
+  kernel.numbers[kTagA] = a;
+  kernel.numbers[kTagB] = b;
+  PolygonWalk<NumbersKernel> walk(kernel, va.begin(), n, vb.begin(), m);
   const NativeArray<OverlapEntry>& entries = walk.run();
+  *unsure = kernel.unsure;
   if (!entries.empty()) *first = entries[0];
   return static_cast<long>(entries.size());
 }

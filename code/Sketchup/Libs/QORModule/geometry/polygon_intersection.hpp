@@ -3,7 +3,7 @@
 
 #include <ruby.h>
 
-#include "exact_arithmetic.hpp"
+#include "point_arithmetic.hpp"
 #include "polygon_walk.hpp"
 
 namespace qor {
@@ -11,13 +11,16 @@ namespace geometry {
 
 // [[tag, from, to, point], ...] with tag "A" or "B".  On the indexed road,
 // polygons of the host's own points are read once and walked on their
-// numbers; any other point is asked through the host.
+// numbers, the host asked wherever they leave the answer unsure; any other
+// point is asked through the host.
 VALUE getIntersectionPointsOfPolygons(VALUE self, VALUE polygonA, VALUE polygonB);
 
 // The overlap of two polygons given as coordinates: how many entries, and
-// the first in *first when there is one.  Calls no Ruby but to raise
-// NoMemoryError: run it under protect().
-long overlap_of_points(const exact::Xyz* a, long n, const exact::Xyz* b, long m, OverlapEntry* first);
+// the first in *first when there is one; *unsure when some step was too
+// close to call on the numbers (the answer is then worthless).  Calls no
+// Ruby but to raise NoMemoryError: run it under protect().
+long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m, OverlapEntry* first,
+                       bool* unsure);
 
 }  // namespace geometry
 }  // namespace qor

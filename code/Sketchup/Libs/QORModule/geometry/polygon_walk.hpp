@@ -14,8 +14,9 @@
 //   void each_edge(const Side&, q0, q1, visit)  visit(i) for each edge i of
 //                                     the side that segment q0-q1 may meet,
 //                                     closing edge (-1) first, then ascending
-// The host kernel asks the host; the exact kernel reproduces its arithmetic
-// on numbers read once.  Entries compare by tag and indices, as the host's
+// The host kernel asks the host; the numbers kernel answers from numbers
+// read once where its answer is certain (certain.hpp) and asks the host
+// otherwise.  Entries compare by tag and indices, as the host's
 // Arrays [tag, from, to, point] do: the same index gives the same point.
 //
 // Indices follow Ruby's: -1 is the last point.  The walk's lists are native

@@ -80,15 +80,14 @@ bool enclosed_by_incursions(VALUE room_face) {
 }
 
 // The angle between x's and y's normals' cross product and F's normal.
-double lean(VALUE reads, VALUE normal_x, VALUE normal_y, VALUE normal_f) {
-  if (NIL_P(reads)) return num(call(call(normal_x, id::cross, normal_y), id::angle_between, normal_f));
-  return angle_of_cross(normal_x, normal_y, normal_f);
+double lean(VALUE normal_x, VALUE normal_y, VALUE normal_f) {
+  return num(call(call(normal_x, id::cross, normal_y), id::angle_between, normal_f));
 }
 
 // Can x, a room face beside y, carry the wall on from y round F's normal?
 bool admissible(VALUE reads, VALUE x, VALUE y, VALUE normal_y, VALUE normal_f) {
   VALUE normal_x = read_normal(reads, model_face(x));
-  const double angle = lean(reads, normal_x, normal_y, normal_f);
+  const double angle = lean(normal_x, normal_y, normal_f);
   if (angle > kNearParallel && angle < kNearAntiparallel) return false;
   if (!shares_any(read_edges(reads, model_face(x)), read_edges(reads, model_face(y)))) return false;
   return !excluded(reads, x);
@@ -127,24 +126,14 @@ VALUE linking_face(VALUE reads, VALUE f, VALUE a, VALUE b) {
 VALUE start_position(VALUE reads, VALUE edge) { return read_position(reads, read_start(reads, edge)); }
 VALUE end_position(VALUE reads, VALUE edge) { return read_position(reads, read_end(reads, edge)); }
 
-bool same(VALUE reads, VALUE a, VALUE b) { return NIL_P(reads) ? equal(a, b) : same_point(a, b); }
-
 bool touches(VALUE reads, VALUE edge, VALUE p) {
-  return same(reads, start_position(reads, edge), p) || same(reads, end_position(reads, edge), p);
+  return equal(start_position(reads, edge), p) || equal(end_position(reads, edge), p);
 }
 
-// The line from q to r, as the host takes it; nil where the points are the
-// host's own and the test is done natively.
-VALUE line_through(VALUE reads, VALUE q, VALUE r) {
-  double a[3], b[3];
-  if (!NIL_P(reads) && genuine_point(q, a) && genuine_point(r, b)) return Qnil;
-  return array_of(q, call(q, id::vector_to, r));
-}
+// The line from q to r, as the host takes it.
+VALUE line_through(VALUE, VALUE q, VALUE r) { return array_of(q, call(q, id::vector_to, r)); }
 
-bool on_line(VALUE p, VALUE line, VALUE q, VALUE r) {
-  if (NIL_P(line)) return on_line_through(p, q, r);
-  return truthy(call(p, id::on_line_p, line));
-}
+bool on_line(VALUE p, VALUE line, VALUE, VALUE) { return truthy(call(p, id::on_line_p, line)); }
 
 bool lies_on(VALUE reads, VALUE edge, VALUE line, VALUE q, VALUE r) {
   return on_line(start_position(reads, edge), line, q, r) && on_line(end_position(reads, edge), line, q, r);
@@ -230,7 +219,7 @@ VALUE missing_face(VALUE reads, VALUE f1, VALUE f2) {
 // to it reaches the reads.
 VALUE script_copy(VALUE reads, VALUE point) {
   double p[3];
-  if (NIL_P(reads) || !genuine_point(point, p)) return point;
+  if (NIL_P(reads) || !read_point(point, p)) return point;
   return call(gv::class_Geom_Point3d, id::new_, flo(p[0]), flo(p[1]), flo(p[2]));
 }
 
@@ -311,9 +300,7 @@ VALUE planes_by_vertex_only(VALUE reads, VALUE f, VALUE q, VALUE r, VALUE faces)
   expect_array_arg(faces, "faces");
   VALUE face = model_face(f);
   VALUE centre = read_centroid(reads, face);
-  VALUE axis = NIL_P(reads) ? call(call(call(centre, id::vector_to, q), id::cross, call(centre, id::vector_to, r)),
-                                   id::normalize)
-                            : unit_normal_of(centre, q, r);
+  VALUE axis = call(call(call(centre, id::vector_to, q), id::cross, call(centre, id::vector_to, r)), id::normalize);
 
   VALUE edge = edge_between(reads, face, q, r);
   VALUE neighbour = NIL_P(edge) ? Qnil : neighbour_across(reads, f, edge, faces);

@@ -4,6 +4,7 @@
 
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/certain.hpp"
 #include "../geometry/host_points.hpp"
 #include "../geometry/hull.hpp"
 #include "../geometry/polygon_intersection.hpp"
@@ -12,30 +13,40 @@
 // Each step below is the host call facing.cpp makes at that point, done on
 // the numbers: face.normal, face.plane and face.centroid as read, the
 // outline as outer_loop.vertices' positions, the hull as convex_hull of
-// face.polygon.
+// face.polygon.  A step decides only where certain.hpp says the host would
+// decide the same; a distance is always the host's.
 
 namespace qor {
 namespace roomface {
 
 namespace {
 
-namespace exact = geometry::exact;
-using exact::Plane;
-using exact::Xyz;
+namespace arith = geometry::arith;
+namespace certain = geometry::certain;
+using arith::Plane;
+using arith::Xyz;
+using certain::Sure;
 
 const double kParallel = 0.97;
 
 Xyz xyz(const double v[3]) { return Xyz{v[0], v[1], v[2]}; }
 
-bool parallel(const FaceNumbers& a, const FaceNumbers& b) {
-  return std::fabs(exact::dot(xyz(a.normal), xyz(b.normal))) >= kParallel;
+// Rounding in a dot product of unit normals stays far below this.
+const double kCosineMargin = 1e-9;
+
+// Parallel enough to face: |cos| >= 0.97, as the host tests it.
+Sure parallel(const FaceNumbers& a, const FaceNumbers& b) {
+  const double c = std::fabs(arith::dot(xyz(a.normal), xyz(b.normal)));
+  if (c >= kParallel + kCosineMargin) return Sure::kYes;
+  if (c < kParallel - kCosineMargin) return Sure::kNo;
+  return Sure::kUnsure;
 }
 
 // Where the line through p along direction meets plane; p itself when the
 // line runs parallel to the plane.
 Xyz along_onto(const Xyz& p, const Xyz& direction, const Plane& plane) {
   Xyz hit;
-  return exact::intersect_line_plane(p, direction, plane, &hit) ? hit : p;
+  return arith::intersect_line_plane(p, direction, plane, &hit) ? hit : p;
 }
 
 // Has face f a hull in the points buffer?  Worked out by the host the first
@@ -54,14 +65,14 @@ bool hull_read(PairFaces* faces, long f) {
   return faces->faces[f].hull_state == FaceNumbers::kHullRead;
 }
 
-bool in_hull(const PairFaces& faces, long f, const Xyz& p) {
+Sure in_hull(const PairFaces& faces, long f, const Xyz& p) {
   const FaceNumbers& face = faces.faces[f];
-  return exact::point_in_polygon_3d(p, faces.points.begin() + face.hull_at, face.hull_n, true);
+  return certain::in_polygon_3d(p, faces.points.begin() + face.hull_at, face.hull_n);
 }
 
 // How many edges the overlap of b's polygon with a's outline carried along
-// a's normal onto b's plane has, and the point the first one starts at.
-long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane, Xyz* start) {
+// a's normal onto b's plane has; -1 when the numbers cannot tell.
+long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane) {
   const FaceNumbers& a = faces->faces[s];
   const FaceNumbers& b = faces->faces[t];
   NativeArray<Xyz>& points = faces->points;
@@ -72,49 +83,34 @@ long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane, Xyz* sta
   const Xyz* polygon = points.begin() + b.polygon_at;
   const Xyz* carried = points.begin() + mark;
   geometry::OverlapEntry first;
-  const long count = geometry::overlap_of_points(polygon, b.polygon_n, carried, a.outline_n, &first);
-  if (count > 0) {
-    const Xyz* from = first.tag == geometry::kTagA ? polygon : carried;
-    const long n = first.tag == geometry::kTagA ? b.polygon_n : a.outline_n;
-    *start = from[first.from < 0 ? first.from + n : first.from];
-  }
+  bool unsure = false;
+  const long count = geometry::overlap_of_points(polygon, b.polygon_n, carried, a.outline_n, &first, &unsure);
   points.truncate(mark);
-  return count;
+  return unsure ? -1 : count;
 }
 
 bool planes_of(const FaceNumbers& a, const FaceNumbers& b, Plane* pa, Plane* pb) {
-  return exact::plane_of(a.plane, pa) && exact::plane_of(b.plane, pb);
+  return arith::plane_of(a.plane, pa) && arith::plane_of(b.plane, pb);
 }
 
 }  // namespace
 
-FacingAnswer facing_distance_of(PairFaces* faces, long s, long t, double* distance) {
+FacingAnswer facing_distance_of(PairFaces* faces, long s, long t) {
   const FaceNumbers& a = faces->faces[s];
   const FaceNumbers& b = faces->faces[t];
   if (!a.shaped || !b.shaped) return kUnknown;
-  if (!parallel(a, b)) return kNotFacing;
+  const Sure facing_way = parallel(a, b);
+  if (facing_way != Sure::kYes) return facing_way == Sure::kNo ? kNotFacing : kUnknown;
   Plane pa, pb;
   if (!planes_of(a, b, &pa, &pb)) return kUnknown;
 
-  const Xyz a_centre = xyz(a.centroid);
-  const Xyz a_onto_b = along_onto(a_centre, xyz(a.normal), pb);
-  const double gap = exact::dist(a_centre, a_onto_b);
-  if (!hull_read(faces, t)) return kUnknown;
-  if (in_hull(*faces, t, a_onto_b)) {
-    *distance = gap;
-    return kFacing;
-  }
+  // Each way that finds the faces facing leaves the distance to the host.
+  const Xyz a_onto_b = along_onto(xyz(a.centroid), xyz(a.normal), pb);
+  if (!hull_read(faces, t) || in_hull(*faces, t, a_onto_b) != Sure::kNo) return kUnknown;
   const Xyz b_onto_a = along_onto(xyz(b.centroid), xyz(b.normal), pa);
-  if (!hull_read(faces, s)) return kUnknown;
-  if (in_hull(*faces, s, b_onto_a)) {
-    *distance = gap;
-    return kFacing;
-  }
-
-  Xyz start;
-  if (overlap_of(faces, s, t, pb, &start) <= 2) return kNotFacing;
-  *distance = std::fabs(exact::signed_distance(start, pa));
-  return kFacing;
+  if (!hull_read(faces, s) || in_hull(*faces, s, b_onto_a) != Sure::kNo) return kUnknown;
+  const long edges = overlap_of(faces, s, t, pb);
+  return edges >= 0 && edges <= 2 ? kNotFacing : kUnknown;
 }
 
 FacingAnswer opposite_face_of(PairFaces* faces, long s, long t, double limit) {
@@ -124,27 +120,28 @@ FacingAnswer opposite_face_of(PairFaces* faces, long s, long t, double limit) {
   Plane pa, pb;
   if (!planes_of(a, b, &pa, &pb)) return kUnknown;
   const Xyz a_centre = xyz(a.centroid);
-  if (std::fabs(exact::signed_distance(a_centre, pb)) > limit) return kNotFacing;
-  if (!parallel(a, b) || (a.marks & kTrueDoor)) return kNotFacing;
+  // Beyond the limit: the host's test is strictly greater.
+  const double gap = std::fabs(arith::signed_distance(a_centre, pb));
+  const double margin = 1e-12 + certain::slack(std::max(certain::magnitude(a_centre), std::fabs(limit)));
+  if (gap > limit + margin) return kNotFacing;
+  if (!(gap < limit - margin)) return kUnknown;
+  const Sure facing_way = parallel(a, b);
+  if (facing_way == Sure::kNo || (a.marks & kTrueDoor)) return kNotFacing;
+  if (facing_way == Sure::kUnsure) return kUnknown;
 
   if (!hull_read(faces, t)) return kUnknown;
-  if (in_hull(*faces, t, exact::project_to_plane(a_centre, pb))) return kFacing;
+  const Sure a_in_b = in_hull(*faces, t, arith::project_to_plane(a_centre, pb));
+  if (a_in_b != Sure::kNo) return a_in_b == Sure::kYes ? kFacing : kUnknown;
   if (!hull_read(faces, s)) return kUnknown;
-  if (in_hull(*faces, s, exact::project_to_plane(xyz(b.centroid), pa))) return kFacing;
-  Xyz start;
-  return overlap_of(faces, s, t, pb, &start) >= 3 ? kFacing : kNotFacing;
+  const Sure b_in_a = in_hull(*faces, s, arith::project_to_plane(xyz(b.centroid), pa));
+  if (b_in_a != Sure::kNo) return b_in_a == Sure::kYes ? kFacing : kUnknown;
+  const long edges = overlap_of(faces, s, t, pb);
+  if (edges < 0) return kUnknown;
+  return edges >= 3 ? kFacing : kNotFacing;
 }
 
 VALUE facing_distance(PairFaces* faces, long s, long t) {
-  double d = 0.0;
-  switch (facing_distance_of(faces, s, t, &d)) {
-    case kFacing:
-      return flo(d);
-    case kNotFacing:
-      return Qfalse;
-    case kUnknown:
-      break;
-  }
+  if (facing_distance_of(faces, s, t) == kNotFacing) return Qfalse;
   return facing_distance(rb_ary_entry(faces->room_faces, s), rb_ary_entry(faces->room_faces, t));
 }
 

@@ -1,9 +1,9 @@
 // The two facing tests of facing.hpp on the numbers the pair passes read
-// once (pair_faces.hpp), with the host's arithmetic repeated step for step:
-// the same answers as the host's tests, without a host call per pair.
+// once (pair_faces.hpp): the answers the host's tests would give, without
+// a host call per pair, wherever the numbers settle them beyond doubt.
 //
-// A face whose shape could not be read answers kUnknown, and the caller
-// asks the host.  The first test that needs a face's convex hull has it
+// Anything closer, and a face whose shape could not be read, answers
+// kUnknown, and the caller asks the host.  The first test that needs a face's convex hull has it
 // worked out by the host from the face's polygon, once: a hull that raises
 // raises then, as the host's own test would have.
 #pragma once
@@ -17,9 +17,9 @@ namespace roomface {
 
 enum FacingAnswer { kNotFacing, kFacing, kUnknown };
 
-// facing_distance(s, t) for faces s and t: kFacing with the distance in
-// *distance, kNotFacing for false.
-FacingAnswer facing_distance_of(PairFaces* faces, long s, long t, double* distance);
+// facing_distance(s, t) for faces s and t: kNotFacing for false; never
+// kFacing, since the distance is the host's to give.
+FacingAnswer facing_distance_of(PairFaces* faces, long s, long t);
 
 // is_opposite_face(s, t, k), with limit = k times $maxWallThickness.
 FacingAnswer opposite_face_of(PairFaces* faces, long s, long t, double limit);

@@ -33,13 +33,9 @@ using geometry::read_vertices;
 // nil on the plain road, which asks the host each time and does its
 // arithmetic through host calls.
 
-bool same(VALUE reads, VALUE a, VALUE b) { return NIL_P(reads) ? equal(a, b) : geometry::same_point(a, b); }
+bool same(VALUE, VALUE a, VALUE b) { return equal(a, b); }
 
-double z_of(VALUE reads, VALUE vector) {
-  double v[3];
-  if (!NIL_P(reads) && geometry::genuine_vector(vector, v)) return v[2];
-  return num(call(vector, id::z));
-}
+double z_of(VALUE, VALUE vector) { return num(call(vector, id::z)); }
 
 // The two faces whose outlines meet, as P and Q: a floor or ceiling is met
 // with itself; otherwise the scripts may swap the roles.
@@ -130,7 +126,7 @@ VALUE projected_onto(VALUE reads, VALUE points, VALUE plane) {
   VALUE projected = new_array(len(points));
   for (long i = 0; i < len(points); ++i) {
     VALUE p = at(points, i);
-    push(projected, NIL_P(reads) ? call(p, id::project_to_plane, plane) : geometry::projected_to_plane(p, plane));
+    push(projected, call(p, id::project_to_plane, plane));
   }
   return projected;
 }

@@ -93,15 +93,15 @@ bool line_meets(const double direction[3], const double lo[3], const double hi[3
 }
 
 // The coordinates of a host point, appended to points.
-bool read_host_point(VALUE p, NativeArray<geometry::exact::Xyz>* points) {
-  geometry::exact::Xyz c;
+bool read_host_point(VALUE p, NativeArray<geometry::arith::Xyz>* points) {
+  geometry::arith::Xyz c;
   if (!geometry::read_host_point(p, &c)) return false;
   points->push(c);
   return true;
 }
 
 // The positions of the face's outer loop, appended to points.
-bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::exact::Xyz>* points) {
+bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::arith::Xyz>* points) {
   if (!rb_respond_to(face, id::outer_loop)) return false;
   VALUE loop = call(face, id::outer_loop);
   if (!rb_respond_to(loop, id::vertices)) return false;
@@ -118,7 +118,7 @@ bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::exact::Xyz>*
 
 // The face's numbers.  Known only when all of them are finite numbers and
 // its polygon has three points or more.
-FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::exact::Xyz>* points) {
+FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* points) {
   static const ID id_bounds = rb_intern("bounds");
   static const ID id_min = rb_intern("min");
   static const ID id_max = rb_intern("max");

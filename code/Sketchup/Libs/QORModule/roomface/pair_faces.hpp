@@ -16,7 +16,7 @@
 #include <ruby.h>
 
 #include "../core/native_array.hpp"
-#include "../geometry/exact_arithmetic.hpp"
+#include "../geometry/point_arithmetic.hpp"
 #include "pair_grid.hpp"
 
 namespace qor {
@@ -57,7 +57,7 @@ struct PairFaces {
   NativeArray<FaceNumbers> faces;
   NativeArray<int> room_start;  // per room, its first face; one extra at the end
   NativeArray<RoomNumbers> rooms;
-  NativeArray<geometry::exact::Xyz> points;  // the faces' shapes
+  NativeArray<geometry::arith::Xyz> points;  // the faces' shapes
   double widest_off_plane = 0.0;
 
   long count() const { return static_cast<long>(faces.size()); }
