@@ -1,5 +1,5 @@
-// The host's own points read into numbers, for the tests that repeat the
-// host's arithmetic (point_arithmetic.hpp).  Any other kind of point, or
+// The host's own points read into numbers through to_a, for the tests that
+// decide on numbers where certain (certain.hpp).  Any other kind of point, or
 // one whose coordinates are not Floats, is not read: its arithmetic is
 // whatever its class makes of it, and only the host can answer for it.
 #pragma once
