@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "../geometry/certain.hpp"
@@ -14,7 +15,8 @@
 // the numbers: face.normal, face.plane and face.centroid as read, the
 // outline as outer_loop.vertices' positions, the hull as convex_hull of
 // face.polygon.  A step decides only where certain.hpp says the host would
-// decide the same; a distance is always the host's.
+// decide the same; a distance is always the host's, asked on the values it
+// gave when the faces were read.
 
 namespace qor {
 namespace roomface {
@@ -89,13 +91,22 @@ long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane) {
   return unsure ? -1 : count;
 }
 
+// a_centre.distance(Geom.intersect_line_plane([a_centre, a.normal], b.plane)),
+// on the values the host gave when the faces were read.
+double host_gap(PairFaces* faces, long s, long t) {
+  VALUE a = rb_ary_entry(faces->host_values, s), b = rb_ary_entry(faces->host_values, t);
+  VALUE centre = rb_ary_entry(a, 0);
+  VALUE hit = call(gv::module_Geom, id::intersect_line_plane, array_of(centre, rb_ary_entry(a, 1)), rb_ary_entry(b, 2));
+  return num(call(centre, id::distance, NIL_P(hit) ? centre : hit));
+}
+
 bool planes_of(const FaceNumbers& a, const FaceNumbers& b, Plane* pa, Plane* pb) {
   return arith::plane_of(a.plane, pa) && arith::plane_of(b.plane, pb);
 }
 
 }  // namespace
 
-FacingAnswer facing_distance_of(PairFaces* faces, long s, long t) {
+FacingAnswer facing_distance_of(PairFaces* faces, long s, long t, double* distance) {
   const FaceNumbers& a = faces->faces[s];
   const FaceNumbers& b = faces->faces[t];
   if (!a.shaped || !b.shaped) return kUnknown;
@@ -104,11 +115,22 @@ FacingAnswer facing_distance_of(PairFaces* faces, long s, long t) {
   Plane pa, pb;
   if (!planes_of(a, b, &pa, &pb)) return kUnknown;
 
-  // Each way that finds the faces facing leaves the distance to the host.
+  // A centroid carried into the other hull: facing, at the distance the
+  // host gives between a's centroid and where it lands on b's plane.
   const Xyz a_onto_b = along_onto(xyz(a.centroid), xyz(a.normal), pb);
-  if (!hull_read(faces, t) || in_hull(*faces, t, a_onto_b) != Sure::kNo) return kUnknown;
-  const Xyz b_onto_a = along_onto(xyz(b.centroid), xyz(b.normal), pa);
-  if (!hull_read(faces, s) || in_hull(*faces, s, b_onto_a) != Sure::kNo) return kUnknown;
+  if (!hull_read(faces, t)) return kUnknown;
+  Sure in = in_hull(*faces, t, a_onto_b);
+  if (in == Sure::kNo) {
+    const Xyz b_onto_a = along_onto(xyz(b.centroid), xyz(b.normal), pa);
+    if (!hull_read(faces, s)) return kUnknown;
+    in = in_hull(*faces, s, b_onto_a);
+  }
+  if (in == Sure::kYes) {
+    *distance = host_gap(faces, s, t);
+    return kFacing;
+  }
+  if (in == Sure::kUnsure) return kUnknown;
+  // Facing by the overlap: its distance is from a point the host carries.
   const long edges = overlap_of(faces, s, t, pb);
   return edges >= 0 && edges <= 2 ? kNotFacing : kUnknown;
 }
@@ -141,7 +163,15 @@ FacingAnswer opposite_face_of(PairFaces* faces, long s, long t, double limit) {
 }
 
 VALUE facing_distance(PairFaces* faces, long s, long t) {
-  if (facing_distance_of(faces, s, t) == kNotFacing) return Qfalse;
+  double d = 0.0;
+  switch (facing_distance_of(faces, s, t, &d)) {
+    case kFacing:
+      return flo(d);
+    case kNotFacing:
+      return Qfalse;
+    case kUnknown:
+      break;
+  }
   return facing_distance(rb_ary_entry(faces->room_faces, s), rb_ary_entry(faces->room_faces, t));
 }
 

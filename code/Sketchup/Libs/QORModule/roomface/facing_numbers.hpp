@@ -17,9 +17,9 @@ namespace roomface {
 
 enum FacingAnswer { kNotFacing, kFacing, kUnknown };
 
-// facing_distance(s, t) for faces s and t: kNotFacing for false; never
-// kFacing, since the distance is the host's to give.
-FacingAnswer facing_distance_of(PairFaces* faces, long s, long t);
+// facing_distance(s, t) for faces s and t: kFacing with the distance (the
+// host's) in *distance, kNotFacing for false.
+FacingAnswer facing_distance_of(PairFaces* faces, long s, long t, double* distance);
 
 // is_opposite_face(s, t, k), with limit = k times $maxWallThickness.
 FacingAnswer opposite_face_of(PairFaces* faces, long s, long t, double limit);

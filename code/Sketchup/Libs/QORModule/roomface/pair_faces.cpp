@@ -118,7 +118,7 @@ bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::arith::Xyz>*
 
 // The face's numbers.  Known only when all of them are finite numbers and
 // its polygon has three points or more.
-FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* points) {
+FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* points, VALUE kept) {
   static const ID id_bounds = rb_intern("bounds");
   static const ID id_min = rb_intern("min");
   static const ID id_max = rb_intern("max");
@@ -135,9 +135,15 @@ FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* p
   f.polygon_at = f.polygon_n = f.outline_at = f.outline_n = f.hull_at = f.hull_n = 0;
   f.hull_state = FaceNumbers::kHullUnread;
 
-  if (!read_numbers(call(face, id::normal), f.normal, 3)) return f;
-  if (!read_numbers(call(face, id::plane), f.plane, 4) || !(length3(f.plane) > 0.0)) return f;
-  if (!read_numbers(call(face, id::centroid), f.centroid, 3)) return f;
+  VALUE normal = call(face, id::normal);
+  if (!read_numbers(normal, f.normal, 3)) return f;
+  VALUE plane = call(face, id::plane);
+  if (!read_numbers(plane, f.plane, 4) || !(length3(f.plane) > 0.0)) return f;
+  VALUE centroid = call(face, id::centroid);
+  if (!read_numbers(centroid, f.centroid, 3)) return f;
+  rb_ary_store(kept, 0, centroid);
+  rb_ary_store(kept, 1, normal);
+  rb_ary_store(kept, 2, plane);
   for (int a = 0; a < 3; ++a) f.lo[a] = f.hi[a] = f.centroid[a];
 
   VALUE polygon = call(face, id::polygon);
@@ -184,6 +190,7 @@ RoomNumbers read_room(VALUE room) {
 void read_pair_faces(VALUE rooms, PairFaces* out) {
   out->room_faces = new_array();
   out->model_faces = new_array();
+  out->host_values = new_array();
   for (long r = 0; r < len(rooms); ++r) {
     VALUE room = at(rooms, r);
     out->rooms.push(read_room(room));
@@ -194,7 +201,9 @@ void read_pair_faces(VALUE rooms, PairFaces* out) {
       VALUE face = model_face(room_face);
       push(out->room_faces, room_face);
       push(out->model_faces, face);
-      const FaceNumbers f = read_face(face, static_cast<int>(r), &out->points);
+      VALUE kept = rb_ary_new_from_args(3, Qnil, Qnil, Qnil);
+      push(out->host_values, kept);
+      const FaceNumbers f = read_face(face, static_cast<int>(r), &out->points, kept);
       if (f.known) out->widest_off_plane = std::max(out->widest_off_plane, f.off_plane);
       out->faces.push(f);
     }

@@ -54,6 +54,7 @@ struct RoomNumbers {
 struct PairFaces {
   VALUE room_faces = Qnil;   // every room face, flat
   VALUE model_faces = Qnil;  // their @face, index-aligned
+  VALUE host_values = Qnil;  // their [centroid, normal, plane] as the host gave them
   NativeArray<FaceNumbers> faces;
   NativeArray<int> room_start;  // per room, its first face; one extra at the end
   NativeArray<RoomNumbers> rooms;
