@@ -6,6 +6,7 @@
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "certain.hpp"
 #include "point_math.hpp"
 
 namespace qor {
@@ -18,7 +19,7 @@ namespace {
 enum Slot {
   kRead, kPlane, kNormal, kEdges, kVertices, kOuterLoop, kCentroid,
   kTrueDoor, kSlab, kPartition, kFaceType, kFaces, kStart, kEnd, kPosition, kDoorVertices, kIdentityEquality,
-  kOuterEdgeCells, kSlots
+  kOuterEdgeCells, kNumbers, kSlots
 };
 
 // The reads of the running withFaceReads block, or nil.  A collector root.
@@ -195,6 +196,26 @@ VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point) {
   VALUE near = new_array(len(found));
   for (long i = 0; i < len(found); ++i) push(near, at(edges, FIX2LONG(at(found, i))));
   return near;
+}
+
+bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out) {
+  if (NIL_P(reads)) return false;
+  VALUE numbers = read_once(reads, point, kNumbers, [&]() -> VALUE {
+    double c[3];
+    return read_point(point, c) ? rb_ary_new_from_args(3, flo(c[0]), flo(c[1]), flo(c[2])) : Qfalse;
+  });
+  if (!RB_TYPE_P(numbers, T_ARRAY)) return false;
+  *out = arith::Xyz{RFLOAT_VALUE(rb_ary_entry(numbers, 0)), RFLOAT_VALUE(rb_ary_entry(numbers, 1)),
+                    RFLOAT_VALUE(rb_ary_entry(numbers, 2))};
+  return true;
+}
+
+bool same_position(VALUE reads, VALUE a, VALUE b) {
+  arith::Xyz p, q;
+  if (!read_numbers(reads, a, &p) || !read_numbers(reads, b, &q)) return equal(a, b);
+  const certain::Sure same = certain::same_point(p, q);
+  if (same == certain::Sure::kUnsure) return equal(a, b);
+  return same == certain::Sure::kYes;
 }
 
 bool identity_equality(VALUE reads, VALUE v) {

@@ -15,6 +15,8 @@
 
 #include <ruby.h>
 
+#include "point_arithmetic.hpp"
+
 namespace qor {
 namespace geometry {
 
@@ -47,6 +49,15 @@ VALUE read_edge_faces(VALUE reads, VALUE edge);
 VALUE read_start(VALUE reads, VALUE edge);
 VALUE read_end(VALUE reads, VALUE edge);
 VALUE read_position(VALUE reads, VALUE vertex);
+
+// A host point's coordinates, read once per stage through to_a; false on
+// the plain road and for any other kind of point.
+bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out);
+
+// a == b for host points, decided on their numbers (read once each, through
+// to_a) where certain, by the host otherwise; always the host's == on the
+// plain road (reads nil) and for any other kind of point.
+bool same_position(VALUE reads, VALUE a, VALUE b);
 
 // Is v == x, for any x, the interpreter's identity test?  Asked once per
 // class.

@@ -68,8 +68,7 @@ struct Vertex {
 
 // Points read once; a question is answered from the numbers where the
 // answer is certain (certain.hpp), else asked of the host on the host's
-// points.  Without host points (a, b nil) an unsure question sets unsure
-// and answers false: the caller then throws the walk's answer away.
+// points.
 struct NumbersKernel {
   using Point = Vertex;
   using Sure = certain::Sure;
@@ -143,22 +142,24 @@ struct NumbersKernel {
   template <class Ask>
   bool decide(Sure answer, Ask ask) {
     if (answer != Sure::kUnsure) return answer == Sure::kYes;
-    if (NIL_P(host_a)) {
-      unsure = true;
-      return false;
-    }
-    ++asked;
     return ask();
   }
 
-  HostKernel host() const { return HostKernel{host_a, host_b}; }
-  VALUE value(const Point& p) const { return rb_ary_entry(p.tag == kTagA ? host_a : host_b, p.index); }
+  HostKernel host() {
+    if (host_b == Qundef) host_b = b_points(context);
+    return HostKernel{host_a, host_b};
+  }
+  VALUE value(const Point& p) {
+    if (p.tag == kTagB && host_b == Qundef) host_b = b_points(context);
+    return rb_ary_entry(p.tag == kTagA ? host_a : host_b, p.index);
+  }
 
   static const long kIndexedSide = 64;
   const arith::Xyz* numbers[2] = {nullptr, nullptr};  // per tag
   VALUE host_a = Qnil, host_b = Qnil;
-  bool unsure = false;
-  long asked = 0;
+  // Makes host_b when it is first needed (Qundef until then).
+  VALUE (*b_points)(void* context) = nullptr;
+  void* context = nullptr;
   EdgeIndex edges[2];  // per tag
   PolygonIndex outlines[2];
 };
@@ -231,19 +232,35 @@ VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b) {
 
 }  // namespace
 
-long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m, OverlapEntry* first,
-                       bool* unsure) {
-  NativeArray<Vertex> va, vb;
-  vertices_of(a, n, kTagA, &va);
-  vertices_of(b, m, kTagB, &vb);
-  NumbersKernel kernel;
-  kernel.numbers[kTagA] = a;
-  kernel.numbers[kTagB] = b;
-  PolygonWalk<NumbersKernel> walk(kernel, va.begin(), n, vb.begin(), m);
-  const NativeArray<OverlapEntry>& entries = walk.run();
-  *unsure = kernel.unsure;
-  if (!entries.empty()) *first = entries[0];
-  return static_cast<long>(entries.size());
+long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m, const HostSides& host,
+                       VALUE* first_point) {
+  long count = 0;
+  int state = 0;
+  {
+    NativeArray<Vertex> va, vb;
+    NumbersKernel kernel;
+    vertices_of(a, n, kTagA, &va);
+    vertices_of(b, m, kTagB, &vb);
+    kernel.numbers[kTagA] = a;
+    kernel.numbers[kTagB] = b;
+    kernel.host_a = host.a;
+    kernel.host_b = Qundef;
+    kernel.b_points = host.b_points;
+    kernel.context = host.context;
+    PolygonWalk<NumbersKernel> walk(kernel, va.begin(), n, vb.begin(), m);
+    *first_point = protect(
+        [&]() -> VALUE {
+          const NativeArray<OverlapEntry>& entries = walk.run();
+          count = static_cast<long>(entries.size());
+          if (entries.empty()) return Qnil;
+          const OverlapEntry& e = entries[0];
+          const long size = e.tag == kTagA ? n : m;
+          return kernel.value(Vertex{arith::Xyz{0.0, 0.0, 0.0}, e.tag, e.from < 0 ? e.from + size : e.from});
+        },
+        &state);
+  }
+  if (state) rb_jump_tag(state);
+  return count;
 }
 
 VALUE getIntersectionPointsOfPolygons(VALUE, VALUE polygonA, VALUE polygonB) {

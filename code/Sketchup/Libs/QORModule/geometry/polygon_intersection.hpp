@@ -15,12 +15,21 @@ namespace geometry {
 // point is asked through the host.
 VALUE getIntersectionPointsOfPolygons(VALUE self, VALUE polygonA, VALUE polygonB);
 
-// The overlap of two polygons given as coordinates: how many entries, and
-// the first in *first when there is one; *unsure when some step was too
-// close to call on the numbers (the answer is then worthless).  Calls no
-// Ruby but to raise NoMemoryError: run it under protect().
-long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m, OverlapEntry* first,
-                       bool* unsure);
+// Where the host keeps the points of two polygons given as coordinates:
+// A's as an Array, B's made by b_points(context) the first time a question
+// needs the host (an Array of as many points).
+struct HostSides {
+  VALUE a;
+  VALUE (*b_points)(void* context);
+  void* context;
+};
+
+// The overlap of two polygons given as coordinates, the host asked on its
+// own points wherever the numbers leave a question unsure: how many
+// entries, and the first one's point (the host's) in *first_point when
+// there is one.  Host calls may raise: the native memory is freed first.
+long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m, const HostSides& host,
+                       VALUE* first_point);
 
 }  // namespace geometry
 }  // namespace qor

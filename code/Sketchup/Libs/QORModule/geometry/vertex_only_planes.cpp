@@ -4,6 +4,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "certain.hpp"
 #include "face_reads.hpp"
 #include "point_math.hpp"
 #include "primitives.hpp"
@@ -127,16 +128,31 @@ VALUE start_position(VALUE reads, VALUE edge) { return read_position(reads, read
 VALUE end_position(VALUE reads, VALUE edge) { return read_position(reads, read_end(reads, edge)); }
 
 bool touches(VALUE reads, VALUE edge, VALUE p) {
-  return equal(start_position(reads, edge), p) || equal(end_position(reads, edge), p);
+  return same_position(reads, start_position(reads, edge), p) || same_position(reads, end_position(reads, edge), p);
 }
 
 // The line from q to r, as the host takes it.
 VALUE line_through(VALUE, VALUE q, VALUE r) { return array_of(q, call(q, id::vector_to, r)); }
 
-bool on_line(VALUE p, VALUE line, VALUE, VALUE) { return truthy(call(p, id::on_line_p, line)); }
+// p.on_line?(line) for the line through q and r: on the numbers where
+// certain (within a tenth of the tolerance, or beyond the knife edge).
+bool on_line(VALUE reads, VALUE p, VALUE line, VALUE q, VALUE r) {
+  arith::Xyz a, o, e;
+  if (read_numbers(reads, p, &a) && read_numbers(reads, q, &o) && read_numbers(reads, r, &e)) {
+    const arith::Xyz d = arith::sub(e, o);
+    if (arith::len(d) > certain::kKnifeEdge) {
+      const arith::Xyz u = arith::unit(d);
+      const arith::Xyz foot = arith::add(o, arith::scale(u, arith::dot(arith::sub(a, o), u)));
+      const double m = std::max({certain::magnitude(a), certain::magnitude(o), certain::magnitude(e)});
+      const certain::Sure on = certain::within_tolerance(arith::dist(a, foot), m);
+      if (on != certain::Sure::kUnsure) return on == certain::Sure::kYes;
+    }
+  }
+  return truthy(call(p, id::on_line_p, line));
+}
 
 bool lies_on(VALUE reads, VALUE edge, VALUE line, VALUE q, VALUE r) {
-  return on_line(start_position(reads, edge), line, q, r) && on_line(end_position(reads, edge), line, q, r);
+  return on_line(reads, start_position(reads, edge), line, q, r) && on_line(reads, end_position(reads, edge), line, q, r);
 }
 
 bool borders_door(VALUE reads, VALUE edge) {

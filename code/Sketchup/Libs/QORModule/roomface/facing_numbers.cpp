@@ -72,9 +72,34 @@ Sure in_hull(const PairFaces& faces, long f, const Xyz& p) {
   return certain::in_polygon_3d(p, faces.points.begin() + face.hull_at, face.hull_n);
 }
 
-// How many edges the overlap of b's polygon with a's outline carried along
-// a's normal onto b's plane has; -1 when the numbers cannot tell.
-long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane) {
+// What the host's facing tests keep of face f.
+enum Kept { kCentroid, kNormal, kPlane, kPolygon, kPositions };
+VALUE kept(PairFaces* faces, long f, Kept what) { return rb_ary_entry(rb_ary_entry(faces->host_values, f), what); }
+
+struct Carry {
+  PairFaces* faces;
+  long s, t;
+};
+
+// s's outline carried along s's normal onto t's plane by the host, as its
+// facing tests carry it.
+VALUE carried_by_host(void* context) {
+  const Carry& c = *static_cast<Carry*>(context);
+  VALUE positions = kept(c.faces, c.s, kPositions), normal = kept(c.faces, c.s, kNormal);
+  VALUE plane = kept(c.faces, c.t, kPlane);
+  VALUE carried = new_array(len(positions));
+  for (long i = 0; i < len(positions); ++i) {
+    VALUE p = at(positions, i);
+    VALUE hit = call(gv::module_Geom, id::intersect_line_plane, array_of(p, normal), plane);
+    push(carried, NIL_P(hit) ? p : hit);
+  }
+  return carried;
+}
+
+// How many edges the overlap of t's polygon with s's outline carried along
+// s's normal onto t's plane has, and the host's point the first one starts
+// at; the host asked wherever the numbers leave a step unsure.
+long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane, VALUE* start) {
   const FaceNumbers& a = faces->faces[s];
   const FaceNumbers& b = faces->faces[t];
   NativeArray<Xyz>& points = faces->points;
@@ -82,21 +107,23 @@ long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane) {
   const size_t mark = points.size();
   for (long i = 0; i < a.outline_n; ++i)
     points.push(along_onto(points[a.outline_at + i], xyz(a.normal), b_plane));
-  const Xyz* polygon = points.begin() + b.polygon_at;
-  const Xyz* carried = points.begin() + mark;
-  geometry::OverlapEntry first;
-  bool unsure = false;
-  const long count = geometry::overlap_of_points(polygon, b.polygon_n, carried, a.outline_n, &first, &unsure);
+  Carry carry{faces, s, t};
+  const geometry::HostSides host{kept(faces, t, kPolygon), carried_by_host, &carry};
+  // The host calls of the walk add nothing to the buffer, so the pointers
+  // hold; a call that raises leaves the carried points behind, with the
+  // pass they belong to.
+  const long count = geometry::overlap_of_points(points.begin() + b.polygon_at, b.polygon_n, points.begin() + mark,
+                                                 a.outline_n, host, start);
   points.truncate(mark);
-  return unsure ? -1 : count;
+  return count;
 }
 
 // a_centre.distance(Geom.intersect_line_plane([a_centre, a.normal], b.plane)),
 // on the values the host gave when the faces were read.
 double host_gap(PairFaces* faces, long s, long t) {
-  VALUE a = rb_ary_entry(faces->host_values, s), b = rb_ary_entry(faces->host_values, t);
-  VALUE centre = rb_ary_entry(a, 0);
-  VALUE hit = call(gv::module_Geom, id::intersect_line_plane, array_of(centre, rb_ary_entry(a, 1)), rb_ary_entry(b, 2));
+  VALUE centre = kept(faces, s, kCentroid);
+  VALUE hit = call(gv::module_Geom, id::intersect_line_plane, array_of(centre, kept(faces, s, kNormal)),
+                   kept(faces, t, kPlane));
   return num(call(centre, id::distance, NIL_P(hit) ? centre : hit));
 }
 
@@ -130,9 +157,11 @@ FacingAnswer facing_distance_of(PairFaces* faces, long s, long t, double* distan
     return kFacing;
   }
   if (in == Sure::kUnsure) return kUnknown;
-  // Facing by the overlap: its distance is from a point the host carries.
-  const long edges = overlap_of(faces, s, t, pb);
-  return edges >= 0 && edges <= 2 ? kNotFacing : kUnknown;
+  // Facing by the overlap: the distance from its first point to a's plane.
+  VALUE start = Qnil;
+  if (overlap_of(faces, s, t, pb, &start) <= 2) return kNotFacing;
+  *distance = num(call(start, id::distance_to_plane, kept(faces, s, kPlane)));
+  return kFacing;
 }
 
 FacingAnswer opposite_face_of(PairFaces* faces, long s, long t, double limit) {
@@ -157,9 +186,8 @@ FacingAnswer opposite_face_of(PairFaces* faces, long s, long t, double limit) {
   if (!hull_read(faces, s)) return kUnknown;
   const Sure b_in_a = in_hull(*faces, s, arith::project_to_plane(xyz(b.centroid), pa));
   if (b_in_a != Sure::kNo) return b_in_a == Sure::kYes ? kFacing : kUnknown;
-  const long edges = overlap_of(faces, s, t, pb);
-  if (edges < 0) return kUnknown;
-  return edges >= 3 ? kFacing : kNotFacing;
+  VALUE start = Qnil;
+  return overlap_of(faces, s, t, pb, &start) >= 3 ? kFacing : kNotFacing;
 }
 
 VALUE facing_distance(PairFaces* faces, long s, long t) {

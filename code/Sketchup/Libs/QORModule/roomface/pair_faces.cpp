@@ -101,7 +101,7 @@ bool read_host_point(VALUE p, NativeArray<geometry::arith::Xyz>* points) {
 }
 
 // The positions of the face's outer loop, appended to points.
-bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::arith::Xyz>* points) {
+bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::arith::Xyz>* points, VALUE positions) {
   if (!rb_respond_to(face, id::outer_loop)) return false;
   VALUE loop = call(face, id::outer_loop);
   if (!rb_respond_to(loop, id::vertices)) return false;
@@ -111,7 +111,10 @@ bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::arith::Xyz>*
   f->outline_n = RARRAY_LEN(vertices);
   for (long i = 0; i < f->outline_n; ++i) {
     VALUE v = rb_ary_entry(vertices, i);
-    if (!rb_respond_to(v, id::position) || !read_host_point(call(v, id::position), points)) return false;
+    if (!rb_respond_to(v, id::position)) return false;
+    VALUE p = call(v, id::position);
+    push(positions, p);
+    if (!read_host_point(p, points)) return false;
   }
   return true;
 }
@@ -158,7 +161,10 @@ FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* p
     widen_to(&f, p);
     shaped = shaped && read_host_point(point, points);
   }
-  shaped = shaped && read_outline(face, &f, points);
+  rb_ary_store(kept, 3, polygon);
+  VALUE positions = new_array();
+  rb_ary_store(kept, 4, positions);
+  shaped = shaped && read_outline(face, &f, points, positions);
   // The outline (whose points the facing tests carry along the normal)
   // lies in the face's bounds.
   if (!rb_respond_to(face, id_bounds)) return f;
@@ -201,7 +207,7 @@ void read_pair_faces(VALUE rooms, PairFaces* out) {
       VALUE face = model_face(room_face);
       push(out->room_faces, room_face);
       push(out->model_faces, face);
-      VALUE kept = rb_ary_new_from_args(3, Qnil, Qnil, Qnil);
+      VALUE kept = rb_ary_new_from_args(5, Qnil, Qnil, Qnil, Qnil, Qnil);
       push(out->host_values, kept);
       const FaceNumbers f = read_face(face, static_cast<int>(r), &out->points, kept);
       if (f.known) out->widest_off_plane = std::max(out->widest_off_plane, f.off_plane);

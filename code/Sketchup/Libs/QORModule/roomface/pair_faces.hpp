@@ -54,7 +54,9 @@ struct RoomNumbers {
 struct PairFaces {
   VALUE room_faces = Qnil;   // every room face, flat
   VALUE model_faces = Qnil;  // their @face, index-aligned
-  VALUE host_values = Qnil;  // their [centroid, normal, plane] as the host gave them
+  // Per face [centroid, normal, plane, polygon, outer-loop positions], as
+  // the host gave them.
+  VALUE host_values = Qnil;
   NativeArray<FaceNumbers> faces;
   NativeArray<int> room_start;  // per room, its first face; one extra at the end
   NativeArray<RoomNumbers> rooms;
