@@ -8,6 +8,7 @@
 #include "../core/ruby.hpp"
 #include "certain.hpp"
 #include "point_math.hpp"
+#include "../roomface/fields.hpp"
 
 namespace qor {
 namespace geometry {
@@ -19,7 +20,7 @@ namespace {
 enum Slot {
   kRead, kPlane, kNormal, kEdges, kVertices, kOuterLoop, kCentroid,
   kTrueDoor, kSlab, kPartition, kFaceType, kFaces, kStart, kEnd, kPosition, kDoorVertices, kIdentityEquality,
-  kOuterEdgeCells, kNumbers, kSlots
+  kOuterEdgeCells, kNumbers, kPlaces, kSlots
 };
 
 // The reads of the running withFaceReads block, or nil.  A collector root.
@@ -88,11 +89,12 @@ VALUE door_vertices_of(VALUE doors) {
 // cells ten times as wide.
 const double kEndCell = 0.01;
 
-// The cell holding a host point, as a Hash key; nil for any other point or
-// one the cells cannot place.
-VALUE cell_of(VALUE point, const long offset[3]) {
-  double p[3];
-  if (!read_point(point, p)) return Qnil;
+// The cell holding a host point (its numbers read once), as a Hash key;
+// nil for any other point or one the cells cannot place.
+VALUE cell_of(VALUE reads, VALUE point, const long offset[3]) {
+  arith::Xyz at;
+  if (!read_numbers(reads, point, &at)) return Qnil;
+  const double p[3] = {at.x, at.y, at.z};
   VALUE key = new_array(3);
   for (int k = 0; k < 3; ++k) {
     const double c = std::floor(p[k] / kEndCell) + static_cast<double>(offset[k]);
@@ -113,7 +115,7 @@ VALUE outer_edge_cells(VALUE reads, VALUE face) {
     const VALUE ends[2] = {read_position(reads, read_start(reads, edge)),
                            read_position(reads, read_end(reads, edge))};
     for (VALUE end : ends) {
-      VALUE key = cell_of(end, kHere);
+      VALUE key = cell_of(reads, end, kHere);
       if (NIL_P(key)) return Qfalse;
       VALUE list = rb_hash_lookup(cells, key);
       if (NIL_P(list)) rb_hash_aset(cells, key, list = new_array());
@@ -187,7 +189,7 @@ VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point) {
   for (offset[0] = -1; offset[0] <= 1; ++offset[0])
     for (offset[1] = -1; offset[1] <= 1; ++offset[1])
       for (offset[2] = -1; offset[2] <= 1; ++offset[2]) {
-        VALUE key = cell_of(point, offset);
+        VALUE key = cell_of(reads, point, offset);
         if (NIL_P(key)) return Qnil;
         VALUE list = rb_hash_lookup(cells, key);
         if (!NIL_P(list)) rb_ary_concat(found, list);
@@ -216,6 +218,26 @@ bool same_position(VALUE reads, VALUE a, VALUE b) {
   const certain::Sure same = certain::same_point(p, q);
   if (same == certain::Sure::kUnsure) return equal(a, b);
   return same == certain::Sure::kYes;
+}
+
+VALUE read_room_face_places(VALUE reads, VALUE room_faces) {
+  const long count = len(room_faces);
+  auto index = [&]() -> VALUE {
+    VALUE places = new_reads();
+    for (long k = 0; k < count; ++k) {
+      VALUE face = roomface::model_face(at(room_faces, k));
+      VALUE list = rb_hash_lookup2(places, face, Qnil);
+      if (NIL_P(list)) rb_hash_aset(places, face, list = new_array());
+      push(list, LONG2FIX(k));
+    }
+    return array_of(LONG2FIX(count), places);
+  };
+  VALUE kept = read_once(reads, room_faces, kPlaces, index);
+  if (FIX2LONG(at(kept, 0)) != count) {
+    kept = index();
+    rb_ary_store(record_of(reads, room_faces), kPlaces, kept);
+  }
+  return at(kept, 1);
 }
 
 bool identity_equality(VALUE reads, VALUE v) {

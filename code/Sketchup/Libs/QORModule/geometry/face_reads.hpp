@@ -59,6 +59,11 @@ bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out);
 // plain road (reads nil) and for any other kind of point.
 bool same_position(VALUE reads, VALUE a, VALUE b);
 
+// model face => the places in room_faces (an Array of room faces) of the
+// room faces on it, by identity; kept for the stage while the Array keeps
+// its length.
+VALUE read_room_face_places(VALUE reads, VALUE room_faces);
+
 // Is v == x, for any x, the interpreter's identity test?  Asked once per
 // class.
 bool identity_equality(VALUE reads, VALUE v);

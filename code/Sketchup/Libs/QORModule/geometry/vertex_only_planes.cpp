@@ -26,6 +26,19 @@ bool incursion(VALUE room_face) { return is_true(ivar(room_face, iv::RoomFace::i
 
 bool includes(VALUE ary, VALUE v) { return truthy(rb_ary_includes(expect_array(ary), v)); }
 bool shares_any(VALUE a, VALUE b) { return len(call(a, id::amp, b)) > 0; }
+// The places in candidates (room faces) of the room faces on the given
+// model faces, ascending; nil where that cannot be told (then every
+// candidate is looked at).
+VALUE candidate_places(VALUE reads, VALUE candidates, VALUE faces) {
+  if (!RB_TYPE_P(faces, T_ARRAY) || !RB_TYPE_P(candidates, T_ARRAY)) return Qnil;
+  VALUE index = read_room_face_places(reads, candidates);
+  VALUE found = new_array();
+  for (long k = 0, count = len(faces); k < count; ++k) {
+    VALUE places = rb_hash_lookup2(index, at(faces, k), Qnil);
+    if (!NIL_P(places)) rb_ary_concat(found, places);
+  }
+  return rb_ary_sort_bang(found);
+}
 
 // Every function below takes the reads of the call (face_reads.hpp): nil
 // on the plain road, which asks the host afresh each time and does its
@@ -201,7 +214,14 @@ bool marked(VALUE reads, VALUE face, Mark mark) { return is_true(read_mark(reads
 VALUE neighbour_across(VALUE reads, VALUE f, VALUE edge, VALUE candidates) {
   VALUE face = model_face(f);
   VALUE plane = read_plane(reads, face);
-  for (long k = 0, count = len(candidates); k < count; ++k) {
+  // With the reads kept, only the candidates whose faces the edge says it
+  // bounds are looked at (a face lists an edge exactly when the edge lists
+  // the face), still in the candidates' order: a long room is then not
+  // scanned face by face for every corner.
+  VALUE places = NIL_P(reads) ? Qnil : candidate_places(reads, candidates, read_edge_faces(reads, edge));
+  const long count = NIL_P(places) ? len(candidates) : len(places);
+  for (long i = 0; i < count; ++i) {
+    const long k = NIL_P(places) ? i : FIX2LONG(at(places, i));
     VALUE g = at(candidates, k);
     if (g == f) continue;
     VALUE other = model_face(g);

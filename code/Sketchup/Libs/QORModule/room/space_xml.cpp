@@ -4,6 +4,7 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "../roomface/export_text.hpp"
+#include "../roomface/face_xml.hpp"
 
 // The Space element of a room: its name, the settings stored for it in the
 // model, its storey, and its faces split into an inner and an outer shell.
@@ -98,8 +99,11 @@ void append_outer_shell_faces(VALUE self, VALUE out) {
 
 }  // namespace
 
-VALUE getSpaceElement(VALUE self, VALUE space_id) {
-  VALUE out = roomface::new_export_text();
+namespace {
+
+// The Space element's text, started in out (an Array [room, id, out]).
+VALUE write_space(VALUE args) {
+  VALUE self = at(args, 0), space_id = at(args, 1), out = at(args, 2);
   append_header(self, out, space_id);
   append_markup(out, "<Description>Room</Description><Floor>");
   append_escaped(out, string_ivar(self, iv::Room::levelText));
@@ -114,6 +118,13 @@ VALUE getSpaceElement(VALUE self, VALUE space_id) {
     append_outer_shell_faces(self, out);
   append_markup(out, "</OuterShell></Space>");
   return out;
+}
+
+}  // namespace
+
+VALUE getSpaceElement(VALUE self, VALUE space_id) {
+  VALUE out = roomface::new_export_text();
+  return roomface::with_room_openings(self, write_space, array_of(self, space_id, out));
 }
 
 }  // namespace room

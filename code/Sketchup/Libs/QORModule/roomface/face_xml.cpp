@@ -27,10 +27,45 @@ bool same_face_in(VALUE openings, VALUE face) {
   return false;
 }
 
+// While with_room_openings runs: [room, {model face => [room faces listing
+// it as a window or door]}] (by identity), else nil.  A collector root.
+VALUE room_openings = Qnil;
+
+void index_openings(VALUE index, VALUE room_face, VALUE openings) {
+  for (long i = 0; i < len(openings); ++i) {
+    VALUE face = ivar(at(openings, i), iv::Script::face);
+    VALUE listers = rb_hash_lookup2(index, face, Qnil);
+    if (NIL_P(listers)) rb_hash_aset(index, face, listers = new_array());
+    push(listers, room_face);
+  }
+}
+
+struct Restore {
+  VALUE (*write)(VALUE);
+  VALUE argument;
+  VALUE previous;
+};
+VALUE run_write(VALUE r) {
+  Restore* restore = reinterpret_cast<Restore*>(r);
+  return restore->write(restore->argument);
+}
+VALUE restore_openings(VALUE r) {
+  room_openings = reinterpret_cast<Restore*>(r)->previous;
+  return Qnil;
+}
+
 // The room writes a face that another of its faces uses as a window or
 // door as that opening, not as a face of its own.
 bool serves_as_opening(VALUE self, VALUE face) {
-  VALUE roomFaces = list_ivar(ivar(self, iv::RoomFace::room), iv::Room::roomFaces);
+  VALUE room = ivar(self, iv::RoomFace::room);
+  if (!NIL_P(room_openings) && at(room_openings, 0) == room) {
+    VALUE listers = rb_hash_lookup2(at(room_openings, 1), face, Qnil);
+    if (NIL_P(listers)) return false;
+    for (long i = 0; i < len(listers); ++i)
+      if (at(listers, i) != self) return true;
+    return false;
+  }
+  VALUE roomFaces = list_ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE other = at(roomFaces, i);
     if (other == self) continue;
@@ -226,6 +261,25 @@ void append_doors(VALUE self, VALUE out, bool external, double zo) {
 }
 
 }  // namespace
+
+VALUE with_room_openings(VALUE room, VALUE (*write)(VALUE), VALUE argument) {
+  static bool rooted = false;
+  if (!rooted) {
+    rb_gc_register_address(&room_openings);
+    rooted = true;
+  }
+  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
+  VALUE index = call(rb_hash_new(), id_compare_by_identity);
+  VALUE roomFaces = list_ivar(room, iv::Room::roomFaces);
+  for (long i = 0; i < len(roomFaces); ++i) {
+    VALUE room_face = at(roomFaces, i);
+    index_openings(index, room_face, list_ivar(room_face, iv::RoomFace::windows));
+    index_openings(index, room_face, list_ivar(room_face, iv::RoomFace::doors));
+  }
+  Restore restore{write, argument, room_openings};
+  room_openings = array_of(room, index);
+  return rb_ensure(run_write, reinterpret_cast<VALUE>(&restore), restore_openings, reinterpret_cast<VALUE>(&restore));
+}
 
 VALUE getFaceElement(VALUE self) {
   VALUE face = answering_ivar(self, iv::RoomFace::face, id_valid_p());
