@@ -39,7 +39,41 @@
   X(back_material, "back_material") X(alpha, "alpha") X(alpha_set, "alpha=")        \
   X(getIntermediatePlane, "getIntermediatePlane") X(instance_of_p, "instance_of?")  \
   X(project, "project") X(findDoors2, "findDoors2") X(object_id, "object_id")         \
-  X(add_observer, "add_observer") X(initialize, "initialize") X(aref, "[]")
+  X(add_observer, "add_observer") X(initialize, "initialize") X(aref, "[]") \
+  X(internalPoint, "internalPoint") \
+  X(min_, "min") \
+  X(max_, "max") \
+  X(bounds, "bounds") \
+  X(line, "line") \
+  X(text, "text") \
+  X(getFaceElement, "getFaceElement") \
+  X(valid_p, "valid?") \
+  X(isBlindOpening_p, "isBlindOpening?") \
+  X(countSelect, "countSelect") \
+  X(qor_select_counted, "qor_select_counted") \
+  X(addRoomTextHelper2, "addRoomTextHelper2") \
+  X(to_str, "to_str") \
+  X(compare_by_identity, "compare_by_identity") \
+  X(instance_method, "instance_method") \
+  X(owner, "owner") \
+  X(sort_bang, "sort!") \
+  X(each, "each") \
+  X(orderFacesRoundNormal, "orderFacesRoundNormal") \
+  X(topmostFaces, "topmostFaces") \
+  X(showTopFaces, "showTopFaces") \
+  X(qor_doors_by_corner, "qor_doors_by_corner") \
+  X(qor_first_places, "qor_first_places") \
+  X(message, "message") \
+  X(write, "write") \
+  X(raise, "raise") \
+  X(throw_, "throw") \
+  X(UncaughtThrowError, "UncaughtThrowError") \
+  X(tag, "tag") \
+  X(value, "value") \
+  X(kill, "kill") \
+  X(makePluginFacesDictionary, "makePluginFacesDictionary") \
+  X(callFromSubclassWnd, "callFromSubclassWnd") \
+  X(plainRoad_ivar, "@plainRoad")
 
 // Shared constant strings, frozen: attribute dictionary names and keys, and
 // the texts the extension compares against or writes.

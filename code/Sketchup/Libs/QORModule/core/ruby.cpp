@@ -83,8 +83,7 @@ VALUE expect_numeric_arg(VALUE v, const char* name) {
 }
 
 VALUE expect_point_arg(VALUE v, const char* name) {
-  static const ID id_x = rb_intern("x"), id_y = rb_intern("y");
-  if (!rb_respond_to(v, id_x) || !rb_respond_to(v, id_y))
+  if (!rb_respond_to(v, id::x) || !rb_respond_to(v, id::y))
     rb_raise(rb_eTypeError, "%s must be a point, not %s", name, rb_obj_classname(v));
   return v;
 }

@@ -27,8 +27,7 @@ enum Slot {
 VALUE stage_reads = Qnil;
 
 VALUE new_reads() {
-  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
-  return call(rb_hash_new(), id_compare_by_identity);
+  return call(rb_hash_new(), id::compare_by_identity);
 }
 
 VALUE record_of(VALUE reads, VALUE obj) {
@@ -241,12 +240,10 @@ VALUE read_room_face_places(VALUE reads, VALUE room_faces) {
 }
 
 bool identity_equality(VALUE reads, VALUE v) {
-  static const ID id_instance_method = rb_intern("instance_method");
-  static const ID id_owner = rb_intern("owner");
   if (SPECIAL_CONST_P(v) || RB_BUILTIN_TYPE(v) != T_OBJECT) return false;
   VALUE klass = CLASS_OF(v);  // a singleton class too
   VALUE owner = read_once(reads, klass, kIdentityEquality,
-                          [&] { return call(call(klass, id_instance_method, ID2SYM(id::eq)), id_owner); });
+                          [&] { return call(call(klass, id::instance_method, ID2SYM(id::eq)), id::owner); });
   return owner == rb_cBasicObject;
 }
 

@@ -97,7 +97,6 @@ double coordinate_or_zero(VALUE p, ID axis) {
 // maps each copy back to the input point it stands for.  *straight gets
 // the turn below which three copies count as on one line (hull_turn).
 VALUE normalised_copies(VALUE points, VALUE originals, double* straight) {
-  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
   const long n = len(points);
   VALUE coordinates = new_array(n);
   double max_offset = 0.0, max_magnitude = 0.0, origin[3] = {0.0, 0.0, 0.0};
@@ -118,7 +117,7 @@ VALUE normalised_copies(VALUE points, VALUE originals, double* straight) {
   // digits of it: points on one line are off it by more once in the box.
   *straight = kStraightTurn * (1.0 + max_magnitude / max_offset);
 
-  call(originals, id_compare_by_identity);
+  call(originals, id::compare_by_identity);
   VALUE seen = rb_hash_new();
   VALUE copies = new_array(n);
   for (long i = 0; i < n; ++i) {

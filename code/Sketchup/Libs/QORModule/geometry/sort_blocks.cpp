@@ -141,15 +141,13 @@ VALUE sort_points_x_then_y_descending(VALUE points) {
 }
 
 VALUE sort_with(VALUE ary, block_fn block, VALUE data) {
-  static const ID id_sort_bang = rb_intern("sort!");
-  block_call(ary, id_sort_bang, 0, nullptr, block, data);
+  block_call(ary, id::sort_bang, 0, nullptr, block, data);
   return ary;
 }
 
 VALUE collect_pairs(VALUE enumerable, VALUE out) {
-  static const ID id_each = rb_intern("each");
   expect_array(out);
-  block_call(enumerable, id_each, 0, nullptr, collectPair, out);
+  block_call(enumerable, id::each, 0, nullptr, collectPair, out);
   return out;
 }
 

@@ -304,13 +304,10 @@ VALUE chosen_faces(VALUE reads, VALUE f, VALUE neighbour, VALUE axis, VALUE cent
   VALUE opposite = ivar(neighbour, iv::RoomFace::oppositeRoomFaces);
   if (len(opposite) <= 1) return array_of(neighbour);
 
-  static const ID id_order = rb_intern("orderFacesRoundNormal");
-  static const ID id_topmost = rb_intern("topmostFaces");
-  static const ID id_show = rb_intern("showTopFaces");
-  VALUE ordered = call(Qnil, id_order, opposite, axis, script_copy(reads, centre));
-  VALUE top = call(Qnil, id_topmost, ordered, call(model_face(f), id::plane),
+  VALUE ordered = call(Qnil, id::orderFacesRoundNormal, opposite, axis, script_copy(reads, centre));
+  VALUE top = call(Qnil, id::topmostFaces, ordered, call(model_face(f), id::plane),
                    call(model_face(neighbour), id::plane));
-  call(Qnil, id_show, f, top);
+  call(Qnil, id::showTopFaces, f, top);
 
   VALUE faces = filled(reads, f, chain_of(reads, top));
   take_planes_towards(faces, neighbour);

@@ -3,6 +3,7 @@
 #include "script_sink.hpp"
 
 #include "../core/globals.hpp"
+#include "../core/names.hpp"
 #include "../core/ruby.hpp"
 
 namespace qor {
@@ -28,14 +29,12 @@ void keep_pending_as_root() {
 }
 
 VALUE write_report(VALUE error) {
-  static const ID id_message = rb_intern("message");
-  static const ID id_write = rb_intern("write");
   VALUE text = rb_str_new_cstr("QORTA window hook: ");
   rb_str_append(text, rb_class_name(CLASS_OF(error)));
   rb_str_cat_cstr(text, ": ");
-  rb_str_append(text, rb_obj_as_string(call(error, id_message)));
+  rb_str_append(text, rb_obj_as_string(call(error, id::message)));
   rb_str_cat_cstr(text, "\n");
-  return call(rb_stderr, id_write, text);
+  return call(rb_stderr, id::write, text);
 }
 
 // An error with no Ruby caller to receive it: reported on $stderr (the
@@ -56,8 +55,8 @@ void pass_exit_on(QOR_RETURN_HOOK_ARGS) {
   VALUE exit = pending;
   pending = Qnil;
   VALUE kind = rb_ary_entry(exit, 0);
-  if (kind == ID2SYM(rb_intern("raise"))) rb_exc_raise(rb_ary_entry(exit, 2));
-  if (kind == ID2SYM(rb_intern("throw"))) rb_throw_obj(rb_ary_entry(exit, 2), rb_ary_entry(exit, 3));
+  if (kind == ID2SYM(id::raise)) rb_exc_raise(rb_ary_entry(exit, 2));
+  if (kind == ID2SYM(id::throw_)) rb_throw_obj(rb_ary_entry(exit, 2), rb_ary_entry(exit, 3));
   // A kill of a thread other than the main one (the main one's is an exit)
   // or a throw that reached its catch from inside the fiber (Timeout's):
   // the interpreter's interface cannot rebuild either once caught.
@@ -66,16 +65,14 @@ void pass_exit_on(QOR_RETURN_HOOK_ARGS) {
 }
 
 VALUE uncaught_throw_class() {
-  return rb_const_get(rb_cObject, rb_intern("UncaughtThrowError"));
+  return rb_const_get(rb_cObject, id::UncaughtThrowError);
 }
 
 VALUE tag_of(VALUE uncaught) {
-  static const ID id_tag = rb_intern("tag");
-  return call(uncaught, id_tag);
+  return call(uncaught, id::tag);
 }
 VALUE value_of(VALUE uncaught) {
-  static const ID id_value = rb_intern("value");
-  return call(uncaught, id_value);
+  return call(uncaught, id::value);
 }
 
 // What a script method's exit becomes: with a Ruby caller below the window
@@ -94,14 +91,14 @@ void settle() {
   if (is_exception(error) && truthy(rb_obj_is_kind_of(error, uncaught_throw_class()))) {
     int state = 0;
     VALUE tagged = protect([&] {
-      return array_of(ID2SYM(rb_intern("throw")), thread, tag_of(error), value_of(error));
+      return array_of(ID2SYM(id::throw_), thread, tag_of(error), value_of(error));
     }, &state);
     if (state) set_errinfo(Qnil);
-    pending = state ? array_of(ID2SYM(rb_intern("raise")), thread, error) : tagged;
+    pending = state ? array_of(ID2SYM(id::raise), thread, error) : tagged;
   } else if (is_exception(error)) {
-    pending = array_of(ID2SYM(rb_intern("raise")), thread, error);
+    pending = array_of(ID2SYM(id::raise), thread, error);
   } else {
-    pending = array_of(ID2SYM(rb_intern("kill")), thread);
+    pending = array_of(ID2SYM(id::kill), thread);
   }
 }
 
@@ -122,14 +119,12 @@ void call_script(ID mid, Args... args) {
 }  // namespace
 
 void menu_event(intptr_t lparam, intptr_t wparam) {
-  static const ID id_makePluginFacesDictionary = rb_intern("makePluginFacesDictionary");
-  call_script(id_makePluginFacesDictionary, signed_word_to_num(lparam),
+  call_script(id::makePluginFacesDictionary, signed_word_to_num(lparam),
               signed_word_to_num(wparam));
 }
 
 void registered_message() {
-  static const ID id_callFromSubclassWnd = rb_intern("callFromSubclassWnd");
-  call_script(id_callFromSubclassWnd);
+  call_script(id::callFromSubclassWnd);
 }
 
 void message_passed_on() {

@@ -25,20 +25,16 @@ const double kLineTolerance = 0.001;
 const double kMaxStoreys = 10000;
 
 ID id_min() {
-  static const ID id = rb_intern("min");
-  return id;
+  return id::min_;
 }
 ID id_max() {
-  static const ID id = rb_intern("max");
-  return id;
+  return id::max_;
 }
 ID id_bounds() {
-  static const ID id = rb_intern("bounds");
-  return id;
+  return id::bounds;
 }
 ID id_line() {
-  static const ID id = rb_intern("line");
-  return id;
+  return id::line;
 }
 
 // A zero, negative, NaN or infinite height would divide by zero or never

@@ -15,8 +15,7 @@ namespace {
 using roomface::kAlphaTolerance;
 
 ID id_countSelect() {
-  static const ID id = rb_intern("countSelect");
-  return id;
+  return id::countSelect;
 }
 
 // Translucent faces (glass) keep their look: only a face whose opacity is 1
@@ -35,8 +34,7 @@ bool counted_to(VALUE roomFace, int amount, int expected) {
 // model face, so that the count goes down only where it went up (a
 // see-through face is never counted).  Hidden from scripts: no "@".
 ID counted_mark() {
-  static const ID id = rb_intern("qor_select_counted");
-  return id;
+  return id::qor_select_counted;
 }
 
 void paint(VALUE room) {

@@ -10,7 +10,6 @@ namespace room {
 // vertex of its faces that still exists.
 VALUE getRoomsRadii(VALUE, VALUE rooms) {
   expect_array_arg(rooms, "rooms");
-  static const ID id_valid_p = rb_intern("valid?");
   for (long i = 0; i < len(rooms); ++i) {
     VALUE room = at(rooms, i);
     double r = 0.0;
@@ -19,7 +18,7 @@ VALUE getRoomsRadii(VALUE, VALUE rooms) {
       VALUE vertices = array_ivar(at(roomFaces, f), iv::RoomFace::faceVertices);
       for (long k = 0; k < len(vertices); ++k) {
         VALUE v = at(vertices, k);
-        if (is_false(call(v, id_valid_p))) continue;
+        if (is_false(call(v, id::valid_p))) continue;
         // Read where used: a room without vertices needs no centroid.
         VALUE centroid = xyz_ivar(room, iv::Room::centroid, "a point");
         const double d = num(call(call(v, id::position), id::distance, centroid));

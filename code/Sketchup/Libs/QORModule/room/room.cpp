@@ -20,8 +20,7 @@ const double kInchToCm = 2.54;
 const double kLevelStart = 50000.0;
 
 ID id_valid_p() {
-  static const ID id = rb_intern("valid?");
-  return id;
+  return id::valid_p;
 }
 
 // A candidate face the room takes: a valid model face.
@@ -104,7 +103,6 @@ void type_faces_indexed(VALUE room, VALUE roomFaces, VALUE claimFloor, Totals* t
 }  // namespace
 
 VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE claimFloor) {
-  static const ID id_isBlindOpening = rb_intern("isBlindOpening?");
   expect_array_arg(faces, "faces");
 
   set_ivar(self, iv::Room::edifice, edifice);
@@ -128,7 +126,7 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
     VALUE face = at(accepted_faces, n);
     push(array_ivar(self, iv::Room::sketchupFaces), face);
     VALUE roomFace = call(cls::RoomFace, id::new_, self, face, LONG2NUM(n + 1));
-    if (is_true(call(gv::cMethods, id_isBlindOpening, face)))
+    if (is_true(call(gv::cMethods, id::isBlindOpening_p, face)))
       set_ivar(roomFace, iv::RoomFace::isBlind, Qtrue);
     push(array_ivar(self, iv::Room::roomFaces), roomFace);
     call(face, id::set_attribute, str::FaceDict2, str::RoomFace, roomFace);

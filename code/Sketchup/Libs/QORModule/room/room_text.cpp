@@ -9,7 +9,6 @@ namespace qor {
 namespace room {
 
 VALUE setText(VALUE self, VALUE characters) {
-  static const ID id_addRoomTextHelper2 = rb_intern("addRoomTextHelper2");
   double sx = 0.0, sy = 0.0, sz = 0.0;
   long count = 0;
   VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
@@ -27,7 +26,7 @@ VALUE setText(VALUE self, VALUE characters) {
   // division by zero.
   VALUE centroid = count > 0 ? array_of(flo(sx / count), flo(sy / count), flo(sz / count))
                              : array_of(flo(0.0), flo(0.0), flo(0.0));
-  VALUE label = call(gv::object_Sketchup_active_model, id_addRoomTextHelper2, characters, centroid);
+  VALUE label = call(gv::object_Sketchup_active_model, id::addRoomTextHelper2, characters, centroid);
   set_ivar(self, iv::Room::text, label);
   set_ivar(self, iv::Room::textCharacters, characters);
   set_ivar(self, iv::Room::centroid, centroid);
@@ -35,8 +34,7 @@ VALUE setText(VALUE self, VALUE characters) {
 }
 
 VALUE to_s(VALUE self) {
-  static const ID id_text = rb_intern("text");
-  VALUE out = rb_str_dup(rb_obj_as_string(call(answering_ivar(self, iv::Room::text, id_text), id_text)));
+  VALUE out = rb_str_dup(rb_obj_as_string(call(answering_ivar(self, iv::Room::text, id::text), id::text)));
   rb_str_cat_cstr(out, " ");
   rb_str_append(out, rb_obj_as_string(call(ivar(self, iv::Room::number), id::to_s)));
   rb_str_cat_cstr(out, "\nFaces = ");

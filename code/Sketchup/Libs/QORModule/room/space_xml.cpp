@@ -47,11 +47,10 @@ void append_attribute(VALUE out, const char* name, VALUE value) {
 }
 
 void append_header(VALUE self, VALUE out, VALUE space_id) {
-  static const ID id_text = rb_intern("text");
   append_markup(out, "<Space id=\"");
   append_value(out, space_id);
   append_markup(out, "\" name=\"");
-  append_escaped(out, call(answering_ivar(self, iv::Room::text, id_text), id_text));
+  append_escaped(out, call(answering_ivar(self, iv::Room::text, id::text), id::text));
   append_markup(out, "\" ");
 
   VALUE construction = setting(self, " constructionOption");
@@ -65,8 +64,7 @@ void append_header(VALUE self, VALUE out, VALUE space_id) {
 }
 
 void append_face(VALUE out, VALUE roomFace) {
-  static const ID id_getFaceElement = rb_intern("getFaceElement");
-  VALUE element = call(roomFace, id_getFaceElement);
+  VALUE element = call(roomFace, id::getFaceElement);
   rb_str_append(out, StringValue(element));
 }
 

@@ -51,9 +51,8 @@ void read_xyz(VALUE point, double out[3]) {
 // are visited in @roomFaces order: a crossing at a point already counted
 // does not count again.
 long crossings_of(VALUE room, VALUE roomFace, RoomCrossings* cached) {
-  static const ID id_internalPoint = rb_intern("internalPoint");
-  VALUE face = answering_ivar(roomFace, iv::RoomFace::face, id_internalPoint);
-  VALUE p = call(face, id_internalPoint);
+  VALUE face = answering_ivar(roomFace, iv::RoomFace::face, id::internalPoint);
+  VALUE p = call(face, id::internalPoint);
   VALUE plane = call(face, id::plane);
   VALUE normal = xyz_ivar(roomFace, iv::RoomFace::normal, "a vector");
   VALUE ray = array_of(p, normal);

@@ -112,7 +112,6 @@ void mark_boundary_frames(VALUE roomFaces) {
 // Array#include? compares each entry e as e == face; an entry whose == is
 // the interpreter's own is equal to its own object only, found by identity.
 void mark_listed_frames(VALUE roomFaces) {
-  static const ID id_eq = rb_intern("==");
   VALUE by_identity = Qnil;
   for (long s = 0; s < len(roomFaces); ++s) {
     VALUE S = at(roomFaces, s);
@@ -127,7 +126,7 @@ void mark_listed_frames(VALUE roomFaces) {
     }
     for (long f = 0; f < len(frames); ++f) {
       VALUE entry = at(frames, f);
-      if (basic_method(CLASS_OF(entry), id_eq)) {
+      if (basic_method(CLASS_OF(entry), id::eq)) {
         if (NIL_P(by_identity)) by_identity = faces_by_identity(roomFaces);
         VALUE standing = rb_hash_lookup(by_identity, rb_obj_id(entry));
         for (long i = 0; !NIL_P(standing) && i < len(standing); ++i) {

@@ -15,8 +15,7 @@ namespace roomface {
 namespace {
 
 ID id_valid_p() {
-  static const ID id = rb_intern("valid?");
-  return id;
+  return id::valid_p;
 }
 
 bool thin_walls() { return gv::thinWalls == INT2FIX(1); }
@@ -268,8 +267,7 @@ VALUE with_room_openings(VALUE room, VALUE (*write)(VALUE), VALUE argument) {
     rb_gc_register_address(&room_openings);
     rooted = true;
   }
-  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
-  VALUE index = call(rb_hash_new(), id_compare_by_identity);
+  VALUE index = call(rb_hash_new(), id::compare_by_identity);
   VALUE roomFaces = list_ivar(room, iv::Room::roomFaces);
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE room_face = at(roomFaces, i);

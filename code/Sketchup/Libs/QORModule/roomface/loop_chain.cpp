@@ -11,9 +11,8 @@ namespace {
 // vertex -> Array of the indices (1...n) of the edges that end at it, in
 // edge order.  Identity hash: vertices compare as the same entity.
 VALUE incident_edges(VALUE starts, VALUE ends) {
-  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
   VALUE index = rb_hash_new();
-  call(index, id_compare_by_identity);
+  call(index, id::compare_by_identity);
   for (long i = 1; i < len(starts); ++i) {
     const VALUE ends_of_edge[2] = {at(starts, i), at(ends, i)};
     for (int k = 0; k < 2; ++k) {

@@ -49,9 +49,8 @@ const long kMaxDoorFrameDepth = 64;
 
 // Each face of a list by identity => the first place it has there.
 VALUE first_places(VALUE faces) {
-  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
   VALUE places = rb_hash_new();
-  call(places, id_compare_by_identity);
+  call(places, id::compare_by_identity);
   for (long i = len(faces) - 1; i >= 0; --i) rb_hash_aset(places, at(faces, i), LONG2FIX(i));
   return places;
 }
@@ -67,9 +66,8 @@ int by_place(const void* a, const void* b) {
 // $modelFaces2 (an index kept on the list, read as it stood when first
 // indexed).
 VALUE model_faces_holding(VALUE vertex) {
-  static const ID id_first_places = rb_intern("qor_first_places");
   VALUE holding = expect_array(call(vertex, id::faces));
-  VALUE places = kept_index(gv::modelFaces2, id_first_places, first_places);
+  VALUE places = kept_index(gv::modelFaces2, id::qor_first_places, first_places);
   // (place, face) pairs of the holding faces found there, at most a few.
   const long n = len(holding);
   long found = 0;
@@ -155,9 +153,8 @@ void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain
 }  // namespace
 
 VALUE collectDoors(VALUE self, VALUE face) {
-  static const ID id_compare_by_identity = rb_intern("compare_by_identity");
   VALUE visited = rb_hash_new();
-  call(visited, id_compare_by_identity);
+  call(visited, id::compare_by_identity);
   collect_doors(self, face, visited, 0, plain_road());
   return ivar(self, iv::RoomFace::doors);
 }

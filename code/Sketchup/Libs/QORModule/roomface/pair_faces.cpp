@@ -122,9 +122,6 @@ bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::arith::Xyz>*
 // The face's numbers.  Known only when all of them are finite numbers and
 // its polygon has three points or more.
 FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* points, VALUE kept) {
-  static const ID id_bounds = rb_intern("bounds");
-  static const ID id_min = rb_intern("min");
-  static const ID id_max = rb_intern("max");
   FaceNumbers f;
   f.known = false;
   f.room = room;
@@ -167,12 +164,12 @@ FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* p
   shaped = shaped && read_outline(face, &f, points, positions);
   // The outline (whose points the facing tests carry along the normal)
   // lies in the face's bounds.
-  if (!rb_respond_to(face, id_bounds)) return f;
-  VALUE bounds = call(face, id_bounds);
+  if (!rb_respond_to(face, id::bounds)) return f;
+  VALUE bounds = call(face, id::bounds);
   double corner[3];
-  if (!read_numbers(call(bounds, id_min), corner, 3)) return f;
+  if (!read_numbers(call(bounds, id::min_), corner, 3)) return f;
   widen_to(&f, corner);
-  if (!read_numbers(call(bounds, id_max), corner, 3)) return f;
+  if (!read_numbers(call(bounds, id::max_), corner, 3)) return f;
   widen_to(&f, corner);
 
   double diagonal[3];

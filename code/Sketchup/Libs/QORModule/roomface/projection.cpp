@@ -19,9 +19,8 @@ namespace {
 // A vertex deleted from the model no longer counts as a corner; pseudo
 // vertices are always used.
 bool usable_vertex(VALUE v) {
-  static const ID id_valid_p = rb_intern("valid?");
   if (!truthy(call(v, id::instance_of_p, gv::class_Sketchup_Vertex))) return true;
-  return is_true(call(v, id_valid_p));
+  return is_true(call(v, id::valid_p));
 }
 
 // The material (front or back) of the source's model face onto the pseudo

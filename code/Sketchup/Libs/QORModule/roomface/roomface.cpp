@@ -110,13 +110,12 @@ VALUE doors_near(VALUE index, VALUE outline) {
 // the indexed road only the doors near the outline are looked at, in the
 // building's order (the doors list read as it stood when first indexed).
 void scan_building_doors(VALUE self, VALUE room) {
-  static const ID id_by_corner = rb_intern("qor_doors_by_corner");
   VALUE building_doors = ivar(ivar(room, iv::Room::edifice), iv::Script::doors);
   if (NIL_P(building_doors)) return;
   VALUE outline = array_ivar(self, iv::RoomFace::faceVertices);
   VALUE index = Qfalse;
   if (!plain_road() && RB_TYPE_P(building_doors, T_ARRAY) && len(outline) > 0)
-    index = kept_index(building_doors, id_by_corner, doors_by_corner);
+    index = kept_index(building_doors, id::qor_doors_by_corner, doors_by_corner);
   if (is_false(index)) {
     for (long d = 0; d < len(building_doors); ++d)
       if (!scan_building_door(self, building_doors, d, outline)) return;

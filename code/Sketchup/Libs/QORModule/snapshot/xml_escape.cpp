@@ -28,8 +28,7 @@ VALUE escape(VALUE text) {
 
 VALUE unesc(VALUE, VALUE text) {
   if (NIL_P(text)) return text;
-  static const ID id_to_str = rb_intern("to_str");
-  if (!RB_TYPE_P(text, T_STRING) && !rb_respond_to(text, id_to_str))
+  if (!RB_TYPE_P(text, T_STRING) && !rb_respond_to(text, id::to_str))
     rb_raise(rb_eTypeError, "text must be a String, not %s", rb_obj_classname(text));
   StringValue(text);
   if (RSTRING_LEN(text) == 0) return text;
