@@ -1,12 +1,12 @@
 #include "face_ordering.hpp"
 
 #include "../core/globals.hpp"
+#include "../core/model_face.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "face_reads.hpp"
 #include "point_math.hpp"
 #include "primitives.hpp"
-#include "../roomface/fields.hpp"
 #include "sort_blocks.hpp"
 
 namespace qor {
@@ -14,7 +14,6 @@ namespace geometry {
 
 namespace {
 
-using roomface::model_face;
 
 // Every function below takes the reads of the call (face_reads.hpp): nil
 // on the plain road, which asks the host each time.  Arithmetic is always

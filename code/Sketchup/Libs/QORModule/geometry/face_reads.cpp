@@ -3,12 +3,12 @@
 #include <cmath>
 
 #include "../core/globals.hpp"
+#include "../core/model_face.hpp"
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "certain.hpp"
 #include "point_math.hpp"
-#include "../roomface/fields.hpp"
 
 namespace qor {
 namespace geometry {
@@ -224,7 +224,7 @@ VALUE read_room_face_places(VALUE reads, VALUE room_faces) {
   auto index = [&]() -> VALUE {
     VALUE places = new_reads();
     for (long k = 0; k < count; ++k) {
-      VALUE face = roomface::model_face(at(room_faces, k));
+      VALUE face = model_face(at(room_faces, k));
       VALUE list = rb_hash_lookup2(places, face, Qnil);
       if (NIL_P(list)) rb_hash_aset(places, face, list = new_array());
       push(list, LONG2FIX(k));

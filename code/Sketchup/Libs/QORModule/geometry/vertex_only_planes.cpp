@@ -2,13 +2,13 @@
 
 #include "../core/classes.hpp"
 #include "../core/globals.hpp"
+#include "../core/model_face.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "certain.hpp"
 #include "face_reads.hpp"
 #include "point_math.hpp"
 #include "primitives.hpp"
-#include "../roomface/fields.hpp"
 
 namespace qor {
 namespace geometry {
@@ -20,7 +20,6 @@ namespace {
 const double kNearParallel = kHalfTurn / 5;
 const double kNearAntiparallel = kHalfTurn - kHalfTurn / 5;
 
-using roomface::model_face;
 VALUE room_faces_of_room(VALUE room_face) { return ivar(ivar(room_face, iv::RoomFace::room), iv::Room::roomFaces); }
 bool incursion(VALUE room_face) { return is_true(ivar(room_face, iv::RoomFace::incursionFace)); }
 

@@ -1,6 +1,7 @@
 // What every subsystem reads off a room face the same way.
 #pragma once
 
+#include "../core/model_face.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 
@@ -21,11 +22,6 @@ inline const char* surface_name(Surface s) {
 inline VALUE surface_text(Surface s) { return new_string(surface_name(s)); }
 inline bool is_surface(VALUE type, Surface s) { return text_is(type, surface_name(s)); }
 
-// The model face (or pseudo face) a room face stands for.  Anything that
-// cannot be one raises TypeError naming @face.
-inline VALUE model_face(VALUE room_face) {
-  return object_ivar(room_face, iv::RoomFace::face, "a face");
-}
 
 }  // namespace roomface
 }  // namespace qor

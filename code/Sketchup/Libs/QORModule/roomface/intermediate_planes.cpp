@@ -1,5 +1,6 @@
 #include "intermediate_planes.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "../core/globals.hpp"
@@ -204,8 +205,7 @@ void second_pass(VALUE unmatched, VALUE rooms) {
 
 // The indexed road: the building's faces read once, their boxes in a grid.
 struct PlanesPass {
-  double wall;       // $maxWallThickness, at least 0
-  double thickest;   // $maxWallThickness as it is
+  double thickest;   // $maxWallThickness, a finite number
   PairFaces faces;
   PairGrid grid;
   NativeArray<long> unmatched;  // face numbers
@@ -235,7 +235,7 @@ void build_grid(PlanesPass* pass) {
 const NativeArray<int>& within_reach(PlanesPass* pass, long s) {
   const FaceNumbers& a = pass->faces.faces[s];
   double lo[3], hi[3];
-  const double reach = a.known ? opposite_reach(a, pass->wall, pass->faces.widest_off_plane) : NAN;
+  const double reach = a.known ? opposite_reach(a, std::max(0.0, pass->thickest), pass->faces.widest_off_plane) : NAN;
   for (int k = 0; k < 3; ++k) {
     lo[k] = a.lo[k] - reach;
     hi[k] = a.hi[k] + reach;
@@ -276,7 +276,7 @@ bool pair_within_wall_indexed(PlanesPass* pass, long s, VALUE room) {
     const long t = found[k];
     const FaceNumbers& b = faces.faces[t];
     if (faces.same_model_face(s, t) || b.marks) continue;
-    if (surely_farther(a, b, pass->wall) || !may_be_parallel(a, b, kParallel) || !may_overlap(a, b))
+    if (surely_farther(a, b, std::max(0.0, pass->thickest)) || !may_be_parallel(a, b, kParallel) || !may_overlap(a, b))
       continue;
     if (pairs_with_indexed(pass, s, t)) pair_first(self, rb_ary_entry(faces.room_faces, t), room);
   }
@@ -346,7 +346,6 @@ VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
     int state = 0;
     {
       PlanesPass pass;
-      pass.wall = wall < 0.0 ? 0.0 : wall;
       pass.thickest = wall;
       protect(
           [&]() -> VALUE {
