@@ -239,25 +239,32 @@ long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m,
   {
     NativeArray<Vertex> va, vb;
     NumbersKernel kernel;
-    vertices_of(a, n, kTagA, &va);
-    vertices_of(b, m, kTagB, &vb);
     kernel.numbers[kTagA] = a;
     kernel.numbers[kTagB] = b;
     kernel.host_a = host.a;
     kernel.host_b = Qundef;
     kernel.b_points = host.b_points;
     kernel.context = host.context;
-    PolygonWalk<NumbersKernel> walk(kernel, va.begin(), n, vb.begin(), m);
-    *first_point = protect(
+    protect(
         [&]() -> VALUE {
-          const NativeArray<OverlapEntry>& entries = walk.run();
-          count = static_cast<long>(entries.size());
-          if (entries.empty()) return Qnil;
-          const OverlapEntry& e = entries[0];
-          const long size = e.tag == kTagA ? n : m;
-          return kernel.value(Vertex{arith::Xyz{0.0, 0.0, 0.0}, e.tag, e.from < 0 ? e.from + size : e.from});
+          vertices_of(a, n, kTagA, &va);
+          vertices_of(b, m, kTagB, &vb);
+          return Qnil;
         },
         &state);
+    if (!state) {
+      PolygonWalk<NumbersKernel> walk(kernel, va.begin(), n, vb.begin(), m);
+      *first_point = protect(
+          [&]() -> VALUE {
+            const NativeArray<OverlapEntry>& entries = walk.run();
+            count = static_cast<long>(entries.size());
+            if (entries.empty()) return Qnil;
+            const OverlapEntry& e = entries[0];
+            const long size = e.tag == kTagA ? n : m;
+            return kernel.value(Vertex{arith::Xyz{0.0, 0.0, 0.0}, e.tag, e.from < 0 ? e.from + size : e.from});
+          },
+          &state);
+    }
   }
   if (state) rb_jump_tag(state);
   return count;
