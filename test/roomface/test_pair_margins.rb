@@ -51,19 +51,23 @@ class PairMarginsTest < QORTest::Case
     assert_includes answers[1][1], 1, 'the short face is paired with the wall'
   end
 
-  # An outline of 128 corners from y = 0 to 64 has its slabs one inch
-  # apart; its notch tip lies exactly on the boundary y = 32.  A triangle
-  # inside it whose corner reaches 0.0005 inch past the tip is on the
-  # border there: all inside, so the overlap is the whole triangle.
-  def test_corner_just_past_a_notch_tip_on_a_slab_boundary
-    outline = [[0, 0], [64, 0], [64, 30], [48, 32], [64, 34], [64, 64]]
-    outline << [64 - 64.0 * outline.length / 128, 64] while outline.length < 127
+  # An outline of 128 corners from y = 0 to 64 has its slabs half an inch
+  # apart; the tip of a spike pointing down lies exactly on the boundary
+  # y = 32, the lowest point of both its edges.  A triangle's corner 0.0005
+  # inch below the tip is on the outline's border (the host says so), and
+  # the overlap walk must meet it there on both roads.
+  def test_corner_just_past_a_spike_tip_on_a_slab_boundary
+    outline = [[0, 0], [20, 0], [20, 40], [40, 40], [48, 32], [56, 40], [64, 40], [64, 64]]
+    outline << [64 - 64.0 * (outline.length - 7) / 121, 64] while outline.length < 127
     outline << [0, 64]
-    triangle = [[20, 20], [48.0005, 32], [20, 44]]
+    triangle = [[40, 50], [48, 31.9995], [56, 50]]
     pts = ->(poly) { poly.map { |x, y| Geom::Point3d.new(x, y, 0) } }
-    answers = on_both_roads { QORTA.getIntersectionPointsOfPolygons(pts[outline], pts[triangle]).map { |e| e[0, 3] } }
     assert_equal 128, outline.length
-    assert_equal [['B', -1, 0], ['B', 0, 1], ['B', 1, 2]], answers[0]
+    assert Geom.point_in_polygon_3D(pts[[triangle[1]]][0], pts[outline], true)
+    answers = on_both_roads do
+      [QORTA.getIntersectionPointsOfPolygons(pts[outline], pts[triangle]).map { |e| e[0, 3] },
+       QORTA.getIntersectionPointsOfPolygons(pts[triangle], pts[outline]).map { |e| e[0, 3] }]
+    end
     assert_equal answers[0], answers[1]
   end
 
