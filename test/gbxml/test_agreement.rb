@@ -8,7 +8,8 @@ class GbxmlAgreementTest < QORTest::Case
   Seen = QORPlugin::Gbxml::Agreement::Observation
 
   def expect(id, klass, types)
-    Expectation.new(id, klass, id, types.keys, nil, nil, types: types)
+    surface = QORPlugin::Gbxml::Surface.new(id, klass, types.keys, [], [], {}, false)
+    Expectation.new(surface, [id], types.keys, nil, nil, types: types)
   end
 
   def agreement(expectations, seen)

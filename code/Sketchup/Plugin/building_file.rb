@@ -12,6 +12,10 @@ module QORPlugin
   class BuildingFile
     INCHES_PER_UNIT = { 'm' => 39.37007874015748, 'in' => 1.0 }.freeze
     ROOM_SETTINGS = %w[constructionOption type service].freeze
+    # "adjacency": a face is a pane when the modeller's rule makes it one;
+    # "windows": the panes are the file's windows and nothing else.
+    PANE_RULES = %w[adjacency windows].freeze
+    DOOR_TYPES = %w[Door Window].freeze
     TOLERANCE = 0.001 # inches, the modeller's own
 
     # One room as the file describes it; faces are model faces.
@@ -42,8 +46,10 @@ module QORPlugin
       @vertices = read_vertices(field(root, 'vertices', ''))
       @splits = EdgeSplits.new(@vertices, corner_ids(root), TOLERANCE)
       @faces = {}
+      @face_ids = {}.compare_by_identity
       read_list(root, 'faces', required: true) { |entry, path| draw_face(entry, path) }
       @panes = {}
+      @pane_faces = {}.compare_by_identity
       read_list(root, 'windows') { |entry, path| draw_window(entry, path) }
       read_list(root, 'doors') { |entry, path| @building.doors << draw_door(entry, path) }
       @rooms = []
@@ -55,7 +61,9 @@ module QORPlugin
     # Assigns the extension's globals for this building; settings given here
     # override the file's.
     def prepare(progress: Progress.new, settings: {})
-      QORPlugin.prepare(@model, building: @building, progress: progress, settings: @settings.merge(settings))
+      settings = @settings.merge(settings)
+      settings[:panes] = @pane_faces if settings[:panes] == 'windows'
+      QORPlugin.prepare(@model, building: @building, progress: progress, settings: settings)
     end
 
     private
@@ -111,6 +119,11 @@ module QORPlugin
       scaled
     end
 
+    def choice_at(value, path, choices)
+      fail_at(path, "must be one of #{choices.map(&:inspect).join(', ')}, not #{value.inspect}") unless choices.include?(value)
+      value
+    end
+
     def flag_at(value, path)
       fail_at(path, "must be true or false, not #{value.inspect}") unless [true, false].include?(value)
       value
@@ -142,7 +155,7 @@ module QORPlugin
     def read_settings(value)
       settings = {}
       return settings if value.nil?
-      obj = object_at(value, 'settings', %w[maxWallThickness floorAngle thinWalls])
+      obj = object_at(value, 'settings', %w[maxWallThickness floorAngle thinWalls panes])
       if obj.key?('maxWallThickness')
         t = number_at(obj['maxWallThickness'], 'settings.maxWallThickness', @scale)
         fail_at('settings.maxWallThickness', 'must be positive') unless t.positive?
@@ -154,6 +167,7 @@ module QORPlugin
         settings[:floor_angle] = a * Math::PI / 180.0
       end
       settings[:thin_walls] = flag_at(obj['thinWalls'], 'settings.thinWalls') if obj.key?('thinWalls')
+      settings[:panes] = choice_at(obj['panes'], 'settings.panes', PANE_RULES) if obj.key?('panes')
       settings
     end
 
@@ -255,9 +269,10 @@ module QORPlugin
         fail_at(path, holes.empty? ? 'the outline touches itself' :
                       'a hole is not strictly inside the outline, or not in its plane')
       end
-      same = @faces.key(face)
+      same = @face_ids[face]
       fail_at(path, "same outline as face \"#{same}\"") if same
       finish_face(face, obj, path)
+      @face_ids[face] = id
       @faces[id] = face
     end
 
@@ -305,23 +320,30 @@ module QORPlugin
       fail_at(path, "that hole already has window \"#{@panes[key]}\"") if @panes.key?(key)
       @panes[key] = id
       pane = @model.entities.add_face(holes[index].vertices.map(&:position))
+      @pane_faces[pane] = true
       finish_face(pane, obj, path)
     end
 
     # A door leaf on corners that a wall's outline runs round (a notch);
-    # the building's door list is what the room faces search.
+    # the building's door list is what the room faces search.  The door's
+    # corners are those the file lists: a corner of another face that
+    # splits the leaf's edge (a slab's, on the sill) is the leaf's, not the
+    # door's.  A glazed leaf ("type": "Window") is a window on the wall's edge.
     def draw_door(entry, path)
-      obj = object_at(entry, path, %w[id outline front back attributes])
+      obj = object_at(entry, path, %w[id type outline front back attributes])
       id_at(obj, path)
-      outline = loop_points(field(obj, 'outline', path), join(path, 'outline'))
+      type = obj.key?('type') ? choice_at(obj['type'], join(path, 'type'), DOOR_TYPES) : 'Door'
+      ids = field(obj, 'outline', path)
+      outline = loop_points(ids, join(path, 'outline'))
       leaf = @model.entities.add_face(outline)
       fail_at(join(path, 'outline'), 'the outline touches itself') unless leaf
-      corners = leaf.outer_loop.vertices
-      unless @faces.each_value.any? { |f| !f.equal?(leaf) && (corners - f.outer_loop.vertices).empty? }
+      listed = ids.map { |v| @vertices[v] }
+      corners = leaf.outer_loop.vertices.select { |v| listed.any? { |p| p == v.position } }
+      unless corners.first.faces.any? { |f| @face_ids.key?(f) && !f.equal?(leaf) && (corners - f.outer_loop.vertices).empty? }
         fail_at(join(path, 'outline'), "is not part of any face's outline (draw the door as a notch in its wall)")
       end
       finish_face(leaf, obj, path)
-      Door.new(corners, leaf)
+      Door.new(corners, leaf, type)
     end
 
     def read_room(entry, path)

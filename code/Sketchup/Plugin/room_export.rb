@@ -1,4 +1,5 @@
 require_relative 'export_summary'
+require_relative 'unwritten_faces'
 
 module QORPlugin
   # The road of one room export over a loaded building file: rooms, labels,
@@ -20,7 +21,8 @@ module QORPlugin
       @progress.finish
       xml = self.class.document(@file.name, spaces)
       seconds = Process.clock_gettime(Process::CLOCK_MONOTONIC) - started
-      Result.new(xml, rooms, ExportSummary.new(xml, rooms, seconds))
+      unwritten = UnwrittenFaces.new(rooms, thin_walls: $thinWalls == 1)
+      Result.new(xml, rooms, ExportSummary.new(xml, rooms, seconds, unwritten))
     end
 
     # Declaration and one root element holding every Space element.

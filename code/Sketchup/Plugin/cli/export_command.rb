@@ -70,6 +70,7 @@ module QORPlugin
       def load(source, log)
         return BuildingFile.load(source) unless Gbxml.file?(source)
         file, import = Gbxml.load(source)
+        Gbxml.warn(import, source, log, PROGRAM) if log
         log&.puts "#{PROGRAM}: imported #{source}: #{import.summary}"
         file
       end
