@@ -67,7 +67,7 @@ class GbxmlAgreementTest < QORTest::Case
       change.call(seen)
       result = agreement(file, seen)
       assert_includes result.disagreements, disagreement, label
-      assert_equal [4, typed, adjacent], result.total.to_a.drop(1), label
+      assert_equal [4, typed, adjacent], result.total.to_a[1, 3], label
       refute result.complete?, label
     end
   end

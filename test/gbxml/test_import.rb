@@ -94,6 +94,8 @@ class GbxmlImportTest < QORTest::Case
   # One element that cannot be used is mended or left out, named and
   # counted; the rest of the building imports and loads.
   # edit => [warning, summary counts [surfaces, openings, spaces] left out, windows]
+  def self.coordinates(*xyz) = xyz.map { |c| "<Coordinate>#{c}</Coordinate>" }.join
+
   LEFT_OUT = {
     'an unknown opening type' => [['openingType="FixedWindow"', 'openingType="Hatch"'],
                                   /Opening "op-window": unknown openingType "Hatch" .*; left out/, [0, 1, 0], 0],

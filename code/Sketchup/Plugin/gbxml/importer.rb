@@ -34,7 +34,11 @@ module QORPlugin
         @doc = document
         @file = file
         @summary = ImportSummary.new
-        Array(document.warnings).each { |w| @summary.warn(w.element, w.problem) }
+        Array(document.warnings).each do |w|
+          @summary.warn(w.element, w.problem)
+          kind = READ_KINDS[w.element.to_s[/\A\w+/]]
+          @summary.left_out[kind] += 1 if kind && w.problem.end_with?('left out')
+        end
         @cleaner = LoopCleaner.new
         @vertices = {}
         @faces = []
@@ -136,6 +140,7 @@ module QORPlugin
         holder || pieces.each_index.min_by { |k| pieces[k][1].offset(centre).abs }
       end
 
+      READ_KINDS = { 'Surface' => :surfaces, 'Opening' => :openings, 'Space' => :spaces }.freeze
       KNOWN_TYPES = (WINDOW_TYPES + DOOR_TYPES + [AIR_TYPE]).freeze
 
       def opening_kind(opening)
