@@ -58,6 +58,9 @@ module QORPlugin
       prepare
     end
 
+    # The file's id of a model face, or nil.
+    def face_id(face) = @face_ids[face]
+
     # Assigns the extension's globals for this building; settings given here
     # override the file's.
     def prepare(progress: Progress.new, settings: {})

@@ -11,6 +11,7 @@ module QORPlugin
     def initialize(building_file, progress: Progress.new(out: nil))
       @file = building_file
       @progress = progress
+      @position = 'start'
     end
 
     def run
@@ -39,8 +40,10 @@ module QORPlugin
     # and its stored settings under the key its floor gave it.
     def build_rooms
       rooms = @file.rooms.each_with_index.map do |desc, i|
+        at('rooms', desc)
         QORTA::QORTA_Room.new(building, i + 1, desc.faces, desc.claim_floor)
       end
+      at('labels and radii')
       building.rooms = rooms
       rooms.zip(@file.rooms) do |room, desc|
         room.setText(desc.name)
@@ -59,19 +62,48 @@ module QORPlugin
     end
 
     def classify(rooms)
+      by_room = rooms.zip(@file.rooms).to_h { |room, desc| [room.object_id, desc] }
       @progress.stage('outer shell', rooms.length)
+      at_pass('outer-shell classification')
       QORTA.setRoomsFacesOuterShellType(rooms, rooms.length)
       @progress.stage('wall planes', rooms.length)
+      at_pass('wall planes')
       QORTA.setRoomsIntermediatePlanes(rooms)
-      OuterShell.build_faces(rooms, lone_faces: true)
+      OuterShell.build_faces(rooms, lone_faces: true) do |rf|
+        at('outer-shell faces', by_room[rf.room.object_id], rf)
+      end
     end
 
     def write_spaces(rooms)
       @progress.stage('spaces', rooms.length)
       rooms.zip(@file.rooms).each_with_index.map do |(room, desc), i|
+        at('Space XML', desc)
         @progress.setValue(rooms.length - i - 1)
         room.getSpaceElement(desc.id)
       end
     end
+
+    # "outer-shell faces, room "Office" (sp-1), face "su-3""
+    def at(stage, desc = nil, room_face = nil)
+      parts = [stage]
+      parts << %(room "#{desc.name}" (#{desc.id})) if desc
+      face_id = room_face && @file.face_id(room_face.face)
+      parts << %(face "#{face_id}") if face_id
+      @position = parts.join(', ')
+    end
+
+    # A pass over every room at once: the rooms it has reported done say
+    # how far it got.
+    def at_pass(stage)
+      start = @progress.values.length
+      total = @file.rooms.length
+      @position = -> { "#{stage}, after #{@progress.values.length - start} of #{total} rooms" }
+    end
+
+    public
+
+    # Where the export was last at: stage, room and face, for a failure
+    # message (the failure itself reaches the caller unchanged).
+    def position = @position.respond_to?(:call) ? @position.call : @position
   end
 end

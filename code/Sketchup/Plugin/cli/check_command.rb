@@ -28,7 +28,8 @@ module QORPlugin
         file, import = Gbxml.load(source)
         err.puts "#{PROGRAM}: #{import.summary}" unless quiet
         file.prepare(progress: Progress.new(out: quiet ? nil : err))
-        result = RoomExport.new(file, progress: $class_ProgressBar2).run
+        road = RoomExport.new(file, progress: $class_ProgressBar2)
+        result = road.run
         agreement = Gbxml::RoomTyping.new(file, result.rooms).agreement(import.expectations)
         out.write(agreement.report(title(source, import)))
         out.write(listing('Mended or left out on import', import.warnings.map(&:to_s)))
@@ -37,7 +38,7 @@ module QORPlugin
       rescue BuildingFileError
         raise
       rescue StandardError, NotImplementedError => e
-        err.puts "#{PROGRAM}: check of #{source} failed: #{e.class}: #{e.message}"
+        err.puts "#{PROGRAM}: check of #{source} failed#{at(road)}: #{e.class}: #{first_line(e)}"
         FAILED
       end
 

@@ -26,10 +26,11 @@ module QORPlugin
 
       # The table and the list of disagreements, as printed by `check`.
       def report(title)
-        lines = [title, '', format('%-20s %8s   %-20s %s', 'Surface class', 'Surfaces', 'Floor/wall/ceiling',
+        width = ([20] + @rows.map { |r| r.surface_class.length }).max
+        lines = [title, '', format("%-#{width}s %8s   %-20s %s", 'Surface class', 'Surfaces', 'Floor/wall/ceiling',
                                    'External/internal')]
         (@rows + [@total]).each do |row|
-          lines << format('%-20s %8d   %-20s %s', row.surface_class, row.surfaces,
+          lines << format("%-#{width}s %8d   %-20s %s", row.surface_class, row.surfaces,
                           cell(row.typed, row.surfaces), cell(row.adjacent, row.judged)).rstrip
         end
         lines << ''

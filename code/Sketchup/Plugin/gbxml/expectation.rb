@@ -13,11 +13,18 @@ module QORPlugin
       # floor angle, 45 degrees from level.
       LEVEL_COSINE = Math.cos(Math::PI / 4)
 
-      attr_reader :surface_id, :surface_class, :face_ids, :space_ids, :centroid, :types
+      attr_reader :surface_id, :surface_class, :face_ids, :space_ids, :centroid, :types, :footprint
+
+      # The plan box of the points: [min x, min y, max x, max y].
+      def self.footprint(points)
+        xs = points.map { |p| p[0] }
+        ys = points.map { |p| p[1] }
+        [xs.min, ys.min, xs.max, ys.max]
+      end
 
       # surface: the Reader's Surface; face_ids: the faces the import made of
       # it (more than one for a surface split into planar pieces).
-      def initialize(surface, face_ids, space_ids, plane, centroid, types: nil)
+      def initialize(surface, face_ids, space_ids, plane, centroid, types: nil, footprint: nil)
         @surface_id = surface.id
         @surface_class = surface.type || '(none)'
         @space_types = surface.space_types || {}
@@ -27,6 +34,7 @@ module QORPlugin
         @plane = plane
         @centroid = centroid
         @types = types
+        @footprint = footprint
       end
 
       def face_id = @face_ids.first
@@ -36,12 +44,13 @@ module QORPlugin
       # side is outside is then not the file's to say.
       def row = @one_space ? "#{@surface_class} (one space both sides)" : @surface_class
       def adjacency_judged? = !@one_space
+      def level_surface? = level?
 
       # Sets the expected types.  A roof or ceiling type is a ceiling and a
       # floor type a floor of a space on one side; between two spaces each
       # space's own type on its AdjacentSpaceId decides, else the side on
-      # which each space's surfaces lie (by_space: space id => its
-      # surfaces' centroids).
+      # which each space's own level surfaces over the same plan lie
+      # (by_space: space id => the expectations of its surfaces).
       def settle(by_space)
         @types =
           if !level? then @space_ids.to_h { |id| [id, 'Wall'] }
@@ -53,6 +62,7 @@ module QORPlugin
       private
 
       def level?
+        return true if @plane.nil?
         return true if FLOOR_TYPES.include?(@surface_class) || CEILING_TYPES.include?(@surface_class)
         return false if WALL_TYPES.include?(@surface_class)
         @plane.normal[2].abs > LEVEL_COSINE
@@ -82,12 +92,24 @@ module QORPlugin
 
       def side(by_space, id) = height(by_space, id).positive? ? 'Floor' : 'Ceiling'
 
-      # How far above the plane the space's surfaces lie, on average.
+      # How far above the plane the space lies: the mean height of its other
+      # level surfaces whose plan overlaps this one's (all its surfaces when
+      # none does), so that a space reaching both above and below the
+      # surface elsewhere is judged where it meets the surface.
       def height(by_space, id)
-        points = by_space.fetch(id, [])
-        return 0.0 if points.empty?
+        others = by_space.fetch(id, []).reject { |e| e.equal?(self) }
+        near = others.select { |e| e.level_surface? && overlaps?(e.footprint) }
+        near = others if near.empty?
+        return 0.0 if near.empty?
         up = @plane.normal[2].negative? ? -1.0 : 1.0
-        points.sum { |p| @plane.offset(p) * up } / points.length
+        near.sum { |e| @plane.offset(e.centroid) * up } / near.length
+      end
+
+      def overlaps?(box)
+        return false unless box && @footprint
+        tol = PlaneGeometry::POINT_TOLERANCE
+        box[0] < @footprint[2] - tol && @footprint[0] < box[2] - tol &&
+          box[1] < @footprint[3] - tol && @footprint[1] < box[3] - tol
       end
     end
   end

@@ -59,7 +59,7 @@ module QORPlugin
         note_open_spaces(rooms)
         finish_summary(rooms)
         by_space = Hash.new { |h, k| h[k] = [] }
-        @expectations.each { |e| e.space_ids.each { |id| by_space[id] << e.centroid } }
+        @expectations.each { |e| e.space_ids.each { |id| by_space[id] << e } }
         @expectations.each { |e| e.settle(by_space) }
         Result.new(building(rooms), @summary, @expectations)
       end
@@ -91,7 +91,8 @@ module QORPlugin
         end.uniq
         face_ids.each { |f| space_ids.each { |id| @room_faces[id] << f unless @room_faces[id].include?(f) } }
         outline = pieces.flat_map(&:first)
-        @expectations << Expectation.new(surface, face_ids, space_ids, pieces.first[1], PlaneGeometry.centroid(outline))
+        @expectations << Expectation.new(surface, face_ids, space_ids, pieces.first[1], PlaneGeometry.centroid(outline),
+                                         footprint: Expectation.footprint(outline))
       end
 
       def left_out(where, reason, what = :surfaces)
@@ -192,6 +193,7 @@ module QORPlugin
           door = { 'id' => id, 'outline' => points.map { |p| vertex_id(p) } }
           if kind == :window
             @summary.edge_windows += 1
+            @summary.warn(%(Opening "#{id}"), "a window on its surface's edge; cut as a notch, as for a door")
             door['type'] = 'Window'
             door['front'] = door['back'] = use_material('glass')
           end
