@@ -215,7 +215,7 @@ module QORPlugin
 
     # The points of a loop of vertex ids, checked the way the modeller
     # would refuse them, but with the reason.
-    def loop_points(value, path)
+    def loop_points(value, path, split: true)
       ids = array_at(value, path)
       ids.each_with_index do |id, i|
         fail_at(join(path, i), "unknown vertex #{id.inspect}") unless id.is_a?(String) && @vertices.key?(id)
@@ -226,7 +226,7 @@ module QORPlugin
       fail_at(path, "vertex \"#{repeated}\" appears twice") if repeated
       points = ids.map { |id| @vertices[id] }
       check_planar(points, ids, path)
-      @splits.split(ids).map { |id| @vertices[id] }
+      (split ? @splits.split(ids) : ids).map { |id| @vertices[id] }
     end
 
     # Every vertex id a face or door loop names (unchecked: the loops are
@@ -328,21 +328,20 @@ module QORPlugin
     end
 
     # A door leaf on corners that a wall's outline runs round (a notch);
-    # the building's door list is what the room faces search.  The door's
-    # corners are those the file lists: a corner of another face that
-    # splits the leaf's edge (a slab's, on the sill) is the leaf's, not the
-    # door's.  A glazed leaf ("type": "Window") is a window on the wall's edge.
+    # the building's door list is what the room faces search.  The leaf is
+    # drawn on the door's own corners: a corner of another face on its edge
+    # (a slab's, on the sill) does not split it, as the leaf bounds no room
+    # and a leaf with a corner more than its door is taken for a frame.  A
+    # glazed leaf ("type": "Window") is a window on the wall's edge.
     def draw_door(entry, path)
       obj = object_at(entry, path, %w[id type outline front back attributes])
       id_at(obj, path)
       type = obj.key?('type') ? choice_at(obj['type'], join(path, 'type'), DOOR_TYPES) : 'Door'
-      ids = field(obj, 'outline', path)
-      outline = loop_points(ids, join(path, 'outline'))
+      outline = loop_points(field(obj, 'outline', path), join(path, 'outline'), split: false)
       leaf = @model.entities.add_face(outline)
       fail_at(join(path, 'outline'), 'the outline touches itself') unless leaf
-      listed = ids.map { |v| @vertices[v] }
-      corners = leaf.outer_loop.vertices.select { |v| listed.any? { |p| p == v.position } }
-      unless corners.first.faces.any? { |f| @face_ids.key?(f) && !f.equal?(leaf) && (corners - f.outer_loop.vertices).empty? }
+      corners = leaf.outer_loop.vertices
+      unless corners.first.faces.any? { |f| @face_ids.key?(f) && (corners - f.outer_loop.vertices).empty? }
         fail_at(join(path, 'outline'), "is not part of any face's outline (draw the door as a notch in its wall)")
       end
       finish_face(leaf, obj, path)
