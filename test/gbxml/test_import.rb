@@ -45,6 +45,18 @@ class GbxmlImportTest < QORTest::Case
     assert_equal 0.5, import_fixture('curtain-wall').building['materials'].first['alpha']
   end
 
+  # Every length unit, scaled by hand: the box is 4 x 3 x 2.5 m in each.
+  def test_each_length_unit_gives_the_box_in_metres
+    metres = import_fixture('box').json
+    { 'Millimeters' => 1000, 'Centimeters' => 100, 'Inches' => 1 / 0.0254, 'Feet' => 1 / 0.3048 }.each do |unit, per_metre|
+      text = box_text.sub('lengthUnit="Meters"', %(lengthUnit="#{unit}"))
+                     .gsub(%r{<Coordinate>([^<]*)</Coordinate>}) { "<Coordinate>#{Float($1) * per_metre}</Coordinate>" }
+      result = import_text(text)
+      assert_equal [4.0, 3.0, 2.5], result.building['vertices'].values.transpose.map(&:max), unit
+      assert_equal metres, result.json, unit
+    end
+  end
+
   def test_feet_and_metres_make_the_same_building_file
     assert_equal import_fixture('cabin-metres').json, import_fixture('cabin-feet').json
   end

@@ -240,26 +240,34 @@ module QORPlugin
     end
 
     # The plane is the one through the first three corners that make a
-    # triangle, so the message can name the corner that leaves it.
+    # triangle, so the message can name the corner that leaves it.  Plain
+    # numbers: this runs for every loop of the file.
     def check_planar(points, ids, path)
-      a = points[0]
-      b = points[1..].find { |p| a.distance(p) >= TOLERANCE }
+      xyz = points.map { |p| [p.x.to_f, p.y.to_f, p.z.to_f] }
+      a = xyz[0]
+      b = xyz[1..].find { |p| distance(a, p) >= TOLERANCE }
       fail_at(path, 'the points all coincide') unless b
+      ab = sub(b, a)
       normal = nil
-      c = points.find do |p|
-        n = a.vector_to(b).cross(a.vector_to(p))
-        normal = n if n.length >= TOLERANCE * TOLERANCE
+      c = xyz.find do |p|
+        n = cross(ab, sub(p, a))
+        normal = n if Math.sqrt(dot(n, n)) >= TOLERANCE * TOLERANCE
       end
-      fail_at(path, 'the points lie on one line') unless b && c
-      normal = normal.normalize
-      base = [a, b, c].map { |p| "\"#{ids[points.index(p)]}\"" }.join(', ')
-      points.each_with_index do |p, i|
-        off = a.vector_to(p).dot(normal).abs
+      fail_at(path, 'the points lie on one line') unless c
+      length = Math.sqrt(dot(normal, normal))
+      xyz.each_with_index do |p, i|
+        off = (dot(sub(p, a), normal) / length).abs
         next if off < TOLERANCE
+        base = [a, b, c].map { |q| "\"#{ids[xyz.index(q)]}\"" }.join(', ')
         fail_at(path, format('not planar: vertex "%s" lies %.4g %s off the plane through %s',
                              ids[i], off / @scale, @scale == 1.0 ? 'in' : 'm', base))
       end
     end
+
+    def sub(p, q) = [p[0] - q[0], p[1] - q[1], p[2] - q[2]]
+    def dot(p, q) = p[0] * q[0] + p[1] * q[1] + p[2] * q[2]
+    def cross(p, q) = [p[1] * q[2] - p[2] * q[1], p[2] * q[0] - p[0] * q[2], p[0] * q[1] - p[1] * q[0]]
+    def distance(p, q) = Math.sqrt(dot(sub(p, q), sub(p, q)))
 
     def draw_face(entry, path)
       obj = object_at(entry, path, %w[id outer holes front back attributes])
