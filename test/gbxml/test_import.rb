@@ -137,6 +137,33 @@ class GbxmlImportTest < QORTest::Case
     end
   end
 
+  # A storey id given twice: spaces name storeys by id, so the first is
+  # kept and the second named.
+  def test_a_storey_id_given_twice_is_named
+    text = box_text.sub(%r{( *<BuildingStorey id="st-ground">.*?</BuildingStorey>\n)}m) { "#{$1}#{$1.sub('Ground floor', 'Roof deck')}" }
+    result = import_text(text)
+    assert_equal ['BuildingStorey "st-ground": id given twice; the first storey of that id is kept'], result.warnings.map(&:to_s)
+    assert_equal 'Ground floor', result.building['rooms'].first['storey']
+  end
+
+  # Entities the file's DTD declares: internal ones expanded; anything that
+  # would read outside the file, or grow without bound, refused.
+  def test_entities_declared_in_the_dtd
+    dtd = ->(decls) { box_text.sub('<gbXML ', "<!DOCTYPE gbXML [#{decls}]>\n<gbXML ") }
+    named = dtd['<!ENTITY office "Office &amp; store">'].sub('<Name>Office</Name>', '<Name>&office;</Name>')
+    assert_equal 'Office & store', import_text(named).building['rooms'].first['name']
+    laughs = (1..6).map { |i| %(<!ENTITY l#{i} "#{"&l#{i - 1};" * 10}">) }.join
+    {
+      'an external entity' => [dtd['<!ENTITY ext SYSTEM "/etc/hostname">'], /external or parameter entity \(ext\)/],
+      'a parameter entity' => [dtd['<!ENTITY % p "<!ENTITY x \'y\'>"> %p;'], /external or parameter entity \(p\)/],
+      'an external DTD' => [box_text.sub('<gbXML ', %(<!DOCTYPE gbXML SYSTEM "/etc/hostname">\n<gbXML )), /the DTD names an external file/],
+      'a billion laughs' => [dtd[%(<!ENTITY l0 "ha">#{laughs})].sub('<Name>Office</Name>', '<Name>&l6;</Name>'), /not XML \(line \d+: Detected an entity reference loop\)/]
+    }.each do |label, (text, message)|
+      error = assert_raises(QORPlugin::Gbxml::GbxmlError, label) { import_text(text) }
+      assert_match message, error.message, label
+    end
+  end
+
   def test_overlapping_windows_keep_the_larger
     second = box_text[%r{ *<Opening id="op-window".*?</Opening>\n}m].sub('op-window', 'op-second')
                                                                     .gsub('<Coordinate>1</Coordinate><Coordinate>0<', '<Coordinate>2</Coordinate><Coordinate>0<')

@@ -2,6 +2,7 @@ require_relative '../test_helper'
 require_relative '../support/building_file_builder'
 require_relative '../support/gbxml_fixtures'
 require File.join(ROOT, 'code/Sketchup/Plugin/cli/dispatcher')
+require File.join(ROOT, 'code/Sketchup/Plugin/preview/preview')
 
 # One tiny building per kind of local problem found in real files: each
 # imports, exports and checks (exit 0), and what was mended or left out is
@@ -92,6 +93,9 @@ class GbxmlMendedFixturesTest < QORTest::Case
     assert_equal({ 'Ceiling' => 1, 'Floor' => 1 }, result.summary.faces)
     assert_match(/; room faces: 6 built, 2 written, 4 not written \(pane 4\)\z/, result.summary.to_s)
     assert_equal 4, result.summary.unwritten.lines.grep(/\APavilion face \d+: not written: taken for a window pane/).length
+    html = QORPlugin::Preview.html(rooms: result.rooms, summary: result.summary.to_h, title: 'Pavilion')
+    assert_equal 4, html.scan(%r{<li class="not_written">Pavilion face \d: not written: taken for a window pane}).length
+    assert_equal 4, html.scan(/<line class="unwritten problem"/).length, 'each wall outlined in the plan'
   end
 
   def test_check_expects_a_wing_roof_as_a_ceiling_and_the_loft_floor_per_space

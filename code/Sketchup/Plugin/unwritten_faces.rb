@@ -4,7 +4,8 @@ module QORPlugin
   # is written when the room's Space element holds its own Face element:
   # not blind (a pane, or covered by a door), not a frame, not an opening,
   # still valid.  With thick walls the outer shell is written from the
-  # outer-shell faces; a face that has none is listed too.
+  # outer-shell faces; once they are built, a face that has none is listed
+  # too.
   class UnwrittenFaces
     Entry = Struct.new(:room, :room_face, :reason)
 
@@ -13,10 +14,12 @@ module QORPlugin
     def initialize(rooms, thin_walls:)
       @list = []
       @built = 0
+      faces = rooms.flat_map { |room| Array(room.roomFaces).map { |rf| [room, rf] } }
+      shells = !thin_walls && faces.any? { |_, rf| !rf.instance_variable_get(:@outerShellRoomFaces).nil? }
       rooms.each do |room|
         Array(room.roomFaces).each do |rf|
           @built += 1
-          reason = reason(rf) || (thin_walls ? nil : shell_reason(rf))
+          reason = reason(rf) || (shells ? shell_reason(rf) : nil)
           @list << Entry.new(room, rf, reason) if reason
         end
       end
