@@ -164,6 +164,21 @@ class GbxmlImportTest < QORTest::Case
     end
   end
 
+  def test_a_wall_left_out_names_the_openings_it_takes_with_it
+    text = box_text.sub(%r{(<Surface id="su-south".*?<PolyLoop>\s*<CartesianPoint>.*?</CartesianPoint>)}m) do
+      $1.sub(coordinates(0, 0, 0), coordinates(0, 'x', 0))
+    end
+    result = import_text(text)
+    assert_equal ['Surface "su-south": coordinate "x" is not a decimal number; left out',
+                  'Opening "op-window": its surface is left out; left out'], result.warnings.map(&:to_s).first(2)
+    assert_equal [1, 1], result.summary.left_out.values_at(:surfaces, :openings)
+    text = box_text.sub(%r{(<Surface id="su-south".*?<PolyLoop>)(.*?)(</PolyLoop>)}m) { "#{$1}#{$2.lines.first(3).join}#{$3}" }
+    result = import_text(text)
+    assert_equal ['Surface "su-south": fewer than three points (2); left out',
+                  'Opening "op-window": its surface is left out; left out'], result.warnings.map(&:to_s).first(2)
+    assert_equal [1, 1], result.summary.left_out.values_at(:surfaces, :openings)
+  end
+
   def test_overlapping_windows_keep_the_larger
     second = box_text[%r{ *<Opening id="op-window".*?</Opening>\n}m].sub('op-window', 'op-second')
                                                                     .gsub('<Coordinate>1</Coordinate><Coordinate>0<', '<Coordinate>2</Coordinate><Coordinate>0<')

@@ -100,7 +100,8 @@ module QORPlugin
         @summary.warn(where, "#{reason}; left out")
       end
 
-      # The surface's loop as planar pieces, or nil when it cannot be used.
+      # The surface's loop as planar pieces, or nil when it cannot be used
+      # (its openings then go with it, counted and named).
       def planar_pieces(where, surface)
         pieces, bend = @cleaner.pieces(surface.points)
         if bend
@@ -111,6 +112,8 @@ module QORPlugin
         pieces
       rescue LoopCleaner::Unusable => e
         left_out(where, e.message)
+        surface.openings.each { |o| left_out(%(Opening "#{o.id}"), "its surface is left out", :openings) }
+        nil
       end
 
       # The openings each piece holds, cleaned and pressed onto its plane;
@@ -158,6 +161,11 @@ module QORPlugin
         key = outer.sort
         if (existing = @face_by_outline[key])
           @summary.merged += 1
+          gone = (placed.holes + placed.notches).map { |id, _, _| %("#{id}") }
+          unless gone.empty?
+            @summary.warn(%(Surface "#{surface.id}"), %(drawn on the corners of surface "#{existing}"; merged with it, ) +
+                                                      "its openings #{gone.join(', ')} with it (the first surface's are kept)")
+          end
           return existing
         end
         face = { 'id' => face_id, 'outer' => outer }

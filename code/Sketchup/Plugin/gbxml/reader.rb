@@ -169,6 +169,8 @@ module QORPlugin
                     adjacent.reverse.to_h, spaces.length == 2 && spaces.uniq.length == 1)
       rescue Unreadable => e
         warn(element(node), "#{e.message}; left out")
+        children(node, 'Opening').each { |o| warn(element(o), 'its surface is left out; left out') }
+        nil
       end
 
       def read_opening(node)
