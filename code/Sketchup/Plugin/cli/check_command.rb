@@ -26,7 +26,10 @@ module QORPlugin
       def perform(source, options, out, err)
         quiet = options[:quiet]
         file, import = Gbxml.load(source)
-        err.puts "#{PROGRAM}: #{import.summary}" unless quiet
+        unless quiet
+          Gbxml.warn(import, source, err, PROGRAM)
+          err.puts "#{PROGRAM}: #{import.summary}"
+        end
         file.prepare(progress: Progress.new(out: quiet ? nil : err))
         road = RoomExport.new(file, progress: $class_ProgressBar2)
         result = road.run
