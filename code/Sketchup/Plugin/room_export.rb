@@ -11,7 +11,7 @@ module QORPlugin
     def initialize(building_file, progress: Progress.new(out: nil))
       @file = building_file
       @progress = progress
-      @position = 'start'
+      @position = ['start']
     end
 
     def run
@@ -83,27 +83,34 @@ module QORPlugin
       end
     end
 
-    # "outer-shell faces, room "Office" (sp-1), face "su-3""
+    # Notes where the export is: a stage, and the room description and room
+    # face it is at.  Only a failure message reads it (position).
     def at(stage, desc = nil, room_face = nil)
-      parts = [stage]
-      parts << %(room "#{desc.name}" (#{desc.id})) if desc
-      face_id = room_face && @file.face_id(room_face.face)
-      parts << %(face "#{face_id}") if face_id
-      @position = parts.join(', ')
+      @position = [stage, desc, room_face]
     end
 
     # A pass over every room at once: the rooms it has reported done say
     # how far it got.
     def at_pass(stage)
-      start = @progress.values.length
-      total = @file.rooms.length
-      @position = -> { "#{stage}, after #{@progress.values.length - start} of #{total} rooms" }
+      @position = [stage, reported]
     end
+
+    # How many values the progress object has had, when it keeps them.
+    def reported = @progress.respond_to?(:values) ? Array(@progress.values).length : nil
 
     public
 
-    # Where the export was last at: stage, room and face, for a failure
-    # message (the failure itself reaches the caller unchanged).
-    def position = @position.respond_to?(:call) ? @position.call : @position
+    # Where the export was last at, for a failure message (the failure itself
+    # reaches the caller unchanged): "outer-shell faces, room "Office"
+    # (sp-1), face "su-3"".
+    def position
+      stage, detail, room_face = @position
+      return stage.to_s unless stage.is_a?(String) && !detail.nil?
+      return "#{stage}, after #{reported - detail} of #{@file.rooms.length} rooms" if detail.is_a?(Integer)
+      parts = [stage, %(room "#{detail.name}" (#{detail.id}))]
+      face_id = room_face && @file.respond_to?(:face_id) && @file.face_id(room_face.face)
+      parts << %(face "#{face_id}") if face_id
+      parts.join(', ')
+    end
   end
 end
