@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 # libxml2-utils: schema checks of the export; chromium: the preview's browser test
-packages=(ruby ruby-dev ruby-minitest cmake g++ make binutils valgrind libxml2-utils chromium)
+packages=(ruby ruby-dev ruby-minitest ruby-nokogiri cmake g++ make binutils valgrind libxml2-utils chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -57,6 +57,24 @@ class ExporterCommandTest < QORTest::Case
     assert_equal %w[building.json out.xml], Dir.children(tmpdir).sort
   end
 
+  # A failure that escapes a stage reaches the user as one line naming the
+  # stage, the room and the face it came from.
+  def test_a_failed_stage_names_its_room_and_face
+    file = write_building(minimal_building)
+    QORTA::QORTA_RoomFace.class_eval do
+      alias_method :qor_planted_original, :getOuterShellFace
+      def getOuterShellFace(*) = raise(RuntimeError, "planted\nsecond line")
+    end
+    status, _, err = qor_rooms(file, '-o', File.join(tmpdir, 'out.xml'), '--quiet')
+    assert_equal 1, status
+    assert_match(/\Aqor-rooms: export of .*building\.json failed at outer-shell faces, room "Box" \(r1\), face "[a-z]+": RuntimeError: planted\n\z/, err)
+  ensure
+    QORTA::QORTA_RoomFace.class_eval do
+      alias_method :getOuterShellFace, :qor_planted_original
+      remove_method :qor_planted_original
+    end
+  end
+
   def test_atomic_write_replaces_whole_or_not_at_all
     target = File.join(tmpdir, 'out.xml')
     File.write(target, 'old')

@@ -8,7 +8,8 @@ class GbxmlAgreementTest < QORTest::Case
   Seen = QORPlugin::Gbxml::Agreement::Observation
 
   def expect(id, klass, types)
-    Expectation.new(id, klass, id, types.keys, nil, nil, types: types)
+    surface = QORPlugin::Gbxml::Surface.new(id, klass, types.keys, [], [], {}, false)
+    Expectation.new(surface, [id], types.keys, nil, nil, types: types)
   end
 
   def agreement(expectations, seen)
@@ -66,7 +67,7 @@ class GbxmlAgreementTest < QORTest::Case
       change.call(seen)
       result = agreement(file, seen)
       assert_includes result.disagreements, disagreement, label
-      assert_equal [4, typed, adjacent], result.total.to_a.drop(1), label
+      assert_equal [4, typed, adjacent], result.total.to_a[1, 3], label
       refute result.complete?, label
     end
   end

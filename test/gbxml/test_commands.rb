@@ -40,6 +40,20 @@ class GbxmlCommandsTest < QORTest::Case
     assert_equal %w[out.json], Dir.children(tmpdir)
   end
 
+  # One surface that cannot be read is left out with one line naming it;
+  # every command goes on (exit 0), none gives a backtrace.
+  def test_an_overflowing_coordinate_leaves_out_its_surface_with_one_line
+    path = File.join(tmpdir, 'overflow.xml')
+    File.write(path, box_text.sub(coordinates(4, 3, 0), coordinates(4, '1e400', 0)))
+    warning = %(qor-rooms: #{path}: warning: Surface "su-floor": coordinate 1e400 is out of range (beyond 1000000000 m); left out\n)
+    [['import', '-o', File.join(tmpdir, 'o.json')], ['export', '-o', File.join(tmpdir, 'o.xml')], ['check']].each do |command, *rest|
+      status, _, err = qor_rooms(command, path, *rest)
+      assert_equal 0, status, "#{command}: #{err}"
+      assert err.start_with?(warning), "#{command}: #{err}"
+      refute_match(/\.rb:\d+/, err, command)
+    end
+  end
+
   def test_misuse_exits_2
     [%w[import], ['import', fixture('box'), fixture('box')], %w[check], %w[check --bogus]].each do |argv|
       status, out, err = qor_rooms(*argv)
@@ -64,7 +78,8 @@ class GbxmlCommandsTest < QORTest::Case
     GOOD_FIXTURES.each do |name|
       report = check(name)
       assert_match(/^All +(\d+) +\1  100\.0 % +\1  100\.0 %$/, report, name)
-      assert report.end_with?("Disagreements: none\n"), report
+      assert_includes report, "Disagreements: none\n", name
+      assert report.end_with?("Room faces not written: none\n"), report
     end
   end
 

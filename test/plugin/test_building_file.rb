@@ -175,6 +175,24 @@ class BuildingFileErrorsTest < QORTest::Case
     assert_match(/nowhere\.json: cannot read \(No such file or directory/, stderr)
   end
 
+  # Planted faults the edge splitting must not let through: the closing
+  # edge (last corner back to the first) is an edge too; a corner on the
+  # edge's line but past its end is not on it.
+  def test_closing_edges_split_and_corners_past_an_end_do_not
+    {
+      'a foot on the floor\'s closing edge' => [{ 'foot' => [50, 0, 0], 's' => [50, 0, -20] }, %w[a foot s], 5],
+      'a corner just past the floor\'s corner' => [{ 'past' => [100.5, 0, 0], 'q' => [120, 0, 0], 'r' => [110, 0, -20] },
+                                                    %w[past q r], 4]
+    }.each do |label, (vertices, outer, corners)|
+      doc = minimal_building
+      doc['vertices'].merge!(vertices)
+      doc['faces'] << { 'id' => 'extra', 'outer' => outer }
+      floor = QORPlugin::BuildingFile.new(JSON.generate(doc)).faces['floor'].outer_loop.vertices
+      assert_equal corners, floor.length, label
+      assert_equal [50.0, 0.0, 0.0], floor.last.position.to_a, label if corners == 5
+    end
+  end
+
   # The corner index must not walk every grid cell a long edge spans.
   def test_a_corner_far_away_loads
     doc = minimal_building

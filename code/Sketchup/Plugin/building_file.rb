@@ -12,6 +12,10 @@ module QORPlugin
   class BuildingFile
     INCHES_PER_UNIT = { 'm' => 39.37007874015748, 'in' => 1.0 }.freeze
     ROOM_SETTINGS = %w[constructionOption type service].freeze
+    # "adjacency": a face is a pane when the modeller's rule makes it one;
+    # "windows": the panes are the file's windows and nothing else.
+    PANE_RULES = %w[adjacency windows].freeze
+    DOOR_TYPES = %w[Door Window].freeze
     TOLERANCE = 0.001 # inches, the modeller's own
 
     # One room as the file describes it; faces are model faces.
@@ -42,8 +46,10 @@ module QORPlugin
       @vertices = read_vertices(field(root, 'vertices', ''))
       @splits = EdgeSplits.new(@vertices, corner_ids(root), TOLERANCE)
       @faces = {}
+      @face_ids = {}.compare_by_identity
       read_list(root, 'faces', required: true) { |entry, path| draw_face(entry, path) }
       @panes = {}
+      @pane_faces = {}.compare_by_identity
       read_list(root, 'windows') { |entry, path| draw_window(entry, path) }
       read_list(root, 'doors') { |entry, path| @building.doors << draw_door(entry, path) }
       @rooms = []
@@ -52,10 +58,15 @@ module QORPlugin
       prepare
     end
 
+    # The file's id of a model face, or nil.
+    def face_id(face) = @face_ids[face]
+
     # Assigns the extension's globals for this building; settings given here
     # override the file's.
     def prepare(progress: Progress.new, settings: {})
-      QORPlugin.prepare(@model, building: @building, progress: progress, settings: @settings.merge(settings))
+      settings = @settings.merge(settings)
+      settings[:panes] = @pane_faces if settings[:panes] == 'windows'
+      QORPlugin.prepare(@model, building: @building, progress: progress, settings: settings)
     end
 
     private
@@ -111,6 +122,11 @@ module QORPlugin
       scaled
     end
 
+    def choice_at(value, path, choices)
+      fail_at(path, "must be one of #{choices.map(&:inspect).join(', ')}, not #{value.inspect}") unless choices.include?(value)
+      value
+    end
+
     def flag_at(value, path)
       fail_at(path, "must be true or false, not #{value.inspect}") unless [true, false].include?(value)
       value
@@ -142,7 +158,7 @@ module QORPlugin
     def read_settings(value)
       settings = {}
       return settings if value.nil?
-      obj = object_at(value, 'settings', %w[maxWallThickness floorAngle thinWalls])
+      obj = object_at(value, 'settings', %w[maxWallThickness floorAngle thinWalls panes])
       if obj.key?('maxWallThickness')
         t = number_at(obj['maxWallThickness'], 'settings.maxWallThickness', @scale)
         fail_at('settings.maxWallThickness', 'must be positive') unless t.positive?
@@ -154,6 +170,7 @@ module QORPlugin
         settings[:floor_angle] = a * Math::PI / 180.0
       end
       settings[:thin_walls] = flag_at(obj['thinWalls'], 'settings.thinWalls') if obj.key?('thinWalls')
+      settings[:panes] = choice_at(obj['panes'], 'settings.panes', PANE_RULES) if obj.key?('panes')
       settings
     end
 
@@ -198,7 +215,7 @@ module QORPlugin
 
     # The points of a loop of vertex ids, checked the way the modeller
     # would refuse them, but with the reason.
-    def loop_points(value, path)
+    def loop_points(value, path, split: true)
       ids = array_at(value, path)
       ids.each_with_index do |id, i|
         fail_at(join(path, i), "unknown vertex #{id.inspect}") unless id.is_a?(String) && @vertices.key?(id)
@@ -209,7 +226,7 @@ module QORPlugin
       fail_at(path, "vertex \"#{repeated}\" appears twice") if repeated
       points = ids.map { |id| @vertices[id] }
       check_planar(points, ids, path)
-      @splits.split(ids).map { |id| @vertices[id] }
+      (split ? @splits.split(ids) : ids).map { |id| @vertices[id] }
     end
 
     # Every vertex id a face or door loop names (unchecked: the loops are
@@ -223,26 +240,34 @@ module QORPlugin
     end
 
     # The plane is the one through the first three corners that make a
-    # triangle, so the message can name the corner that leaves it.
+    # triangle, so the message can name the corner that leaves it.  Plain
+    # numbers: this runs for every loop of the file.
     def check_planar(points, ids, path)
-      a = points[0]
-      b = points[1..].find { |p| a.distance(p) >= TOLERANCE }
+      xyz = points.map { |p| [p.x.to_f, p.y.to_f, p.z.to_f] }
+      a = xyz[0]
+      b = xyz[1..].find { |p| distance(a, p) >= TOLERANCE }
       fail_at(path, 'the points all coincide') unless b
+      ab = sub(b, a)
       normal = nil
-      c = points.find do |p|
-        n = a.vector_to(b).cross(a.vector_to(p))
-        normal = n if n.length >= TOLERANCE * TOLERANCE
+      c = xyz.find do |p|
+        n = cross(ab, sub(p, a))
+        normal = n if Math.sqrt(dot(n, n)) >= TOLERANCE * TOLERANCE
       end
-      fail_at(path, 'the points lie on one line') unless b && c
-      normal = normal.normalize
-      base = [a, b, c].map { |p| "\"#{ids[points.index(p)]}\"" }.join(', ')
-      points.each_with_index do |p, i|
-        off = a.vector_to(p).dot(normal).abs
+      fail_at(path, 'the points lie on one line') unless c
+      length = Math.sqrt(dot(normal, normal))
+      xyz.each_with_index do |p, i|
+        off = (dot(sub(p, a), normal) / length).abs
         next if off < TOLERANCE
+        base = [a, b, c].map { |q| "\"#{ids[xyz.index(q)]}\"" }.join(', ')
         fail_at(path, format('not planar: vertex "%s" lies %.4g %s off the plane through %s',
                              ids[i], off / @scale, @scale == 1.0 ? 'in' : 'm', base))
       end
     end
+
+    def sub(p, q) = [p[0] - q[0], p[1] - q[1], p[2] - q[2]]
+    def dot(p, q) = p[0] * q[0] + p[1] * q[1] + p[2] * q[2]
+    def cross(p, q) = [p[1] * q[2] - p[2] * q[1], p[2] * q[0] - p[0] * q[2], p[0] * q[1] - p[1] * q[0]]
+    def distance(p, q) = Math.sqrt(dot(sub(p, q), sub(p, q)))
 
     def draw_face(entry, path)
       obj = object_at(entry, path, %w[id outer holes front back attributes])
@@ -255,9 +280,10 @@ module QORPlugin
         fail_at(path, holes.empty? ? 'the outline touches itself' :
                       'a hole is not strictly inside the outline, or not in its plane')
       end
-      same = @faces.key(face)
+      same = @face_ids[face]
       fail_at(path, "same outline as face \"#{same}\"") if same
       finish_face(face, obj, path)
+      @face_ids[face] = id
       @faces[id] = face
     end
 
@@ -305,23 +331,29 @@ module QORPlugin
       fail_at(path, "that hole already has window \"#{@panes[key]}\"") if @panes.key?(key)
       @panes[key] = id
       pane = @model.entities.add_face(holes[index].vertices.map(&:position))
+      @pane_faces[pane] = true
       finish_face(pane, obj, path)
     end
 
     # A door leaf on corners that a wall's outline runs round (a notch);
-    # the building's door list is what the room faces search.
+    # the building's door list is what the room faces search.  The leaf is
+    # drawn on the door's own corners: a corner of another face on its edge
+    # (a slab's, on the sill) does not split it, as the leaf bounds no room
+    # and a leaf with a corner more than its door is taken for a frame.  A
+    # glazed leaf ("type": "Window") is a window on the wall's edge.
     def draw_door(entry, path)
-      obj = object_at(entry, path, %w[id outline front back attributes])
+      obj = object_at(entry, path, %w[id type outline front back attributes])
       id_at(obj, path)
-      outline = loop_points(field(obj, 'outline', path), join(path, 'outline'))
+      type = obj.key?('type') ? choice_at(obj['type'], join(path, 'type'), DOOR_TYPES) : 'Door'
+      outline = loop_points(field(obj, 'outline', path), join(path, 'outline'), split: false)
       leaf = @model.entities.add_face(outline)
       fail_at(join(path, 'outline'), 'the outline touches itself') unless leaf
       corners = leaf.outer_loop.vertices
-      unless @faces.each_value.any? { |f| !f.equal?(leaf) && (corners - f.outer_loop.vertices).empty? }
+      unless corners.first.faces.any? { |f| @face_ids.key?(f) && (corners - f.outer_loop.vertices).empty? }
         fail_at(join(path, 'outline'), "is not part of any face's outline (draw the door as a notch in its wall)")
       end
       finish_face(leaf, obj, path)
-      Door.new(corners, leaf)
+      Door.new(corners, leaf, type)
     end
 
     def read_room(entry, path)

@@ -3,6 +3,10 @@ module QORPlugin
   # splits that edge: both faces then share the corner's vertex, as they
   # would had the user drawn them there. A building file lists each loop by
   # its own corners only, so the loader inserts those corners here.
+  #
+  # Corners sit in a uniform grid, so an edge looks only at the corners of
+  # the cells its box covers: the work grows with the number of edges, not
+  # with edges times corners.
   class EdgeSplits
     CELL = 40.0 # inches: a grid cell of the corner index, at most
     # Cells are halved, down to this, while one holds more corners than
@@ -13,71 +17,99 @@ module QORPlugin
 
     # points: vertex id => Geom::Point3d; corner_ids: the ids any loop uses.
     def initialize(points, corner_ids, tolerance)
-      @points = points
       @tolerance = tolerance
-      ids = corner_ids.uniq.select { |id| points.key?(id) }
+      @xyz = {}
+      corner_ids.each do |id|
+        p = points[id]
+        @xyz[id] ||= [p.x.to_f, p.y.to_f, p.z.to_f] if p
+      end
       @cell = CELL
       loop do
         @grid = Hash.new { |h, k| h[k] = [] }
-        ids.each { |id| @grid[cell_of(points[id])] << id }
+        @xyz.each { |id, p| @grid[cell_of(p)] << id }
         break if @cell / 2 < FINEST || @grid.each_value.all? { |c| c.length <= FULL }
         @cell /= 2
       end
+      @grid.default_proc = nil
     end
 
     # The loop's ids with every indexed corner that lies strictly inside one
     # of its edges inserted there, in order along the edge.
     def split(ids)
-      own = ids.to_h { |id| [id, true] }
-      ids.each_with_index.flat_map do |id, i|
-        [id] + inside(@points[id], @points[ids[(i + 1) % ids.length]], own)
+      own = nil
+      out = []
+      ids.each_with_index do |id, i|
+        out << id
+        between = inside(id, ids[(i + 1) % ids.length])
+        next if between.empty?
+        own ||= ids.to_h { |v| [v, true] }
+        out.concat(between.reject { |v| own.key?(v) })
       end
+      out
     end
 
     private
 
-    def cell_of(p)
-      [(p.x / @cell).floor, (p.y / @cell).floor, (p.z / @cell).floor]
-    end
+    # A cell's key: its three indices packed in one Integer (indices beyond
+    # a million cells may share a key, which only adds candidates).
+    def cell_of(p) = key((p[0] / @cell).floor, (p[1] / @cell).floor, (p[2] / @cell).floor)
+    def key(i, j, k) = (i << 42) + (j << 21) + k
+    def indices(p) = [(p[0] / @cell).floor, (p[1] / @cell).floor, (p[2] / @cell).floor]
 
     # Corners strictly between a and b, within the tolerance of the segment,
-    # sorted by their distance from a; none of the loop's own (own: id =>
-    # true).
-    def inside(a, b, own)
-      length = a.distance(b)
+    # sorted by their distance from a.
+    def inside(a_id, b_id)
+      a = @xyz[a_id]
+      b = @xyz[b_id]
+      return [] unless a && b
+      dx = b[0] - a[0]
+      dy = b[1] - a[1]
+      dz = b[2] - a[2]
+      length = Math.sqrt(dx * dx + dy * dy + dz * dz)
       return [] if length < 2 * @tolerance
-      lo = cell_of(Geom::Point3d.new([a.x, b.x].min, [a.y, b.y].min, [a.z, b.z].min))
-      hi = cell_of(Geom::Point3d.new([a.x, b.x].max, [a.y, b.y].max, [a.z, b.z].max))
-      found = []
-      cells_between(lo, hi).each do |cell|
-        @grid.fetch(cell, []).each do |id|
-          t = along(a, b, length, @points[id])
-          found << [t, id] if t && !own.key?(id)
+      dx /= length
+      dy /= length
+      dz /= length
+      found = nil
+      each_cell(a, b) do |ids|
+        ids.each do |id|
+          next if id == a_id || id == b_id
+          t = along(a, dx, dy, dz, length, @xyz[id])
+          (found ||= []) << [t, id] if t
         end
       end
-      found.sort.map(&:last)
+      found ? found.sort.map(&:last) : []
     end
 
-    # The cells of the box from lo to hi that may hold corners.  A long
-    # edge (or a far corner) spans more cells than the grid holds: then
-    # the grid's own cells are picked out instead of walking the box.
-    def cells_between(lo, hi)
-      count = (0..2).reduce(1) { |n, i| n * (hi[i] - lo[i] + 1) }
-      if count > @grid.size
-        return @grid.keys.select { |cell| (0..2).all? { |i| cell[i].between?(lo[i], hi[i]) } }
+    # The grid's lists of corners in the cells of the box from a to b.  A
+    # long edge (or a far corner) spans more cells than the grid holds:
+    # then every cell is looked at instead of walking the box.
+    def each_cell(a, b)
+      lo = indices([[a[0], b[0]].min, [a[1], b[1]].min, [a[2], b[2]].min])
+      hi = indices([[a[0], b[0]].max, [a[1], b[1]].max, [a[2], b[2]].max])
+      count = (hi[0] - lo[0] + 1) * (hi[1] - lo[1] + 1) * (hi[2] - lo[2] + 1)
+      return @grid.each_value { |ids| yield ids } if count > @grid.size
+      (lo[0]..hi[0]).each do |i|
+        (lo[1]..hi[1]).each do |j|
+          (lo[2]..hi[2]).each do |k|
+            ids = @grid[key(i, j, k)]
+            yield ids if ids
+          end
+        end
       end
-      (lo[0]..hi[0]).to_a.product((lo[1]..hi[1]).to_a, (lo[2]..hi[2]).to_a)
     end
 
-    # The distance of p from a along the segment, when p lies on it clear of
-    # both ends; nil otherwise.
-    def along(a, b, length, p)
-      ax, ay, az = a.x, a.y, a.z
-      dx, dy, dz = (b.x - ax) / length, (b.y - ay) / length, (b.z - az) / length
-      px, py, pz = p.x - ax, p.y - ay, p.z - az
+    # The distance of p from a along the unit direction d, when p lies on the
+    # segment clear of both ends; nil otherwise.
+    def along(a, dx, dy, dz, length, p)
+      px = p[0] - a[0]
+      py = p[1] - a[1]
+      pz = p[2] - a[2]
       t = px * dx + py * dy + pz * dz
       return nil if t < @tolerance || t > length - @tolerance
-      ox, oy, oz = px - t * dx, py - t * dy, pz - t * dz
+      ox = px - t * dx
+      oy = py - t * dy
+      oz = pz - t * dz
       Math.sqrt(ox * ox + oy * oy + oz * oz) < @tolerance ? t : nil
     end
   end

@@ -2,9 +2,11 @@ module QORPlugin
   # What an export wrote, for the user: rooms, faces by type, external and
   # internal faces, openings by type, and the time taken.
   class ExportSummary
-    attr_reader :spaces, :faces, :openings, :external, :internal, :seconds
+    attr_reader :spaces, :faces, :openings, :external, :internal, :seconds, :unwritten
 
-    def initialize(xml, rooms, seconds)
+    # unwritten: the UnwrittenFaces of the rooms, or nil.
+    def initialize(xml, rooms, seconds, unwritten = nil)
+      @unwritten = unwritten
       @spaces = xml.scan('<Space ').length
       @faces = tally(xml.scan(/<Face faceType="([^"]*)"/))
       @openings = tally(xml.scan(/<Opening openingType="([^"]*)"/))
@@ -27,17 +29,31 @@ module QORPlugin
 
     # The figures as labelled text, for the preview's summary panel.
     def to_h
-      { 'Face elements' => "#{face_count} (#{listing(@faces)})",
+      h = { 'Face elements' => "#{face_count} (#{listing(@faces)})",
         'written external / internal' => "#{@external} / #{@internal}",
         'Opening elements' => "#{opening_count} (#{listing(@openings)})",
         'export time' => format('%.2f s', @seconds) }
+      h['room faces'] = room_faces if listed?
+      h
     end
 
     def to_s
       format("%d rooms, %d faces (%s; %d external, %d internal), %d openings (%s) in %.2f s",
              @spaces, face_count, listing(@faces), @external, @internal,
-             opening_count, listing(@openings), @seconds)
+             opening_count, listing(@openings), @seconds) + (listed? ? "; room faces: #{room_faces}" : '')
     end
+
+    private
+
+    def listed? = @unwritten && !@unwritten.list.empty?
+
+    # "24 built, 22 written, 2 not written (pane 2)"
+    def room_faces
+      "#{@unwritten.built} built, #{@unwritten.written} written, #{@unwritten.not_written.length} not written " \
+        "(#{@unwritten.tally})"
+    end
+
+    public
 
     private
 

@@ -15,6 +15,11 @@ module QORPlugin
       [load_building(result, file), result]
     end
 
+    # Each element the import mended or left out, one line each.
+    def self.warn(result, file, err, program)
+      result.warnings.each { |w| err.puts "#{program}: #{file}: warning: #{w}" }
+    end
+
     def self.load_building(result, file)
       BuildingFile.new(result.json, file)
     rescue GbxmlError

@@ -2,7 +2,8 @@ module QORPlugin
   DEFAULT_SETTINGS = {
     max_wall_thickness: 0.6.m,          # inches
     floor_angle: Math::PI / 4,          # radians from vertical
-    thin_walls: false
+    thin_walls: false,
+    panes: nil                          # nil or the building's pane faces
   }.freeze
 
   # Assigns every global the extension reads, for one model.
@@ -19,7 +20,7 @@ module QORPlugin
     $object_Sketchup_active_model_materials = model.materials
     $class_Sketchup_Model = Sketchup::Model
     $object_Sketchup_active_model = model
-    $cMethods = CMethods.new
+    $cMethods = CMethods.new(settings[:panes].is_a?(Hash) ? settings[:panes] : nil)
     $vHETARadians = settings[:floor_angle].to_f
     $module_Sketchup = Sketchup
     $class_Sketchup_Vertex = Sketchup::Vertex

@@ -17,10 +17,11 @@ module QORPlugin
   end
 
   # A door of the building: its corners are model vertices, and it may
-  # know the face that fills it (the door leaf).
+  # know the face that fills it (the door leaf).  A glazed one on a wall's
+  # edge is of type "Window".
   class Door < Opening
-    def initialize(vertices, face = nil)
-      super(vertices, 'Door')
+    def initialize(vertices, face = nil, type = 'Door')
+      super(vertices, type)
       @face = face
     end
   end

@@ -13,11 +13,13 @@ module QORPlugin
 
     # Answers how many constructed faces were built.  The model does not
     # change meanwhile, so every face is read of it once for the whole stage.
-    def build_faces(rooms, lone_faces: false)
+    # The block, if any, is told each room face before its turn.
+    def build_faces(rooms, lone_faces: false, &before)
       set_polygons(rooms)
       built = 0
       QORTA::QORTA_RoomFace.withFaceReads do
         each_room_face(rooms) do |rf|
+          before&.call(rf)
           partners = Array(rf.oppositeRoomFaces)
           partners = [rf] if partners.empty? && lone_faces
           partners.each { |other| built += 1 if rf.getOuterShellFace(other) }

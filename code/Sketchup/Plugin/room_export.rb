@@ -1,4 +1,5 @@
 require_relative 'export_summary'
+require_relative 'unwritten_faces'
 
 module QORPlugin
   # The road of one room export over a loaded building file: rooms, labels,
@@ -10,6 +11,7 @@ module QORPlugin
     def initialize(building_file, progress: Progress.new(out: nil))
       @file = building_file
       @progress = progress
+      @position = ['start']
     end
 
     def run
@@ -20,7 +22,8 @@ module QORPlugin
       @progress.finish
       xml = self.class.document(@file.name, spaces)
       seconds = Process.clock_gettime(Process::CLOCK_MONOTONIC) - started
-      Result.new(xml, rooms, ExportSummary.new(xml, rooms, seconds))
+      unwritten = UnwrittenFaces.new(rooms, thin_walls: $thinWalls == 1)
+      Result.new(xml, rooms, ExportSummary.new(xml, rooms, seconds, unwritten))
     end
 
     # Declaration and one root element holding every Space element.
@@ -37,8 +40,10 @@ module QORPlugin
     # and its stored settings under the key its floor gave it.
     def build_rooms
       rooms = @file.rooms.each_with_index.map do |desc, i|
+        at('rooms', desc)
         QORTA::QORTA_Room.new(building, i + 1, desc.faces, desc.claim_floor)
       end
+      at('labels and radii')
       building.rooms = rooms
       rooms.zip(@file.rooms) do |room, desc|
         room.setText(desc.name)
@@ -57,19 +62,55 @@ module QORPlugin
     end
 
     def classify(rooms)
+      by_room = rooms.zip(@file.rooms).to_h { |room, desc| [room.object_id, desc] }
       @progress.stage('outer shell', rooms.length)
+      at_pass('outer-shell classification')
       QORTA.setRoomsFacesOuterShellType(rooms, rooms.length)
       @progress.stage('wall planes', rooms.length)
+      at_pass('wall planes')
       QORTA.setRoomsIntermediatePlanes(rooms)
-      OuterShell.build_faces(rooms, lone_faces: true)
+      OuterShell.build_faces(rooms, lone_faces: true) do |rf|
+        at('outer-shell faces', by_room[rf.room.object_id], rf)
+      end
     end
 
     def write_spaces(rooms)
       @progress.stage('spaces', rooms.length)
       rooms.zip(@file.rooms).each_with_index.map do |(room, desc), i|
+        at('Space XML', desc)
         @progress.setValue(rooms.length - i - 1)
         room.getSpaceElement(desc.id)
       end
+    end
+
+    # Notes where the export is: a stage, and the room description and room
+    # face it is at.  Only a failure message reads it (position).
+    def at(stage, desc = nil, room_face = nil)
+      @position = [stage, desc, room_face]
+    end
+
+    # A pass over every room at once: the rooms it has reported done say
+    # how far it got.
+    def at_pass(stage)
+      @position = [stage, reported]
+    end
+
+    # How many values the progress object has had, when it keeps them.
+    def reported = @progress.respond_to?(:values) ? Array(@progress.values).length : nil
+
+    public
+
+    # Where the export was last at, for a failure message (the failure itself
+    # reaches the caller unchanged): "outer-shell faces, room "Office"
+    # (sp-1), face "su-3"".
+    def position
+      stage, detail, room_face = @position
+      return stage.to_s unless stage.is_a?(String) && !detail.nil?
+      return "#{stage}, after #{reported - detail} of #{@file.rooms.length} rooms" if detail.is_a?(Integer)
+      parts = [stage, %(room "#{detail.name}" (#{detail.id}))]
+      face_id = room_face && @file.respond_to?(:face_id) && @file.face_id(room_face.face)
+      parts << %(face "#{face_id}") if face_id
+      parts.join(', ')
     end
   end
 end

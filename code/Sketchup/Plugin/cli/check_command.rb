@@ -26,17 +26,29 @@ module QORPlugin
       def perform(source, options, out, err)
         quiet = options[:quiet]
         file, import = Gbxml.load(source)
-        err.puts "#{PROGRAM}: #{import.summary}" unless quiet
+        unless quiet
+          Gbxml.warn(import, source, err, PROGRAM)
+          err.puts "#{PROGRAM}: #{import.summary}"
+        end
         file.prepare(progress: Progress.new(out: quiet ? nil : err))
-        rooms = RoomExport.new(file, progress: $class_ProgressBar2).run.rooms
-        agreement = Gbxml::RoomTyping.new(file, rooms).agreement(import.expectations)
+        road = RoomExport.new(file, progress: $class_ProgressBar2)
+        result = road.run
+        agreement = Gbxml::RoomTyping.new(file, result.rooms).agreement(import.expectations)
         out.write(agreement.report(title(source, import)))
+        out.write(listing('Mended or left out on import', import.warnings.map(&:to_s)))
+        out.write(listing('Room faces not written', result.summary.unwritten.lines))
         OK
       rescue BuildingFileError
         raise
       rescue StandardError, NotImplementedError => e
-        err.puts "#{PROGRAM}: check of #{source} failed: #{e.class}: #{e.message}"
+        err.puts "#{PROGRAM}: check of #{source} failed#{at(road)}: #{e.class}: #{first_line(e)}"
         FAILED
+      end
+
+      # A heading and one line per entry; "none" when empty.
+      def listing(heading, lines)
+        return "\n#{heading}: none\n" if lines.empty?
+        "\n#{heading} (#{lines.length}):\n#{lines.map { |l| "  #{l}\n" }.join}"
       end
 
       def title(source, import)

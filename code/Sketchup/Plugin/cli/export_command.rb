@@ -49,7 +49,8 @@ module QORPlugin
         log = options[:quiet] ? nil : err
         file = load(source, log)
         file.prepare(progress: Progress.new(out: log), settings: overrides(options))
-        result = RoomExport.new(file, progress: $class_ProgressBar2).run
+        road = RoomExport.new(file, progress: $class_ProgressBar2)
+        result = road.run
         FileUtils.mkdir_p(File.dirname(target)) if target == EXAMPLE_OUTPUT
         emit(result.xml, target, out)
         preview = options[:preview]
@@ -63,13 +64,14 @@ module QORPlugin
       rescue BuildingFileError, SystemCallError
         raise
       rescue StandardError, NotImplementedError => e
-        err.puts "#{PROGRAM}: export of #{source} failed: #{e.class}: #{e.message}"
+        err.puts "#{PROGRAM}: export of #{source} failed#{at(road)}: #{e.class}: #{first_line(e)}"
         FAILED
       end
 
       def load(source, log)
         return BuildingFile.load(source) unless Gbxml.file?(source)
         file, import = Gbxml.load(source)
+        Gbxml.warn(import, source, log, PROGRAM) if log
         log&.puts "#{PROGRAM}: imported #{source}: #{import.summary}"
         file
       end

@@ -66,6 +66,12 @@ module QORPlugin
 
       def to_stdout?(target) = target.nil? || target == '-'
 
+      # " at STAGE, room ..., face ..." when the export road knows.
+      def at(road) = road.respond_to?(:position) ? " at #{road.position}" : ''
+
+      # A failure's message as one line.
+      def first_line(error) = error.message.to_s.lines.first.to_s.strip
+
       # The text to the target file, whole or not at all, or to standard
       # output when there is none.
       def emit(text, target, out)

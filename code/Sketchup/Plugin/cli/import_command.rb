@@ -29,6 +29,7 @@ module QORPlugin
         Gbxml.load_building(result, source)
         emit(result.json, target, out)
         unless options[:quiet]
+          Gbxml.warn(result, source, err, PROGRAM)
           err.puts "#{PROGRAM}: #{result.summary}"
           err.puts "#{PROGRAM}: wrote #{target}" unless to_stdout?(target)
         end

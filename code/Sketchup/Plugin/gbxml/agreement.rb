@@ -8,7 +8,7 @@ module QORPlugin
       # "Wall", "Ceiling") and @isExternal (true, false; nil when the
       # export did not write it).
       Observation = Struct.new(:type, :external)
-      Row = Struct.new(:surface_class, :surfaces, :typed, :adjacent)
+      Row = Struct.new(:surface_class, :surfaces, :typed, :adjacent, :judged)
 
       attr_reader :rows, :total, :disagreements
 
@@ -19,18 +19,19 @@ module QORPlugin
         @disagreements = []
         expectations.each { |e| compare(e, e.space_ids.to_h { |id| [id, observe.call(e, id)] }) }
         @rows = @rows.values.sort_by(&:surface_class)
-        @total = Row.new('All', *%i[surfaces typed adjacent].map { |f| @rows.sum(&f) })
+        @total = Row.new('All', *%i[surfaces typed adjacent judged].map { |f| @rows.sum(&f) })
       end
 
       def complete? = @disagreements.empty?
 
       # The table and the list of disagreements, as printed by `check`.
       def report(title)
-        lines = [title, '', format('%-20s %8s   %-20s %s', 'Surface class', 'Surfaces', 'Floor/wall/ceiling',
+        width = ([20] + @rows.map { |r| r.surface_class.length }).max
+        lines = [title, '', format("%-#{width}s %8s   %-20s %s", 'Surface class', 'Surfaces', 'Floor/wall/ceiling',
                                    'External/internal')]
         (@rows + [@total]).each do |row|
-          lines << format('%-20s %8d   %-20s %s', row.surface_class, row.surfaces,
-                          cell(row.typed, row.surfaces), cell(row.adjacent, row.surfaces)).rstrip
+          lines << format("%-#{width}s %8d   %-20s %s", row.surface_class, row.surfaces,
+                          cell(row.typed, row.surfaces), cell(row.adjacent, row.judged)).rstrip
         end
         lines << ''
         if @disagreements.empty?
@@ -48,12 +49,14 @@ module QORPlugin
       def cell(n, of) = format('%4d  %7s', n, of.zero? ? '-' : format('%.1f %%', 100.0 * n / of))
 
       def compare(expectation, observed)
-        row = (@rows[expectation.surface_class] ||= Row.new(expectation.surface_class, 0, 0, 0))
+        row = (@rows[expectation.row] ||= Row.new(expectation.row, 0, 0, 0, 0))
         row.surfaces += 1
         label = "#{expectation.surface_id} (#{expectation.surface_class})"
         type_problems = expectation.types.filter_map { |id, want| type_problem(id, want, observed[id]) }
         row.typed += 1 if type_problems.empty?
         @disagreements.concat(type_problems.map { |p| "#{label}: #{p}" })
+        return unless expectation.adjacency_judged?
+        row.judged += 1
         adjacency = adjacency_problem(expectation, observed)
         row.adjacent += 1 unless adjacency
         @disagreements << "#{label}: #{adjacency}" if adjacency

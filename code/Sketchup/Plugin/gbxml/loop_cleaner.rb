@@ -1,15 +1,16 @@
 require_relative 'plane_geometry'
+require_relative 'planar_pieces'
 
 module QORPlugin
   module Gbxml
     # Makes a gbXML loop into one the building file accepts: repeated and
-    # collinear points dropped, a slightly bent loop pressed onto its plane.
-    # What it changes it counts; what it cannot mend it refuses with
-    # Unusable.
+    # collinear points dropped, every corner pressed onto the loop's plane,
+    # a loop bent beyond the tolerance split into planar pieces.  What it
+    # changes it counts; what it cannot mend it refuses with Unusable.
     class LoopCleaner
-      # A loop bent further than this (metres) is refused, not flattened.
+      # A loop bent further than this (metres) is split, not flattened.
       PLANAR_TOLERANCE = 0.005
-      # Bends below this are rounding noise and left as they are.
+      # Bends below this are rounding noise: pressed, but not counted.
       FLAT_ENOUGH = 1e-6
 
       Unusable = Class.new(StandardError)
@@ -22,27 +23,45 @@ module QORPlugin
         @flattened = 0
       end
 
-      # The cleaned points and their plane.
-      def outline(points)
-        raise Unusable, "fewer than three points (#{points.length})" if points.length < 3
-        cleaned = drop_collinear(drop_repeated(points))
-        raise Unusable, 'fewer than three points once repeated and collinear points are dropped' if cleaned.length < 3
-        check_simple(cleaned)
-        normal = PlaneGeometry.loop_normal(cleaned) or raise Unusable, 'encloses no area'
-        plane = PlaneGeometry::Plane.new(PlaneGeometry.centroid(cleaned), normal)
-        [flatten(cleaned, plane, 'its own plane'), plane]
+      # The cleaned loop as planar pieces, each [points, plane]; one piece
+      # when the loop is planar within the tolerance.  The second answer is
+      # nil, or how far the loop's worst corner lay off its plane.
+      def pieces(points)
+        cleaned = clean(points)
+        plane = plane_of(cleaned)
+        worst = cleaned.map { |p| plane.offset(p).abs }.max
+        return [[[flatten(cleaned, plane), plane]], nil] if worst <= PLANAR_TOLERANCE
+        parts = PlanarPieces.split(cleaned, PLANAR_TOLERANCE).map do |part|
+          part_plane = plane_of(part)
+          [flatten(part, part_plane), part_plane]
+        end
+        [parts, worst]
       end
 
       # An opening's loop, cleaned and pressed onto its surface's plane.
       def opening(points, plane)
+        cleaned = clean(points)
+        worst = cleaned.map { |p| plane.offset(p).abs }.max
+        if worst > PLANAR_TOLERANCE
+          raise Unusable, format("lies %.4g m off its surface's plane (tolerance %g m)", worst, PLANAR_TOLERANCE)
+        end
+        flatten(cleaned, plane)
+      end
+
+      private
+
+      def clean(points)
         raise Unusable, "fewer than three points (#{points.length})" if points.length < 3
         cleaned = drop_collinear(drop_repeated(points))
         raise Unusable, 'fewer than three points once repeated and collinear points are dropped' if cleaned.length < 3
         check_simple(cleaned)
-        flatten(cleaned, plane, "its surface's plane")
+        cleaned
       end
 
-      private
+      def plane_of(points)
+        normal = PlaneGeometry.loop_normal(points) or raise Unusable, 'encloses no area'
+        PlaneGeometry::Plane.new(PlaneGeometry.centroid(points), normal)
+      end
 
       def drop_repeated(points)
         kept = []
@@ -73,16 +92,11 @@ module QORPlugin
         end
       end
 
-      def flatten(points, plane, what)
-        offsets = points.map { |p| plane.offset(p).abs }
-        worst = offsets.max
-        if worst > PLANAR_TOLERANCE
-          k = offsets.index(worst)
-          raise Unusable, format('not planar: point %d %s lies %.4g m off %s (tolerance %g m)',
-                                 k + 1, format_point(points[k]), worst, what, PLANAR_TOLERANCE)
-        end
-        return points if worst <= FLAT_ENOUGH
-        @flattened += 1
+      # Every corner pressed onto the plane: even a bend of a micrometre
+      # would otherwise tilt the face the host makes of the corners.
+      def flatten(points, plane)
+        worst = points.map { |p| plane.offset(p).abs }.max
+        @flattened += 1 if worst > FLAT_ENOUGH
         points.map { |p| PlaneGeometry.round_point(plane.project(p)) }
       end
 

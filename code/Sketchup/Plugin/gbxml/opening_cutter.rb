@@ -3,41 +3,41 @@ require_relative 'plane_geometry'
 module QORPlugin
   module Gbxml
     # Places a surface's openings the way the room-face work finds them:
-    # an opening strictly inside becomes a hole; a door standing on the
+    # an opening strictly inside becomes a hole; one standing on the
     # surface's edge becomes a notch in the outline (a door leaf there is
-    # what the room face takes for a door); an opening that covers the
-    # whole surface makes the surface itself the opening.
+    # what the room face takes for a door or, glazed, a window); an opening
+    # that covers the whole surface makes the surface itself the opening.
+    # Every inside, outside and crossing test allows the one tolerance
+    # PlaneGeometry::POINT_TOLERANCE, and corners that close to the outline
+    # are moved onto it.  An opening that cannot be placed is left out and
+    # reported, never the surface.
     class OpeningCutter
-      Placed = Struct.new(:outline, :holes, :notches, :whole)
+      Placed = Struct.new(:outline, :holes, :notches, :whole, :left_out)
+      # kind: :window, :door or :air.
+      Candidate = Struct.new(:id, :kind, :points)
 
-      class Misplaced < StandardError
-        attr_reader :opening_id
-
-        def initialize(opening_id, problem)
-          @opening_id = opening_id
-          super(problem)
-        end
-      end
+      TOLERANCE = PlaneGeometry::POINT_TOLERANCE
 
       def initialize(outline, plane)
         @outline = outline
         @plane = plane
       end
 
-      # openings: [id, door?, points]; answers a Placed with holes and
-      # notches as [id, points].
-      def place(openings)
-        placed = Placed.new(@outline, [], [], nil)
-        openings.each do |id, door, points|
-          if same_loop?(points, @outline)
-            placed.whole = id
-          elsif inside?(points)
-            overlapped = placed.holes.find { |_, other| overlap?(points, other) }
-            raise Misplaced.new(id, %(overlaps opening "#{overlapped[0]}")) if overlapped
-            placed.holes << [id, points]
+      # Answers a Placed with holes and notches as [id, points, kind], and
+      # left_out as [id, reason].
+      def place(candidates)
+        placed = Placed.new(@outline, [], [], nil, [])
+        candidates = candidates.map { |c| Candidate.new(c.id, c.kind, snap(c.points)) }
+        kept_apart(candidates, placed.left_out).each do |c|
+          if same_loop?(c.points, @outline)
+            placed.whole = c.id
+          elsif inside?(c.points)
+            placed.holes << [c.id, c.points, c.kind]
           else
-            placed.outline = notch(placed.outline, id, door, points)
-            placed.notches << [id, points]
+            outline = notch(placed.outline, c)
+            next placed.left_out << [c.id, outline] if outline.is_a?(String)
+            placed.outline = outline
+            placed.notches << [c.id, c.points, c.kind]
           end
         end
         placed
@@ -46,6 +46,27 @@ module QORPlugin
       private
 
       def flat(points) = points.map { |p| @plane.flat(p) }
+
+      # Corners within the tolerance of the outline moved onto it, so that
+      # the loader finds them on the edge the file meant.
+      def snap(points)
+        points.map do |p|
+          nearest = PlaneGeometry.edges(@outline).map { |a, b| PlaneGeometry.closest_on_segment(p, a, b) }
+                                 .min_by { |q| PlaneGeometry.distance(p, q) }
+          PlaneGeometry.distance(p, nearest) < TOLERANCE ? PlaneGeometry.round_point(nearest) : p
+        end
+      end
+
+      # Overlapping openings: the larger kept, the smaller left out.
+      def kept_apart(candidates, left_out)
+        kept = []
+        candidates.sort_by.with_index { |c, i| [-PlaneGeometry.area(c.points), i] }.each do |c|
+          other = kept.find { |k| overlap?(c.points, k.points) }
+          next kept << c unless other
+          left_out << [c.id, %(overlaps opening "#{other.id}", which is larger)]
+        end
+        candidates.select { |c| kept.include?(c) }
+      end
 
       def same_loop?(a, b)
         a.length == b.length && a.all? { |p| b.any? { |q| PlaneGeometry.same_point?(p, q) } }
@@ -57,42 +78,47 @@ module QORPlugin
         loop.all? { |p| FlatPolygon.strictly_inside?(p, outline) } && !FlatPolygon.edges_cross?(loop, outline)
       end
 
+      # Sharing more than corners or edges: a corner, an edge's middle or
+      # the middle of one inside the other, crossing edges, or the same loop.
       def overlap?(a, b)
         fa = flat(a)
         fb = flat(b)
-        fa.any? { |p| !FlatPolygon.outside?(p, fb) } || fb.any? { |p| !FlatPolygon.outside?(p, fa) } ||
-          FlatPolygon.edges_cross?(fa, fb)
+        probes(fa).any? { |p| FlatPolygon.strictly_inside?(p, fb) } ||
+          probes(fb).any? { |p| FlatPolygon.strictly_inside?(p, fa) } ||
+          FlatPolygon.edges_cross?(fa, fb) || same_loop?(a, b)
       end
 
-      # The outline run round the door: the edges the two loops share go,
-      # the door's other edges come in.  Refused when the result is not one
-      # loop through every corner of the door.
-      def notch(outline, id, door, points)
+      def probes(poly)
+        middles = FlatPolygon.edges(poly).map { |p, q| [(p[0] + q[0]) / 2.0, (p[1] + q[1]) / 2.0] }
+        poly + middles + [[poly.sum { |p| p[0] } / poly.length, poly.sum { |p| p[1] } / poly.length]]
+      end
+
+      # The outline run round the opening: the edges the two loops share go,
+      # the opening's other edges come in.  A String (the reason) when the
+      # result would not be one loop through every corner of the opening.
+      def notch(outline, candidate)
+        points = candidate.points
         fo = flat(outline)
         fd = flat(points)
-        if fd.any? { |p| FlatPolygon.outside?(p, fo) } || FlatPolygon.edges_cross?(fd, fo)
-          raise Misplaced.new(id, 'lies outside its surface')
-        end
-        raise Misplaced.new(id, 'touches the edge of its surface (only a door may)') unless door
+        return 'lies outside its surface' if fd.any? { |p| FlatPolygon.outside?(p, fo) } || FlatPolygon.edges_cross?(fd, fo)
+        return 'an air opening on its surface\'s edge cannot be drawn as a notch' if candidate.kind == :air
 
         door_loop = points.map { |p| outline.find { |q| PlaneGeometry.same_point?(p, q) } || p }
         door_loop = door_loop.reverse if FlatPolygon.signed_area(flat(door_loop)).negative?
         ring = split_edges(outline, door_loop)
         cut = split_edges(door_loop, outline)
         shared = edge_pairs(ring).select { |a, b| edge_pairs(cut).any? { |c, d| same_edge?(a, b, c, d) } }
-        if shared.empty?
-          raise Misplaced.new(id, 'touches the edge of its surface at a point only')
-        end
+        return 'touches the edge of its surface at a point only' if shared.empty?
         kept = edge_pairs(ring).reject { |a, b| shared.any? { |c, d| same_edge?(a, b, c, d) } } +
                edge_pairs(cut).reject { |a, b| shared.any? { |c, d| same_edge?(a, b, c, d) } }.map(&:reverse)
         result = chain(kept)
         unless result && door_loop.all? { |p| result.any? { |q| PlaneGeometry.same_point?(p, q) } }
-          raise Misplaced.new(id, 'cuts its surface apart or takes away a corner of it')
+          return 'cuts its surface apart or takes away a corner of it'
         end
         result
       end
 
-      def edge_pairs(loop) = loop.each_with_index.map { |a, i| [a, loop[(i + 1) % loop.length]] }
+      def edge_pairs(loop) = PlaneGeometry.edges(loop)
 
       def same_edge?(a, b, c, d)
         (PlaneGeometry.same_point?(a, c) && PlaneGeometry.same_point?(b, d)) ||
@@ -104,8 +130,7 @@ module QORPlugin
         edge_pairs(loop).flat_map do |a, b|
           between = other.select do |p|
             !PlaneGeometry.same_point?(p, a) && !PlaneGeometry.same_point?(p, b) &&
-              FlatPolygon.segment_distance(@plane.flat(p), @plane.flat(a), @plane.flat(b)) <
-                PlaneGeometry::POINT_TOLERANCE
+              FlatPolygon.segment_distance(@plane.flat(p), @plane.flat(a), @plane.flat(b)) < TOLERANCE
           end
           [a] + between.sort_by { |p| PlaneGeometry.distance(a, p) }
         end

@@ -48,6 +48,16 @@ module QORPlugin
         length(n) / 2.0
       end
 
+      def edges(loop) = loop.each_with_index.map { |a, i| [a, loop[(i + 1) % loop.length]] }
+
+      # The point of the segment from a to b nearest to p.
+      def closest_on_segment(p, a, b)
+        ab = sub(b, a)
+        len2 = dot(ab, ab)
+        return a if len2.zero?
+        add(a, scale(ab, (dot(sub(p, a), ab) / len2).clamp(0.0, 1.0)))
+      end
+
       # Distance from p to the line through a and b.
       def line_distance(p, a, b)
         ab = sub(b, a)
@@ -118,13 +128,19 @@ module QORPlugin
 
       def edges(poly) = poly.each_with_index.map { |a, i| [a, poly[(i + 1) % poly.length]] }
 
-      # Do the segments cross at a point inside both?
+      # Do the segments cross, each passing the other's line by more than
+      # the point tolerance on both sides?  An end that close to the other
+      # segment's line touches it rather than crossing.
       def crossing?(a, b, c, d)
-        d1 = orient(c, d, a)
-        d2 = orient(c, d, b)
-        d3 = orient(a, b, c)
-        d4 = orient(a, b, d)
-        ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))
+        ab = Math.hypot(b[0] - a[0], b[1] - a[1])
+        cd = Math.hypot(d[0] - c[0], d[1] - c[1])
+        return false if ab < PlaneGeometry::POINT_TOLERANCE || cd < PlaneGeometry::POINT_TOLERANCE
+        apart?(orient(c, d, a) / cd, orient(c, d, b) / cd) && apart?(orient(a, b, c) / ab, orient(a, b, d) / ab)
+      end
+
+      def apart?(s, t)
+        tol = PlaneGeometry::POINT_TOLERANCE
+        (s > tol && t < -tol) || (s < -tol && t > tol)
       end
 
       def orient(a, b, c) = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])

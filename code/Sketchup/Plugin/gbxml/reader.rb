@@ -1,7 +1,7 @@
-require 'rexml/parsers/baseparser'
-require 'rexml/text'
 require_relative '../building_json'
 require_relative 'plane_geometry'
+require_relative 'xml_tree'
+require_relative 'import_warning'
 
 module QORPlugin
   module Gbxml
@@ -13,68 +13,21 @@ module QORPlugin
       end
     end
 
-    # An element as the reader needs it: local name, namespace, attributes
-    # (without namespace declarations' prefixes resolved), child elements
-    # and text.  Built from REXML's pull parser, which is several times
-    # faster than its document tree on large files.
-    class Node
-      attr_reader :name, :prefix, :attributes, :elements, :parent, :text
-
-      def initialize(qname, attributes, parent)
-        @prefix, _, @name = qname.rpartition(':')
-        @attributes = attributes
-        @parent = parent
-        @elements = []
-        @text = nil
-      end
-
-      def add_text(more)
-        @text = @text ? @text + more : more
-      end
-
-      def expanded_name = @prefix.empty? ? @name : "#{@prefix}:#{@name}"
-
-      # The namespace URI of the element's prefix, declared here or above.
-      def namespace
-        key = @prefix.empty? ? 'xmlns' : "xmlns:#{@prefix}"
-        node = self
-        node = node.parent while node && !node.attributes.key?(key)
-        node&.attributes&.fetch(key)
-      end
-
-      def self.parse(text)
-        parser = REXML::Parsers::BaseParser.new(text)
-        root = nil
-        current = nil
-        loop do
-          event = parser.pull
-          case event[0]
-          when :start_element
-            node = Node.new(event[1], event[2], current)
-            current ? current.elements << node : (root = node)
-            current = node
-          when :end_element then current = current.parent
-          when :text then current&.add_text(event[1].include?('&') ? REXML::Text.unnormalize(event[1]) : event[1])
-          when :cdata then current&.add_text(event[1])
-          when :end_document then break
-          end
-        end
-        raise REXML::ParseException, "no end tag for <#{current.expanded_name}>" if current
-        root
-      end
-    end
-
     Storey = Struct.new(:id, :name, :level)
     Space = Struct.new(:id, :name, :storey_id)
     Opening = Struct.new(:id, :type, :points)
-    # points in metres, rounded; space_ids in file order, distinct.
-    Surface = Struct.new(:id, :type, :space_ids, :points, :openings)
-    Document = Struct.new(:version, :unit, :name, :storeys, :spaces, :surfaces)
+    # points in metres, rounded; space_ids in file order, distinct;
+    # space_types: the surfaceType an AdjacentSpaceId gives for its space;
+    # one_space_both_sides: the same space named on both sides.
+    Surface = Struct.new(:id, :type, :space_ids, :points, :openings, :space_types, :one_space_both_sides)
+    Document = Struct.new(:version, :unit, :name, :storeys, :spaces, :surfaces, :warnings)
 
     # Reads the parts of a gbXML document (0.37 to 7.x) that the room
     # export needs: storeys, spaces, and surfaces with their openings.
     # Elements are matched by local name, so the namespace may be the
-    # default one or carry a prefix.
+    # default one or carry a prefix.  What makes the whole document
+    # unreadable is refused; a storey, space, surface or opening that cannot
+    # be read is left out with a warning.
     class Reader
       NAMESPACE = 'http://www.gbxml.org/schema'.freeze
       METRES_PER_UNIT = {
@@ -82,6 +35,14 @@ module QORPlugin
         'Feet' => 0.3048, 'Inches' => 0.0254
       }.freeze
       VERSIONS = (Gem::Version.new('0.37')...Gem::Version.new('8')).freeze
+      # A plain decimal number: no hexadecimal, no underscores, no blanks inside.
+      DECIMAL = /\A[+-]?(?:\d+(?:\.\d*)?|\.\d+)(?:[eE][+-]?\d+)?\z/
+      # Coordinates beyond this (metres) are refused: their products would
+      # overflow the geometry's arithmetic long before any building is that big.
+      LARGEST = 1e9
+
+      # One element that cannot be used as it stands.
+      Unreadable = Class.new(StandardError)
 
       def self.load(file)
         text =
@@ -97,6 +58,7 @@ module QORPlugin
 
       def initialize(text, file = '(gbXML)')
         @file = file
+        @warnings = []
         root = parse(text)
         check_root(root)
         @scale = read_unit(root)
@@ -106,14 +68,19 @@ module QORPlugin
         storeys = read_storeys(buildings)
         @document = Document.new(root.attributes['version'], root.attributes['lengthUnit'] || 'Meters',
                                  building_name(campus, buildings.first),
-                                 storeys, read_spaces(buildings, storeys), nil)
-        @document.surfaces = children(campus, 'Surface').map { |s| read_surface(s) }
+                                 storeys, read_spaces(buildings, storeys), nil, @warnings)
+        @document.surfaces = children(campus, 'Surface').filter_map { |s| read_surface(s) }
       end
 
       private
 
       def refuse(element, problem)
         raise GbxmlError.new(@file, element, problem)
+      end
+
+      def warn(element, problem)
+        @warnings << ImportWarning.new(element, problem)
+        nil
       end
 
       # How the messages name an element: Surface "su-3".
@@ -123,16 +90,15 @@ module QORPlugin
       end
 
       def parse(text)
-        Node.parse(text) or refuse(nil, 'not XML (no root element)')
-      rescue REXML::ParseException => e
-        line = e.line.to_i.positive? ? "line #{e.line}: " : ''
-        refuse(nil, "not XML (#{line}#{e.message.lines.first.strip})")
+        XmlTree.parse(text)
+      rescue XmlTree::Refused => e
+        refuse(nil, "not XML (#{e.message})")
       end
 
       def check_root(root)
         ns = root.namespace
         unless root.name == 'gbXML' && (ns.nil? || ns.empty? || ns == NAMESPACE)
-          refuse(nil, "not gbXML (the root element is <#{root.expanded_name}>#{ns.to_s.empty? ? '' : " in #{ns}"})")
+          refuse(nil, "not gbXML (the root element is <#{root.name}>#{ns.to_s.empty? ? '' : " in #{ns}"})")
         end
         version = root.attributes['version']
         return if version.nil?
@@ -157,29 +123,35 @@ module QORPlugin
       end
 
       def id_of(node)
-        node.attributes['id'] or refuse(node.name, 'has no id')
+        node.attributes['id'] or raise Unreadable, 'has no id'
       end
 
       def building_name(campus, building)
         text_of(building, 'Name') || text_of(campus, 'Name') || building.attributes['id'] || ''
       end
 
+      # A storey id given twice keeps its first storey: spaces name storeys
+      # by id, so the later one could never be told apart.
       def read_storeys(buildings)
         buildings.flat_map { |b| children(b, 'BuildingStorey') }.each_with_object({}) do |node, storeys|
-          id = id_of(node)
+          id = node.attributes['id']
+          next warn('BuildingStorey', 'has no id; left out') unless id
+          next warn(element(node), 'id given twice; the first storey of that id is kept') if storeys.key?(id)
           storeys[id] = Storey.new(id, text_of(node, 'Name') || id, text_of(node, 'Level'))
         end
       end
 
       def read_spaces(buildings, storeys)
         seen = {}
-        buildings.flat_map { |b| children(b, 'Space') }.map do |node|
-          id = id_of(node)
-          refuse(element(node), 'id given twice') if seen[id]
+        buildings.flat_map { |b| children(b, 'Space') }.filter_map do |node|
+          id = node.attributes['id']
+          next warn('Space', 'has no id; left out') unless id
+          next warn(element(node), 'id given twice; the first space of that id is kept') if seen[id]
           seen[id] = true
           storey = node.attributes['buildingStoreyIdRef']
           if storey && !storeys.key?(storey)
-            refuse(element(node), "buildingStoreyIdRef #{storey.inspect} names no BuildingStorey")
+            warn(element(node), "buildingStoreyIdRef #{storey.inspect} names no BuildingStorey; the space has no storey")
+            storey = nil
           end
           Space.new(id, text_of(node, 'Name') || id, storey)
         end
@@ -187,30 +159,45 @@ module QORPlugin
 
       def read_surface(node)
         id = id_of(node)
-        spaces = children(node, 'AdjacentSpaceId').map do |adj|
-          adj.attributes['spaceIdRef'] or refuse(element(node), 'an AdjacentSpaceId has no spaceIdRef')
+        adjacent = children(node, 'AdjacentSpaceId').map do |adj|
+          [adj.attributes['spaceIdRef'] || raise(Unreadable, 'an AdjacentSpaceId has no spaceIdRef'),
+           adj.attributes['surfaceType']]
         end
-        openings = children(node, 'Opening').map do |o|
-          Opening.new(id_of(o), o.attributes['openingType'], read_loop(o))
-        end
-        Surface.new(id, node.attributes['surfaceType'], spaces.uniq, read_loop(node), openings)
+        spaces = adjacent.map(&:first)
+        openings = children(node, 'Opening').filter_map { |o| read_opening(o) }
+        Surface.new(id, node.attributes['surfaceType'], spaces.uniq, read_loop(node), openings,
+                    adjacent.reverse.to_h, spaces.length == 2 && spaces.uniq.length == 1)
+      rescue Unreadable => e
+        warn(element(node), "#{e.message}; left out")
+        children(node, 'Opening').each { |o| warn(element(o), 'its surface is left out; left out') }
+        nil
+      end
+
+      def read_opening(node)
+        Opening.new(id_of(node), node.attributes['openingType'], read_loop(node))
+      rescue Unreadable => e
+        warn(element(node), "#{e.message}; left out")
       end
 
       # The PolyLoop of the element's PlanarGeometry, in metres.
       def read_loop(node)
-        geometry = child(node, 'PlanarGeometry') or refuse(element(node), 'has no PlanarGeometry')
-        loop_node = child(geometry, 'PolyLoop') or refuse(element(node), 'has no PolyLoop')
-        children(loop_node, 'CartesianPoint').map { |p| read_point(node, p) }
+        geometry = child(node, 'PlanarGeometry') or raise Unreadable, 'has no PlanarGeometry'
+        loop_node = child(geometry, 'PolyLoop') or raise Unreadable, 'has no PolyLoop'
+        children(loop_node, 'CartesianPoint').map { |p| read_point(p) }
       end
 
-      def read_point(owner, point)
-        coords = children(point, 'Coordinate').map do |c|
-          Float(c.text.to_s.strip)
-        rescue ArgumentError
-          refuse(element(owner), "coordinate #{c.text.to_s.strip.inspect} is not a number")
-        end
-        refuse(element(owner), "a CartesianPoint has #{coords.length} coordinates, not 3") unless coords.length == 3
-        PlaneGeometry.round_point(coords.map { |c| c * @scale })
+      def read_point(point)
+        coords = children(point, 'Coordinate').map { |c| coordinate(c.text.to_s.strip) }
+        raise Unreadable, "a CartesianPoint has #{coords.length} coordinates, not 3" unless coords.length == 3
+        PlaneGeometry.round_point(coords)
+      end
+
+      # A coordinate in metres.
+      def coordinate(text)
+        raise Unreadable, "coordinate #{text[0, 40].inspect} is not a decimal number" unless DECIMAL.match?(text)
+        metres = text.to_f * @scale
+        return metres if metres.abs <= LARGEST
+        raise Unreadable, "coordinate #{text[0, 40]} is out of range (beyond #{LARGEST.to_i} m)"
       end
     end
   end

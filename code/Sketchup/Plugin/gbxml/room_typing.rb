@@ -22,8 +22,15 @@ module QORPlugin
         face && @seen.fetch(face, {})[space_id]
       end
 
+      # The pieces of a surface split into planar pieces agree when each
+      # does: the first that differs from the others speaks for the surface.
+      def observe_pieces(face_ids, space_id)
+        seen = face_ids.map { |id| observe(id, space_id) }
+        seen.find { |o| o != seen.first } || seen.first
+      end
+
       def agreement(expectations)
-        Agreement.new(expectations) { |e, space_id| observe(e.face_id, space_id) }
+        Agreement.new(expectations) { |e, space_id| observe_pieces(e.face_ids, space_id) }
       end
     end
   end

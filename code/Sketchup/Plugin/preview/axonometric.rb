@@ -27,6 +27,11 @@ module QORPlugin
       # Farther faces first, so that nearer ones paint over them.
       def room_group(rv)
         inner = rv.faces.sort_by { |fv| -depth(fv.points) }.map { |fv| face_polygon(fv) }.join
+        Array(rv.unwritten).each do |fv|
+          next if fv.points.length < 3
+          inner << titled('polygon', "class=\"unwritten problem\" data-ref=\"#{esc(fv.reference)}\" " \
+                                     "points=\"#{screen(fv.points)}\"", "#{Details.face_name(fv)}: not written")
+        end
         cls = @problems.room?(rv) ? 'room problem' : 'room'
         titled('g', "class=\"#{cls}\" data-room=\"#{esc(rv.number)}\"", Details.room(rv), inner)
       end

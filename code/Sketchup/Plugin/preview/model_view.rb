@@ -5,8 +5,9 @@ module QORPlugin
     OpeningView = Struct.new(:kind, :points)
     FaceView = Struct.new(:room, :reference, :type, :shell, :points, :normal, :openings,
                           :opposites, :planes, :outer_shell_faces, :source)
+    # unwritten: views of the room's faces the export did not write.
     RoomView = Struct.new(:number, :name, :key, :level, :level_text, :floor_area, :wall_area,
-                          :glazed_area, :max_height, :faces, :source)
+                          :glazed_area, :max_height, :faces, :source, :unwritten)
 
     module ModelView
       OPENING_KINDS = %w[door window air].freeze
@@ -29,9 +30,9 @@ module QORPlugin
                           field(room, :@roomKey), number_or_nil(field(room, :@level)),
                           field(room, :@levelText), m2(field(room, :@totalFloorArea)),
                           m2(field(room, :@totalWallArea)), m2(field(room, :@totalGlazedArea)),
-                          cm_to_m(field(room, :@maximumHeight)), [], room)
+                          cm_to_m(field(room, :@maximumHeight)), [], room, [])
         list(room, :@roomFaces).each do |rf|
-          rv.faces << face_view(rf, rv) if exported?(rf)
+          (exported?(rf) ? rv.faces : rv.unwritten) << face_view(rf, rv)
         end
         rv
       end

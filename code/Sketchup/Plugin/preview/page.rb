@@ -39,6 +39,7 @@ module QORPlugin
         polygon.op{stroke:none}polygon.door{fill:#8b4513}polygon.window{fill:#2a8fd6}
         polygon.air{fill:none;stroke:#e0a000;stroke-width:1px}
         .problem,.room.problem .wall,.room.problem .floor{stroke:#e00000;stroke-width:3px}
+        .unwritten{fill:none;stroke-dasharray:12 8}
         .room.problem text{fill:#e00000}
         .selected{stroke:#000;stroke-width:3px}
         button{font:inherit;padding:.2em .8em}button[aria-pressed=true]{background:#333;color:#fff}

@@ -53,9 +53,24 @@ module QORPlugin
           inner << wall_line(fv, t) unless paired
           fv.openings.each { |ov| openings << opening_mark(fv, t, ov) }
         end
+        Array(rv.unwritten).each { |fv| inner << unwritten_outline(fv) }
         inner << label(rv, floors.empty? ? rv.faces : floors)
         cls = @problems.room?(rv) ? 'room problem' : 'room'
         titled('g', "class=\"#{cls}\" data-room=\"#{esc(rv.number)}\"", Details.room(rv), inner)
+      end
+
+      # A face the export did not write, outlined (a wall by its footprint).
+      def unwritten_outline(fv)
+        t = trace(fv)
+        title = "#{Details.face_name(fv)}: not written"
+        if t
+          (x1, y1), (x2, y2) = [at(t, t.s0), at(t, t.s1)].map { |p| svg_xy(p) }
+          return titled('line', "class=\"unwritten problem\" data-ref=\"#{esc(fv.reference)}\" " \
+                                "x1=\"#{x1}\" y1=\"#{y1}\" x2=\"#{x2}\" y2=\"#{y2}\"", title)
+        end
+        return '' if fv.points.length < 3
+        titled('polygon', "class=\"unwritten problem\" data-ref=\"#{esc(fv.reference)}\" " \
+                          "points=\"#{xy_points(fv.points)}\"", title)
       end
 
       def wall_line(fv, t)

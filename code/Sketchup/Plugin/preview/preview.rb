@@ -1,4 +1,5 @@
 require_relative '../atomic_file'
+require_relative '../unwritten_faces'
 require_relative 'plain_geometry'
 require_relative 'markup'
 require_relative 'model_view'
@@ -19,8 +20,10 @@ module QORPlugin
     # The document for these exported rooms (QORTA_Room objects).
     def html(rooms:, summary:, title:)
       room_views, index = ModelView.read(Array(rooms))
+      unwritten = UnwrittenFaces.new(Array(rooms), thin_walls: $thinWalls == 1).list
+                                .to_h { |e| [e.room_face, e.reason] }.compare_by_identity
       Page.document(title: title, summary: summary || {}, room_views: room_views,
-                    storeys: Storeys.group(room_views), problems: Problems.new(room_views), index: index)
+                    storeys: Storeys.group(room_views), problems: Problems.new(room_views, unwritten), index: index)
     end
 
     # Writes the document to path.  A temporary file beside it is renamed

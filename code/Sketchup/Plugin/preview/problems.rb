@@ -4,7 +4,9 @@ module QORPlugin
 
     # What the export could not settle: faces without a surface or
     # outer-shell type, internal faces with no face paired across the wall,
-    # rooms without a floor, openings that no outer-shell face carries.
+    # rooms without a floor, openings that no outer-shell face carries, and
+    # every room face not written (with why: unwritten maps a room face to
+    # its reason).
     class Problems
       SURFACE_TYPES = %w[Floor Wall Ceiling].freeze
       INTERNAL = 2
@@ -13,11 +15,12 @@ module QORPlugin
 
       attr_reader :list
 
-      def initialize(room_views)
+      def initialize(room_views, unwritten = {})
         @list = []
         @faces = {}.compare_by_identity
         @rooms = {}.compare_by_identity
         @dropped = {}.compare_by_identity
+        @unwritten = unwritten
         room_views.each { |rv| check_room(rv) }
       end
 
@@ -38,6 +41,10 @@ module QORPlugin
       def check_room(rv)
         add(:no_floor, rv, nil, "#{rv.name} has no floor") unless rv.faces.any? { |fv| fv.type == 'Floor' }
         rv.faces.each { |fv| check_face(fv) }
+        (rv.faces + Array(rv.unwritten)).each do |fv|
+          reason = @unwritten[fv.source]
+          add(:not_written, rv, fv, "#{rv.name} face #{fv.reference}: #{reason}") if reason
+        end
       end
 
       def check_face(fv)
