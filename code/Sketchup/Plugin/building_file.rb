@@ -1,5 +1,7 @@
 require_relative 'edge_splits'
 require_relative 'building_json'
+require_relative 'building_values'
+require_relative 'hole_overlaps'
 require_relative 'building'
 require_relative 'opening'
 require_relative 'globals'
@@ -13,6 +15,8 @@ module QORPlugin
     INCHES_PER_UNIT = { 'm' => 39.37007874015748, 'in' => 1.0 }.freeze
     ROOM_SETTINGS = %w[constructionOption type service].freeze
     TOLERANCE = 0.001 # inches, the modeller's own
+    # Attributes the export reads as numbers: [dictionary, key].
+    NUMBER_ATTRIBUTES = [%w[GroupDict ZOffset], %w[FaceDict2 UseCount]].freeze
 
     # One room as the file describes it; faces are model faces.
     RoomDescription = Struct.new(:id, :name, :storey, :faces, :claim_floor, :settings)
@@ -32,6 +36,8 @@ module QORPlugin
     def initialize(text, file = '(building)')
       @file = file
       doc = BuildingJSON.parse(text, file)
+      bad = BuildingValues.first_problem(doc)
+      fail_at(*bad) if bad
       root = object_at(doc, '', %w[name units settings materials vertices faces windows doors rooms])
       @model = Sketchup.new_model
       @building = Building.new
@@ -187,6 +193,7 @@ module QORPlugin
     def read_vertices(value)
       obj = object_at(value, 'vertices', value.is_a?(Hash) ? value.keys : [])
       obj.each_with_object({}) do |(id, coords), vertices|
+        next if id == 'comment'
         path = join('vertices', id)
         unless coords.is_a?(Array) && coords.length == 3
           fail_at(path, "needs three coordinates [x, y, z], not #{coords.inspect}")
@@ -223,19 +230,21 @@ module QORPlugin
     end
 
     # The plane is the one through the first three corners that make a
-    # triangle, so the message can name the corner that leaves it.
+    # triangle (the third further than the tolerance from the line of the
+    # first two), so the message can name the corner that leaves it.
     def check_planar(points, ids, path)
       a = points[0]
       b = points[1..].find { |p| a.distance(p) >= TOLERANCE }
       fail_at(path, 'the points all coincide') unless b
       normal = nil
+      span = a.distance(b)
       c = points.find do |p|
         n = a.vector_to(b).cross(a.vector_to(p))
-        normal = n if n.length >= TOLERANCE * TOLERANCE
+        normal = n if n.length >= TOLERANCE * span
       end
       fail_at(path, 'the points lie on one line') unless b && c
       normal = normal.normalize
-      base = [a, b, c].map { |p| "\"#{ids[points.index(p)]}\"" }.join(', ')
+      base = [a, b, c].map { |p| "\"#{ids[points.index { |q| q.equal?(p) }]}\"" }.join(', ')
       points.each_with_index do |p, i|
         off = a.vector_to(p).dot(normal).abs
         next if off < TOLERANCE
@@ -250,6 +259,7 @@ module QORPlugin
       outer = loop_points(field(obj, 'outer', path), join(path, 'outer'))
       holes = array_at(obj.fetch('holes', []), join(path, 'holes'))
       holes = holes.each_with_index.map { |h, i| loop_points(h, join(join(path, 'holes'), i)) }
+      check_holes_apart(outer, holes, id, path)
       face = holes.empty? ? @model.entities.add_face(outer) : @model.entities.add_face_with_holes(outer, holes)
       unless face
         fail_at(path, holes.empty? ? 'the outline touches itself' :
@@ -259,6 +269,12 @@ module QORPlugin
       fail_at(path, "same outline as face \"#{same}\"") if same
       finish_face(face, obj, path)
       @faces[id] = face
+    end
+
+    # Two holes over the same part of a face would each become an opening.
+    def check_holes_apart(outer, holes, id, path)
+      i, j, how = HoleOverlaps.first_pair(outer, holes, TOLERANCE)
+      fail_at(join(join(path, 'holes'), j), "#{how} hole #{i} of face \"#{id}\" (holes must not overlap)") if how
     end
 
     def finish_face(face, obj, path)
@@ -279,6 +295,9 @@ module QORPlugin
         object_at(pairs, dict_path, pairs.is_a?(Hash) ? pairs.keys : []).each do |key, v|
           unless v.is_a?(String) || v.is_a?(Numeric) || v == true || v == false
             fail_at(join(dict_path, key), "must be a text, number, true or false, not #{v.inspect}")
+          end
+          if NUMBER_ATTRIBUTES.include?([dict, key]) && !v.is_a?(Numeric)
+            fail_at(join(dict_path, key), "must be a number (inches), not #{v.inspect}")
           end
           entity.set_attribute(dict, key, v)
         end
@@ -314,6 +333,11 @@ module QORPlugin
       obj = object_at(entry, path, %w[id outline front back attributes])
       id_at(obj, path)
       outline = loop_points(field(obj, 'outline', path), join(path, 'outline'))
+      whole = @faces.find { |_, f| HoleOverlaps.same?(f.outer_loop.vertices.map(&:position), outline, TOLERANCE) }
+      if whole
+        fail_at(join(path, 'outline'), "covers the whole of face \"#{whole.first}\" " \
+                                       '(draw the door as a notch in its wall)')
+      end
       leaf = @model.entities.add_face(outline)
       fail_at(join(path, 'outline'), 'the outline touches itself') unless leaf
       corners = leaf.outer_loop.vertices
