@@ -29,7 +29,12 @@ module QORPlugin
         err.puts "#{PROGRAM}: #{e.message}"
         FAILED
       rescue SystemCallError => e
-        err.puts "#{PROGRAM}: cannot write #{options[:output]}: #{e.message.sub(/ @ .*/, '')}"
+        target = to_stdout?(options[:output]) ? 'standard output' : options[:output]
+        err.puts "#{PROGRAM}: cannot write #{target}: #{e.message.sub(/ @ .*/, '')}"
+        FAILED
+      rescue StandardError, NotImplementedError, SystemStackError => e
+        # One line, never a backtrace, whatever went wrong inside.
+        err.puts "#{PROGRAM}: #{self.class.name_text} of #{source} failed: #{e.class}: #{e.message.lines.first&.chomp}"
         FAILED
       end
 
