@@ -333,7 +333,10 @@ module QORPlugin
       obj = object_at(entry, path, %w[id outline front back attributes])
       id_at(obj, path)
       outline = loop_points(field(obj, 'outline', path), join(path, 'outline'))
-      whole = @faces.find { |_, f| HoleOverlaps.same?(f.outer_loop.vertices.map(&:position), outline, TOLERANCE) }
+      whole = @faces.find do |_, f|
+        corners = f.outer_loop.vertices
+        corners.length == outline.length && HoleOverlaps.same?(corners.map(&:position), outline, TOLERANCE)
+      end
       if whole
         fail_at(join(path, 'outline'), "covers the whole of face \"#{whole.first}\" " \
                                        '(draw the door as a notch in its wall)')
