@@ -39,6 +39,15 @@ class StoreysAndSnapshotCommandsTest < QORTest::Case
     end
   end
 
+  # (50 in + 0.1 in allowance) / 10,001 = 0.0050095 in = 0.000127242 m,
+  # rounded up to three figures.
+  def test_storeys_names_the_least_height_the_building_allows
+    status, out, err = qor_rooms('storeys', write_building(plain_box), '--storey-height', '0.0001')
+    assert_equal [2, ''], [status, out]
+    assert_match(/\Aqor-rooms: invalid argument: --storey-height 0.0001 \(at least 0.000128 m: room "Box" would be cut into more than 10000 storeys\)\nusage: /, err)
+    assert_equal 0, qor_rooms('storeys', write_building(plain_box), '--storey-height', '0.000128').first
+  end
+
   def test_snapshot_writes_one_document_of_every_face
     target = File.join(tmpdir, 'faces.xml')
     status, = qor_rooms('snapshot', write_building(minimal_building), '-o', target)

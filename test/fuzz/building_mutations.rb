@@ -4,7 +4,10 @@ module Fuzz
   # Malformed and degenerate building files: a bundled example with one to
   # three random mutations (wrong types, missing fields, huge or infinite
   # coordinates, duplicate ids, empty lists, long polygons, faces sharing
-  # everything, degenerate rooms), as JSON text.
+  # everything, degenerate rooms, characters XML forbids, infinite
+  # attribute numbers, repeated holes), or one big n-sided room, as JSON
+  # text; now and then the text itself is damaged (NaN, deep nesting, a
+  # byte-order mark, bytes that are not UTF-8, cut short).
   class BuildingMutations
     EXAMPLES = Dir[File.join(ROOT, 'examples', '*.json')].sort.map { |f| JSON.parse(File.read(f)) }.freeze
     LISTS = %w[materials faces windows doors rooms].freeze
@@ -18,6 +21,7 @@ module Fuzz
 
     # One case: the text of a mutated example and the names of its mutations.
     def next_case
+      return big_single_room if @rng.rand(20).zero?
       doc = deep_copy(pick(EXAMPLES))
       applied = (1..@rng.rand(1..3)).map do
         name = pick(MUTATIONS)
@@ -28,13 +32,17 @@ module Fuzz
         end
         name
       end
-      text = JSON.generate(doc)
+      text = JSON.generate(doc, allow_nan: true).gsub(INFINITE_MARK.to_s, pick(%w[1e400 -1e999]))
       text = text_mutation(text, applied) if @rng.rand(8).zero?
       [text, applied]
     end
 
     MUTATIONS = %i[wrong_type missing_field odd_coordinate far_building duplicate_id empty_list long_polygon
-                   shared_face degenerate_room odd_setting flattened_room swapped_loop].freeze
+                   shared_face degenerate_room odd_setting flattened_room swapped_loop forbidden_character
+                   infinite_attribute repeated_hole].freeze
+    FORBIDDEN = ["\u0000", "\u0001", "\u0008", "\u000B", "\u001B", "\u001F", "\uFFFE", "\uFFFF"].freeze
+    # Written as this number, then replaced by one beyond a Float in the text.
+    INFINITE_MARK = 7.125e+77
 
     private
 
@@ -144,13 +152,64 @@ module Fuzz
       face['outer'] = @rng.rand(2).zero? ? face['outer'].reverse : face['outer'].shuffle(random: @rng)
     end
 
+    # A character XML cannot carry in a name, id, key or attribute text.
+    # Names reach every output, so they are picked half the time.
+    def forbidden_character(doc)
+      texts = slots(doc).select { |c, k| c[k].is_a?(String) }
+      names = texts.select { |c, k| %w[name storey].include?(k) }
+      container, key = pick(names.empty? || @rng.rand(2).zero? ? texts : names)
+      text = container[key]
+      container[key] = text.dup.insert(@rng.rand(text.length + 1), pick(FORBIDDEN))
+    end
+
+    def infinite_attribute(doc)
+      face = pick(doc['faces'])
+      (face['attributes'] ||= {})['GroupDict'] = { 'ZOffset' => INFINITE_MARK }
+    end
+
+    # A hole given twice (starting at another corner), or the outline given
+    # again as a hole.
+    def repeated_hole(doc)
+      face = pick(doc['faces'])
+      holes = (face['holes'] ||= [])
+      loop = holes.empty? || @rng.rand(3).zero? ? face['outer'] : pick(holes)
+      holes << loop.rotate(@rng.rand(loop.length))
+    end
+
+    # One room of n walls round a circle, a floor and a ceiling of n corners.
+    def big_single_room
+      n = @rng.rand(3..[@big, BIG_ROOM].min)
+      vertices = {}
+      n.times do |i|
+        a = 2 * Math::PI * i / n
+        vertices["b#{i}"] = [10 * Math.cos(a), 10 * Math.sin(a), 0]
+        vertices["t#{i}"] = [10 * Math.cos(a), 10 * Math.sin(a), 3]
+      end
+      walls = (0...n).map { |i| { 'id' => "w#{i}", 'outer' => ["b#{i}", "b#{(i + 1) % n}", "t#{(i + 1) % n}", "t#{i}"] } }
+      faces = [{ 'id' => 'floor', 'outer' => (0...n).map { |i| "b#{i}" }.reverse },
+               { 'id' => 'ceiling', 'outer' => (0...n).map { |i| "t#{i}" } }] + walls
+      doc = { 'units' => 'm', 'vertices' => vertices, 'faces' => faces,
+              'rooms' => [{ 'id' => 'r', 'name' => 'Hall', 'faces' => faces.map { |f| f['id'] } }] }
+      [JSON.generate(doc), [:"big_single_room (#{n} walls)"]]
+    end
+
+    # Walls of the big room; the export of one room grows faster than
+    # linearly in them, hence the cap.
+    BIG_ROOM = 300
+
     # Text the JSON generator would not write: NaN, Infinity, huge
-    # exponents, a vertex id given twice.
+    # exponents, a vertex id given twice, nesting past the parser's limit,
+    # a byte-order mark, bytes that are not UTF-8, text cut short.
     def text_mutation(text, applied)
       applied << :text
-      case @rng.rand(3)
+      case @rng.rand(6)
       when 0 then text.sub(/\[(-?[0-9.]+),/) { "[#{pick(%w[NaN Infinity -Infinity 1e400 -1e999])}," }
       when 1 then text.sub('"vertices":{', '"vertices":{"dup":[0,0,0],"dup":[1,1,1],')
+      when 2
+        depth = @rng.rand(90..3000)
+        text.sub('{', "{\"comment\":#{'[' * depth}#{']' * depth},")
+      when 3 then "\uFEFF#{text}"
+      when 4 then text.b.insert(@rng.rand(text.bytesize + 1), pick(["\xFF", "\xC3", "\xED\xA0\x80"]).b)
       else text[0, @rng.rand(text.length)]
       end
     end

@@ -7,8 +7,10 @@
 # interpreter's own (NoMemoryError, SystemStackError, fatal) is not.
 #
 # The exporter gets malformed and degenerate building files (mutated
-# examples, see building_mutations.rb): a refusal (BuildingFileError) or an
-# export are fine; any other error is a failure too.
+# examples, see building_mutations.rb) and gbXML files (mutated test files,
+# gbxml_mutations.rb): a refusal (BuildingFileError) or an export are fine;
+# any other error, or an export that is not well-formed XML, is a failure
+# too.
 #
 #   ruby test/fuzz/fuzz.rb [--seed N] [--cases N] [--limit SECONDS] [--big N] [--only NAME] [--show CLASS]
 #
@@ -18,6 +20,8 @@
 require 'optparse'
 require 'timeout'
 require 'zlib'
+require 'tmpdir'
+require 'rexml/document'
 
 options = { seed: Random.new_seed % 1_000_000, cases: 2000, limit: 10.0, big: 2000, only: nil }
 OptionParser.new do |o|
@@ -36,7 +40,9 @@ require File.join(ROOT, 'code/Sketchup/Headless/sketchup')
 require File.join(ROOT, 'code/Sketchup/Plugin/plugin')
 require File.join(ROOT, 'code/Sketchup/Plugin/building_file')
 require File.join(ROOT, 'code/Sketchup/Plugin/room_export')
+require File.join(ROOT, 'code/Sketchup/Plugin/gbxml')
 require_relative 'building_mutations'
+require_relative 'gbxml_mutations'
 QORModuleLoader.load!
 
 module Fuzz
@@ -163,6 +169,8 @@ module Fuzz
 
     def building_case = BuildingMutations.new(rng, @big).next_case
 
+    def gbxml_case = GbxmlMutations.new(rng, @big).next_case
+
     def face
       dx = rng.rand(100)
       dz = rng.rand(100)
@@ -259,19 +267,38 @@ module Fuzz
     # A refusal (BuildingFileError) or a whole export; any other error fails.
     'building file export' => lambda { |v|
       text, mutations = v.building_case
-      begin
-        file = QORPlugin::BuildingFile.new(text, 'fuzz.json')
-        QORPlugin::RoomExport.new(file).run
-      rescue QORPlugin::BuildingFileError, Timeout::Error
-        raise
-      rescue StandardError => e
-        raise Failure, "#{e.class}: #{e.message[0, 160]} (mutations: #{mutations.join(', ')})"
+      Fuzz.export_or_refuse(mutations) { QORPlugin::BuildingFile.new(text, 'fuzz.json') }
+    },
+    'gbXML export' => lambda { |v|
+      text, mutations = v.gbxml_case
+      Dir.mktmpdir('qor-fuzz') do |dir|
+        path = File.join(dir, 'fuzz.xml')
+        File.binwrite(path, text)
+        Fuzz.export_or_refuse(mutations) { QORPlugin::Gbxml.load(path).first }
       end
     }
   }.freeze
 
   # An error that is not a clean answer.
   class Failure < StandardError; end
+
+  # The building the block loads, exported: a refusal is a clean answer;
+  # any other error, or a document that does not parse, is a failure.
+  # Characters XML 1.0 forbids (the parser below lets some through).
+  NOT_XML = /[\u0000-\u0008\u000B\u000C\u000E-\u001F\uFFFE\uFFFF]/.freeze
+
+  def self.export_or_refuse(mutations)
+    xml = QORPlugin::RoomExport.new(yield).run.xml
+    raise REXML::ParseException, "U+#{format('%04X', xml[NOT_XML].ord)} in the text" if xml.match?(NOT_XML)
+    raise Failure, "export writes #{xml[/>[^<]*(?:Infinity|NaN)</]} (mutations: #{mutations.join(', ')})" if xml.match?(/>[-+]?(?:Infinity|NaN)</)
+    REXML::Document.new(xml)
+  rescue QORPlugin::BuildingFileError, Timeout::Error, Failure
+    raise
+  rescue REXML::ParseException => e
+    raise Failure, "export is not well-formed XML: #{e.message.lines.first} (mutations: #{mutations.join(', ')})"
+  rescue StandardError => e
+    raise Failure, "#{e.class}: #{e.message[0, 160]} (mutations: #{mutations.join(', ')})"
+  end
 
   def self.run(options)
     model = Sketchup.new_model

@@ -13,7 +13,7 @@ require File.join(ROOT, 'code/Sketchup/Plugin/cli/dispatcher')
 class PreviewBrowserTest < QORTest::Case
   include QORTest::FlatBuilder
   no_gc_stress :test_flat_preview_in_the_browser, :test_the_browser_checks_catch_faults,
-               :test_preview_of_each_bundled_example
+               :test_preview_of_each_bundled_example, :test_only_the_pages_own_script_runs
 
   def setup
     super
@@ -66,6 +66,16 @@ class PreviewBrowserTest < QORTest::Case
         assert_empty page.requests, example
         assert_operator QORTest::PngPixels.new(page.screenshot).coverage.first, :>, 0.05, example
       end
+    end
+  end
+
+  # The page's own script runs (a refused one would log the refusal); one
+  # that found its way into the page is refused.
+  def test_only_the_pages_own_script_runs
+    html = QORPlugin::Preview.html(rooms: classify_flat!(draw_flat), summary: {}, title: 'Flat')
+    visit(html.sub('</body>', "<script>console.log('injected script ran')</script></body>")) do |page, _|
+      assert_equal 1, page.console.length, page.console.inspect
+      assert_match(/Content Security Policy/, page.console.first)
     end
   end
 

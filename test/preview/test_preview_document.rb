@@ -153,6 +153,20 @@ class PreviewDocumentTest < QORTest::Case
     assert_equal [2, 2, 1], plans(doc).map { |svg| all(svg, 'g', 'room').length }
   end
 
+  # A name is repeated in the title of each of its room's faces: past 200
+  # characters it is shortened, so the page grows with the building, not
+  # with the name.
+  def test_long_names_are_shortened
+    rooms = classify_flat!(draw_flat)
+    rooms.first.setText('N' * 100_000)
+    rooms.first.levelText = 'S' * 100_000
+    html = QORPlugin::Preview.html(rooms: rooms, summary: {}, title: 'Flat')
+    assert_includes html, "#{'N' * 199}…"
+    assert_includes html, "storey: #{'S' * 199}…"
+    refute_includes html, 'N' * 200
+    assert_equal 1, html.scan('S' * 100_000).length # the storey's heading
+  end
+
   def test_self_contained
     html = QORPlugin::Preview.html(rooms: classify_flat!(draw_flat), summary: {}, title: 'Flat')
     refute_match(/\b(?:src|href)\s*=|url\(|@import|<link\b/i, html)

@@ -1,5 +1,7 @@
 require_relative 'edge_splits'
 require_relative 'building_json'
+require_relative 'building_values'
+require_relative 'hole_overlaps'
 require_relative 'building'
 require_relative 'opening'
 require_relative 'globals'
@@ -17,6 +19,8 @@ module QORPlugin
     PANE_RULES = %w[adjacency windows].freeze
     DOOR_TYPES = %w[Door Window].freeze
     TOLERANCE = 0.001 # inches, the modeller's own
+    # Attributes the export reads as numbers: [dictionary, key].
+    NUMBER_ATTRIBUTES = [%w[GroupDict ZOffset], %w[FaceDict2 UseCount]].freeze
 
     # One room as the file describes it; faces are model faces.
     RoomDescription = Struct.new(:id, :name, :storey, :faces, :claim_floor, :settings)
@@ -36,6 +40,8 @@ module QORPlugin
     def initialize(text, file = '(building)')
       @file = file
       doc = BuildingJSON.parse(text, file)
+      bad = BuildingValues.first_problem(doc)
+      fail_at(*bad) if bad
       root = object_at(doc, '', %w[name units settings materials vertices faces windows doors rooms])
       @model = Sketchup.new_model
       @building = Building.new
@@ -204,6 +210,7 @@ module QORPlugin
     def read_vertices(value)
       obj = object_at(value, 'vertices', value.is_a?(Hash) ? value.keys : [])
       obj.each_with_object({}) do |(id, coords), vertices|
+        next if id == 'comment'
         path = join('vertices', id)
         unless coords.is_a?(Array) && coords.length == 3
           fail_at(path, "needs three coordinates [x, y, z], not #{coords.inspect}")
@@ -240,7 +247,8 @@ module QORPlugin
     end
 
     # The plane is the one through the first three corners that make a
-    # triangle, so the message can name the corner that leaves it.  Plain
+    # triangle (the third further than the tolerance from the line of the
+    # first two), so the message can name the corner that leaves it.  Plain
     # numbers: this runs for every loop of the file.
     def check_planar(points, ids, path)
       xyz = points.map { |p| [p.x.to_f, p.y.to_f, p.z.to_f] }
@@ -249,9 +257,10 @@ module QORPlugin
       fail_at(path, 'the points all coincide') unless b
       ab = sub(b, a)
       normal = nil
+      span = distance(a, b)
       c = xyz.find do |p|
         n = cross(ab, sub(p, a))
-        normal = n if Math.sqrt(dot(n, n)) >= TOLERANCE * TOLERANCE
+        normal = n if Math.sqrt(dot(n, n)) >= TOLERANCE * span
       end
       fail_at(path, 'the points lie on one line') unless c
       length = Math.sqrt(dot(normal, normal))
@@ -275,6 +284,7 @@ module QORPlugin
       outer = loop_points(field(obj, 'outer', path), join(path, 'outer'))
       holes = array_at(obj.fetch('holes', []), join(path, 'holes'))
       holes = holes.each_with_index.map { |h, i| loop_points(h, join(join(path, 'holes'), i)) }
+      check_holes_apart(outer, holes, id, path)
       face = holes.empty? ? @model.entities.add_face(outer) : @model.entities.add_face_with_holes(outer, holes)
       unless face
         fail_at(path, holes.empty? ? 'the outline touches itself' :
@@ -285,6 +295,12 @@ module QORPlugin
       finish_face(face, obj, path)
       @face_ids[face] = id
       @faces[id] = face
+    end
+
+    # Two holes over the same part of a face would each become an opening.
+    def check_holes_apart(outer, holes, id, path)
+      i, j, how = HoleOverlaps.first_pair(outer, holes, TOLERANCE)
+      fail_at(join(join(path, 'holes'), j), "#{how} hole #{i} of face \"#{id}\" (holes must not overlap)") if how
     end
 
     def finish_face(face, obj, path)
@@ -305,6 +321,9 @@ module QORPlugin
         object_at(pairs, dict_path, pairs.is_a?(Hash) ? pairs.keys : []).each do |key, v|
           unless v.is_a?(String) || v.is_a?(Numeric) || v == true || v == false
             fail_at(join(dict_path, key), "must be a text, number, true or false, not #{v.inspect}")
+          end
+          if NUMBER_ATTRIBUTES.include?([dict, key]) && !v.is_a?(Numeric)
+            fail_at(join(dict_path, key), "must be a number (inches), not #{v.inspect}")
           end
           entity.set_attribute(dict, key, v)
         end
@@ -346,6 +365,14 @@ module QORPlugin
       id_at(obj, path)
       type = obj.key?('type') ? choice_at(obj['type'], join(path, 'type'), DOOR_TYPES) : 'Door'
       outline = loop_points(field(obj, 'outline', path), join(path, 'outline'), split: false)
+      whole = @faces.find do |_, f|
+        corners = f.outer_loop.vertices
+        corners.length == outline.length && HoleOverlaps.same?(corners.map(&:position), outline, TOLERANCE)
+      end
+      if whole
+        fail_at(join(path, 'outline'), "covers the whole of face \"#{whole.first}\" " \
+                                       '(draw the door as a notch in its wall)')
+      end
       leaf = @model.entities.add_face(outline)
       fail_at(join(path, 'outline'), 'the outline touches itself') unless leaf
       corners = leaf.outer_loop.vertices

@@ -33,11 +33,35 @@ module QORPlugin
 
     module_function
 
-    # The parsed document; raises BuildingFileError for text that is not JSON.
+    # The parser's own limit; the locator stops at the same depth.
+    MAX_NESTING = 100
+
+    # The parsed document; raises BuildingFileError for text that is not
+    # UTF-8 or not JSON.  A byte-order mark in front is allowed (editors
+    # write one).
     def parse(text, file)
-      JSON.parse(text, object_class: StrictObject, create_additions: false)
+      text = text.dup.force_encoding(Encoding::UTF_8)
+      text = text.delete_prefix("\uFEFF") if text.valid_encoding?
+      check_encoding(text, file)
+      JSON.parse(text, object_class: StrictObject, create_additions: false, max_nesting: MAX_NESTING)
     rescue JSON::ParserError => e
       raise BuildingFileError.new(file, nil, "invalid JSON #{where(text, e.message)}")
+    end
+
+    # "not UTF-8 text at line L, column C (byte 0xNN)" for the first byte
+    # that is not part of a UTF-8 character.
+    def check_encoding(text, file)
+      return if text.valid_encoding?
+      offset = 0
+      text.each_char do |c|
+        break unless c.valid_encoding?
+        offset += c.bytesize
+      end
+      before = text.byteslice(0, offset)
+      line = before.count("\n".b) + 1
+      column = offset - (before.b.rindex("\n".b) || -1)
+      byte = format('0x%02X', text.getbyte(offset))
+      raise BuildingFileError.new(file, nil, "not UTF-8 text at line #{line}, column #{column} (byte #{byte})")
     end
 
     # "at line L, column C: expected ..." for the first place the text
@@ -50,17 +74,18 @@ module QORPlugin
       before = text.byteslice(0, e.offset)
       line = before.count("\n") + 1
       column = e.offset - (before.rindex("\n") || -1)
-      "at line #{line}, column #{column}: expected #{e.expected}"
+      "at line #{line}, column #{column}: #{e.deep ? 'nested' : 'expected'} #{e.expected}"
     end
 
     # A strict reading of the JSON grammar that only finds where it fails.
     class Locator
       class Stop < StandardError
-        attr_reader :offset, :expected
+        attr_reader :offset, :expected, :deep
 
-        def initialize(offset, expected)
+        def initialize(offset, expected, deep: false)
           @offset = offset
           @expected = expected
+          @deep = deep
           super(expected)
         end
       end
@@ -72,6 +97,7 @@ module QORPlugin
 
       def initialize(text)
         @s = StringScanner.new(text)
+        @depth = 0
       end
 
       def check
@@ -93,10 +119,19 @@ module QORPlugin
       def value
         blank
         case @s.peek(1)
-        when '{' then object
-        when '[' then array
+        when '{' then nested { object }
+        when '[' then nested { array }
         else @s.skip(STRING) || @s.skip(NUMBER) || @s.skip(LITERAL) || stop('a value')
         end
+      end
+
+      # Lists and objects inside one another, no deeper than the parser
+      # reads (and the stack allows).
+      def nested
+        @depth += 1
+        raise Stop.new(@s.pos, "deeper than #{MAX_NESTING} levels", deep: true) if @depth > MAX_NESTING
+        yield
+        @depth -= 1
       end
 
       def object

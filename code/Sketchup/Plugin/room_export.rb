@@ -1,5 +1,6 @@
 require_relative 'export_summary'
 require_relative 'unwritten_faces'
+require_relative 'export_state'
 
 module QORPlugin
   # The road of one room export over a loaded building file: rooms, labels,
@@ -14,17 +15,25 @@ module QORPlugin
       @position = ['start']
     end
 
+    # A building already being exported (a progress callback exporting it
+    # again) is refused: the second export would change the first one's
+    # model under it.
+    class ReentryError < StandardError; end
+
     def run
       started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
-      rooms = build_rooms
-      classify(rooms)
-      spaces = write_spaces(rooms)
+      rooms, spaces = own_state do
+        rooms = classify(build_rooms)
+        [rooms, write_spaces(rooms)]
+      end
       @progress.finish
       xml = self.class.document(@file.name, spaces)
       seconds = Process.clock_gettime(Process::CLOCK_MONOTONIC) - started
       unwritten = UnwrittenFaces.new(rooms, thin_walls: $thinWalls == 1)
       Result.new(xml, rooms, ExportSummary.new(xml, rooms, seconds, unwritten))
     end
+
+    def self.running = (@running ||= {}.compare_by_identity)
 
     # Declaration and one root element holding every Space element.
     def self.document(name, spaces)
@@ -61,6 +70,29 @@ module QORPlugin
       @file.building
     end
 
+    # Runs the block with this export's globals, put back after every
+    # progress call; the progress object is the caller's again afterwards.
+    def own_state
+      running = self.class.running
+      raise ReentryError, "#{@file.file} is already being exported" if running.key?(@file)
+      running[file = @file] = true
+      state = ExportState.capture
+      given = $class_ProgressBar2
+      guarded = ExportState::GuardedProgress.new(given, state)
+      state['$class_ProgressBar2'] = guarded
+      progress = @progress
+      @progress = given.equal?(progress) ? guarded : ExportState::GuardedProgress.new(progress, state)
+      state.restore
+      yield
+    ensure
+      if state
+        @progress = progress
+        state['$class_ProgressBar2'] = given
+        state.restore
+      end
+      running.delete(file) if file
+    end
+
     def classify(rooms)
       by_room = rooms.zip(@file.rooms).to_h { |room, desc| [room.object_id, desc] }
       @progress.stage('outer shell', rooms.length)
@@ -72,6 +104,7 @@ module QORPlugin
       OuterShell.build_faces(rooms, lone_faces: true) do |rf|
         at('outer-shell faces', by_room[rf.room.object_id], rf)
       end
+      rooms
     end
 
     def write_spaces(rooms)

@@ -52,16 +52,16 @@ module QORPlugin
         road = RoomExport.new(file, progress: $class_ProgressBar2)
         result = road.run
         FileUtils.mkdir_p(File.dirname(target)) if target == EXAMPLE_OUTPUT
-        emit(result.xml, target, out)
         preview = options[:preview]
-        Preview.write(preview, rooms: result.rooms, summary: result.summary.to_h, title: file.name) if preview
+        pages = preview ? [[preview, Preview.html(rooms: result.rooms, summary: result.summary.to_h, title: file.name)]] : []
+        emit(result.xml, target, out, files: pages)
         unless options[:quiet]
           err.puts "#{PROGRAM}: #{result.summary}"
           err.puts "#{PROGRAM}: wrote #{target}" unless to_stdout?(target)
           err.puts "#{PROGRAM}: wrote #{preview}" if preview
         end
         OK
-      rescue BuildingFileError, SystemCallError
+      rescue BuildingFileError, AtomicFile::Failed, SystemCallError
         raise
       rescue StandardError, NotImplementedError => e
         err.puts "#{PROGRAM}: export of #{source} failed#{at(road)}: #{e.class}: #{first_line(e)}"

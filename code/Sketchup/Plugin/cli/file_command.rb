@@ -21,14 +21,20 @@ module QORPlugin
         return usage_error(err, "no #{input_kind} given", usage) unless source
 
         check(options)
+        check_outputs(source, options)
         perform(source, options, out, err)
       rescue OptionParser::ParseError => e
         usage_error(err, e.message, usage)
-      rescue BuildingFileError => e
+      rescue BuildingFileError, AtomicFile::Failed => e
         err.puts "#{PROGRAM}: #{e.message}"
         FAILED
       rescue SystemCallError => e
-        err.puts "#{PROGRAM}: cannot write #{options[:output]}: #{e.message.sub(/ @ .*/, '')}"
+        target = to_stdout?(options[:output]) ? 'standard output' : options[:output]
+        err.puts "#{PROGRAM}: cannot write #{target}: #{e.message.sub(/ @ .*/, '')}"
+        FAILED
+      rescue StandardError, NotImplementedError, SystemStackError => e
+        # One line, never a backtrace, whatever went wrong inside.
+        err.puts "#{PROGRAM}: #{self.class.name_text} of #{source} failed: #{e.class}: #{e.message.lines.first&.chomp}"
         FAILED
       end
 
@@ -41,6 +47,26 @@ module QORPlugin
 
       # Checks of the options together, once parsed.
       def check(options); end
+
+      # Output options, by option name.
+      OUTPUTS = { output: '-o', preview: '--preview' }.freeze
+
+      # No output may be the input or another output: the input would be
+      # replaced before anyone read it back.
+      def check_outputs(source, options)
+        named = OUTPUTS.filter_map { |key, flag| [flag, options[key]] if options[key] && !to_stdout?(options[key]) }
+        named.each_with_index do |(flag, path), i|
+          if same_file?(path, source)
+            raise OptionParser::InvalidArgument, "#{flag} #{path} is the input file"
+          end
+          other = named[0...i].find { |_, p| same_file?(p, path) }
+          raise OptionParser::InvalidArgument, "#{flag} #{path} is also #{other[0]}" if other
+        end
+      end
+
+      def same_file?(a, b)
+        File.expand_path(a) == File.expand_path(b) || File.identical?(a, b)
+      end
 
       def option_parser(options)
         OptionParser.new do |o|
@@ -73,13 +99,16 @@ module QORPlugin
       def first_line(error) = error.message.to_s.lines.first.to_s.strip
 
       # The text to the target file, whole or not at all, or to standard
-      # output when there is none.
-      def emit(text, target, out)
+      # output when there is none; files is more [path, text] to write with
+      # it, all or none.
+      def emit(text, target, out, files: [])
         if to_stdout?(target)
-          out.write(text)
-          out.flush
+          AtomicFile.write_all(files) do
+            out.write(text)
+            out.flush
+          end
         else
-          AtomicFile.write(target, text)
+          AtomicFile.write_all([[target, text], *files])
         end
       end
     end

@@ -32,6 +32,12 @@ module QORPlugin
 
       def perform(source, options, out, _err)
         file = BuildingFile.load(source)
+        least, room = Storeys.least_height(file.rooms)
+        if options[:height] < least
+          raise OptionParser::InvalidArgument,
+                "--storey-height #{options[:height]} (at least #{least.round(12)} m: room \"#{room.name}\" " \
+                "would be cut into more than #{Storeys::MAX_STOREYS} storeys)"
+        end
         rooms = RoomExport.new(file).build_rooms
         names = file.rooms.map(&:name)
         lines = Storeys.slab_outlines(rooms, options[:height]).each_with_index.flat_map do |(_room, outlines), i|

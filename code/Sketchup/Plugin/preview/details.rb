@@ -9,7 +9,7 @@ module QORPlugin
       def room(rv)
         lines = ["#{rv.name} (room #{rv.number})"]
         lines << "key: #{rv.key.to_s.empty? ? '(none)' : rv.key}"
-        lines << "storey: #{rv.level_text || '(none)'}, level #{metres(rv.level && rv.level * 0.0254)}"
+        lines << "storey: #{rv.level_text ? Markup.clip(rv.level_text.to_s) : '(none)'}, level #{metres(rv.level && rv.level * 0.0254)}"
         lines << "floor #{area(rv.floor_area)}, walls #{area(rv.wall_area)}, glazed #{area(rv.glazed_area)}"
         lines << "height #{metres(rv.max_height)}, #{rv.faces.length} faces"
         lines.join("\n")

@@ -8,7 +8,15 @@ module QORPlugin
     module Markup
       MM_PER_INCH = 25.4
 
+      # Names are repeated in every title of a room's faces: a longer one
+      # is shortened, so the page stays in proportion to the building.
+      NAME_LIMIT = 200
+
       module_function
+
+      def clip(text)
+        text.length > NAME_LIMIT ? "#{text[0, NAME_LIMIT - 1]}…" : text
+      end
 
       def esc(text)
         CGI.escapeHTML(text.to_s)

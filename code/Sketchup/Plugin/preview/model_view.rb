@@ -26,7 +26,7 @@ module QORPlugin
       def room_view(room)
         number = field(room, :@number)
         label = field(room, :@textCharacters)
-        rv = RoomView.new(number, label.nil? || label.to_s.empty? ? "Room #{number}" : label.to_s,
+        rv = RoomView.new(number, label.nil? || label.to_s.empty? ? "Room #{number}" : Markup.clip(label.to_s),
                           field(room, :@roomKey), number_or_nil(field(room, :@level)),
                           field(room, :@levelText), m2(field(room, :@totalFloorArea)),
                           m2(field(room, :@totalWallArea)), m2(field(room, :@totalGlazedArea)),

@@ -1,3 +1,5 @@
+require 'digest'
+
 module QORPlugin
   module Preview
     # The HTML document around the drawings: summary, legend, problems,
@@ -8,7 +10,6 @@ module QORPlugin
     module Page
       extend Markup
 
-      POLICY = "default-src 'none'; style-src 'unsafe-inline'; script-src 'unsafe-inline'"
 
       STYLE = <<~CSS.freeze
         body{font:14px sans-serif;margin:0 1em 2em;color:#222}
@@ -74,6 +75,11 @@ module QORPlugin
           });
         })();
       JS
+
+      # Only the page's own script may run: it is named by its hash, so a
+      # script that found its way into the text would not.
+      POLICY = "default-src 'none'; style-src 'unsafe-inline'; " \
+               "script-src 'sha256-#{[Digest::SHA256.digest(SCRIPT)].pack('m0')}'".freeze
 
       LEGEND_FILLS = [
         ['colour by type', [%w[#d9b77e floor], %w[#a9c3de wall], %w[#eeeeee ceiling]]],
