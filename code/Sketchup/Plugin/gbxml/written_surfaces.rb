@@ -117,6 +117,28 @@ module QORPlugin
       # Coincident candidates of two rooms facing away from each other
       # become one surface; the others stand alone.
       def pair_up
+        partner = exact_pairs
+        single = @candidates.each_index.reject { |i| partner.key?(i) }
+        repeated = repeats(single)
+        piece_of = pieces(single.reject { |i| repeated.key?(i) })
+        whole = piece_of.values.uniq.select { |y| covered?(y, piece_of) }.to_h { |y| [y, true] }
+        surfaces = []
+        @candidates.each_with_index do |c, i|
+          next if repeated.key?(i) || whole.key?(i)
+          if (j = partner[i])
+            surfaces << surface([c, @candidates[j]]) if i < j
+          elsif (y = piece_of[i])
+            surfaces << surface([c, @candidates[y]])
+          else
+            surfaces << surface([c])
+          end
+        end
+        surfaces
+      end
+
+      # Candidates of two rooms on the same place, facing away from each
+      # other: index => index.
+      def exact_pairs
         cells = Hash.new { |h, k| h[k] = [] }
         partner = {}
         @candidates.each_with_index do |c, i|
@@ -131,13 +153,60 @@ module QORPlugin
             cells[cell] << i
           end
         end
-        surfaces = []
-        @candidates.each_with_index do |c, i|
-          j = partner[i]
-          next if j && j < i
-          surfaces << surface(j ? [c, @candidates[j]] : [c])
+        partner
+      end
+
+      # A room's face the road built twice on the same place (once per
+      # face across, for a level face) is written once.
+      def repeats(indices)
+        seen = {}
+        indices.each_with_object({}) do |i, out|
+          c = @candidates[i]
+          twin = (seen[c.space] ||= []).find { |j| same_place?(@candidates[j], c) }
+          if twin
+            out[i] = true
+            @mended << "room #{c.space + 1} face #{c.reference}: built twice on the same place, written once"
+          else
+            seen[c.space] << i
+          end
         end
-        surfaces
+      end
+
+      def same_place?(a, b)
+        LoopMath.dot(a.outward, b.outward) > 0.999 && (LoopMath.area(a.points) - LoopMath.area(b.points)).abs <= 1e-6 +
+          1e-3 * LoopMath.area(a.points) && on_border?(a.points, b.points) && on_border?(b.points, a.points)
+      end
+
+      # A face with another room's larger face across on its plane (a slab
+      # under one room over several): index of the small one => index of
+      # the large one.  The pieces are written with both spaces.
+      def pieces(indices)
+        planes = Hash.new { |h, k| h[k] = [] }
+        keys = indices.to_h { |i| [i, plane_key(@candidates[i])] }
+        indices.each { |i| planes[keys[i]] << i if keys[i] }
+        indices.each_with_object({}) do |i, out|
+          key = keys[i] or next
+          x = @candidates[i]
+          big = (key[1] - 1..key[1] + 1).lazy.flat_map { |d| planes.fetch([key[0], d], []) }.find do |j|
+            y = @candidates[j]
+            y.space != x.space && LoopMath.dot(x.outward, y.outward) < -0.999 && within?(x.points, y.points.reverse)
+          end
+          out[i] = big if big
+        end
+      end
+
+      # The plane of a candidate's loop, by a sign-free normal and its
+      # offset in centimetres.
+      def plane_key(c)
+        n = LoopMath.normal(c.points) or return nil
+        n = LoopMath.scale(n, -1.0) if n.find { |v| v.abs > 1e-6 }.negative?
+        [n.map { |v| v.round(3) }, (LoopMath.dot(n, c.points.first) / 0.01).floor]
+      end
+
+      # The pieces cover the large face (to a thousandth of its area).
+      def covered?(y, piece_of)
+        parts = piece_of.select { |_, big| big == y }.keys.sum { |i| LoopMath.area(@candidates[i].points) }
+        parts >= LoopMath.area(@candidates[y].points) * 0.999
       end
 
       # A face drawn inside a larger face of its room on the same plane, and
@@ -211,13 +280,29 @@ module QORPlugin
         LoopMath.distance(p, LoopMath.add(a, LoopMath.scale(ab, t)))
       end
 
+      # The surface of one candidate, or of two across each other: the
+      # first one's loop and openings, with those of the second that lie
+      # on it.
       def surface(pair)
         first = pair.first
         openings, air_only = openings_of(first)
+        openings += carried_openings(pair[1], first, openings) if pair[1]
         sides = sides_of(pair)
         lead = sides.first.candidate
-        Surface.new(surface_type(sides, air_only), sides, lead.points, orient_openings(openings, lead.outward),
+        points = lead.equal?(first) ? first.points : first.points.reverse
+        Surface.new(surface_type(sides, air_only), sides, points, orient_openings(openings, lead.outward),
                     pair.map(&:model_face).uniq, pair.map { |c| [c.space, c.reference] })
+      end
+
+      # The other side's openings inside this side's loop that this side
+      # does not have already.
+      def carried_openings(other, first, have)
+        own, = openings_of(other)
+        own.select do |o|
+          centre = LoopMath.centroid(o.points)
+          have.none? { |h| LoopMath.distance(LoopMath.centroid(h.points), centre) <= LoopMath::TOLERANCE } &&
+            within?(orient(o.points, first.outward) || o.points, first.points)
+        end
       end
 
       # The openings as the format names them.  An air opening filling the
