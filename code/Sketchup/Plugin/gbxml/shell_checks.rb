@@ -68,7 +68,11 @@ module QORPlugin
             next
           end
           flat = LoopMath.flat(o.points, axes)
-          @problems << "#{where}: not inside its surface" unless inside?(flat, outline)
+          if !inside?(flat, outline)
+            @problems << "#{where}: not inside its surface"
+          elsif o.type.end_with?('Window') && flat.any? { |p| LoopMath.locate(p, outline) == :border }
+            @problems << "#{where}: touches its surface's edge"
+          end
         end
       end
 

@@ -258,9 +258,11 @@ module QORPlugin
         [-1, 0, 1].product([-1, 0, 1], [-1, 0, 1]).map { |d| [cell[0] + d[0], cell[1] + d[1], cell[2] + d[2]] }
       end
 
-      # Same place, two rooms, opposite outward normals.
+      # Same place, two rooms, opposite outward normals; or one model face
+      # both rooms list, whichever way each room's typing turned it.
       def coincide?(a, b)
-        return false if a.space == b.space || LoopMath.dot(a.outward, b.outward) > -0.999
+        return false if a.space == b.space
+        return false unless LoopMath.dot(a.outward, b.outward) < -0.999 || a.model_face.equal?(b.model_face)
         area_a = LoopMath.area(a.points)
         area_b = LoopMath.area(b.points)
         return false if (area_a - area_b).abs > 1e-3 * [area_a, area_b].max + 1e-6
