@@ -184,12 +184,13 @@ module QORPlugin
         planes = Hash.new { |h, k| h[k] = [] }
         keys = indices.to_h { |i| [i, plane_key(@candidates[i])] }
         indices.each { |i| planes[keys[i]] << i if keys[i] }
+        reversed = {}
         indices.each_with_object({}) do |i, out|
           key = keys[i] or next
           x = @candidates[i]
           big = (key[1] - 1..key[1] + 1).lazy.flat_map { |d| planes.fetch([key[0], d], []) }.find do |j|
             y = @candidates[j]
-            y.space != x.space && LoopMath.dot(x.outward, y.outward) < -0.999 && within?(x.points, y.points.reverse)
+            y.space != x.space && LoopMath.dot(x.outward, y.outward) < -0.999 && within?(x.points, (reversed[j] ||= y.points.reverse))
           end
           out[i] = big if big
         end
@@ -235,19 +236,28 @@ module QORPlugin
       # The shell without loops lying inside another of its loops.
       def without_inner_loops(loops)
         loops.reject do |inner|
-          loops.any? { |outer| !outer.equal?(inner) && LoopMath.area(outer) > LoopMath.area(inner) && within?(inner, outer) }
+          loops.any? { |outer| !outer.equal?(inner) && within?(inner, outer) }
         end
       end
 
-      # Loop a lies on b's plane, faces b's way and lies within b.
+      # Loop a lies on b's plane, faces b's way and lies within b (smaller).
       def within?(a, b)
-        na = LoopMath.normal(a)
-        nb = LoopMath.normal(b)
-        return false unless na && nb && LoopMath.dot(na, nb) > 0.9999
-        return false if a.any? { |p| LoopMath.dot(LoopMath.sub(p, b.first), nb).abs > LoopMath::TOLERANCE }
-        axes = LoopMath.frame(nb)
+        fa = footprint(a)
+        fb = footprint(b)
+        return false unless fa.normal && fb.normal && fa.area < fb.area && LoopMath.dot(fa.normal, fb.normal) > 0.9999
+        return false unless (0..2).all? { |k| fa.box[k][0] >= fb.box[k][0] - LoopMath::TOLERANCE && fa.box[k][1] <= fb.box[k][1] + LoopMath::TOLERANCE }
+        return false if a.any? { |p| LoopMath.dot(LoopMath.sub(p, b.first), fb.normal).abs > LoopMath::TOLERANCE }
+        axes = LoopMath.frame(fb.normal)
         flat = LoopMath.flat(b, axes)
-        LoopMath.flat(a, axes).none? { |p| LoopMath.locate(p, flat) == :outside } && LoopMath.area(a) < LoopMath.area(b)
+        LoopMath.flat(a, axes).none? { |p| LoopMath.locate(p, flat) == :outside }
+      end
+
+      Footprint = Struct.new(:normal, :area, :box)
+
+      # A loop's normal, area and box, worked out once per loop.
+      def footprint(points)
+        (@footprints ||= {}.compare_by_identity)[points] ||=
+          Footprint.new(LoopMath.normal(points), LoopMath.area(points), points.transpose.map(&:minmax))
       end
 
       def cell_of(c)
