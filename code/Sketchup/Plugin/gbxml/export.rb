@@ -34,12 +34,14 @@ module QORPlugin
         end
       end
 
-      # "11 surfaces (ExteriorWall 6, ...), 3 openings (...); 2 mended, 0 problems"
+      # "gbXML: 2 spaces, 11 surfaces (ExteriorWall 6, ...), 3 openings (...);
+      # 0 joined, 2 mended, 0 problems"
       def summary(result)
         c = result.counts
-        format('gbXML: %d spaces, %d surfaces (%s), %d openings (%s); %d mended, %d problems',
+        format('gbXML: %d spaces, %d surfaces (%s), %d openings (%s); %d joined from two outside faces, ' \
+               '%d mended, %d problems',
                c[:spaces], c[:surfaces], listing(c[:surface_types]), c[:openings], listing(c[:opening_types]),
-               c[:mended].length, result.problems.length)
+               c[:joined_outside], c[:mended].length, result.problems.length)
       end
 
       def listing(counts) = counts.empty? ? 'none' : counts.map { |k, n| "#{k} #{n}" }.join(', ')

@@ -70,10 +70,17 @@ module QORPlugin
           flat = LoopMath.flat(o.points, axes)
           if !inside?(flat, outline)
             @problems << "#{where}: not inside its surface"
-          elsif o.type.end_with?('Window') && flat.any? { |p| LoopMath.locate(p, outline) == :border }
+          elsif o.type.end_with?('Window') && !whole?(o.points, surface.points) &&
+                flat.any? { |p| LoopMath.locate(p, outline) == :border }
             @problems << "#{where}: touches its surface's edge"
           end
         end
+      end
+
+      # An opening filling its whole surface (a glazed partition).
+      def whole?(opening, loop)
+        whole = LoopMath.area(loop)
+        (LoopMath.area(opening) - whole).abs <= 1e-3 * whole
       end
 
       def inside?(inner, outer)

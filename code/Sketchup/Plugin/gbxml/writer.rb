@@ -63,7 +63,7 @@ module QORPlugin
       def area(i) = number(@rooms[i], :@totalFloorArea) / 10_000.0
 
       def counts(set)
-        { spaces: @rooms.length, surfaces: set.surfaces.length, mended: set.mended,
+        { spaces: @rooms.length, surfaces: set.surfaces.length, mended: set.mended, joined_outside: set.joined_outside,
           surface_types: set.surfaces.map(&:type).tally.sort.to_h,
           openings: set.surfaces.sum { |s| s.openings.length },
           opening_types: set.surfaces.flat_map { |s| s.openings.map(&:type) }.tally.sort.to_h }

@@ -27,7 +27,11 @@ module QORPlugin
       # Centres of coincident loops lie in the same or a neighbouring cell.
       CELL = 0.05
 
-      attr_reader :surfaces, :shells, :problems, :mended
+      attr_reader :surfaces, :shells, :problems, :mended, :joined_outside
+
+      # joined_outside: how many surfaces join two faces the road wrote as
+      # outside faces of two rooms (a thin wall both rooms list, or two
+      # rooms' coincident walls); one surface between two spaces is right.
 
       # rooms: the exported QORTA_Room objects; thin: thin-wall mode, where
       # each room writes its own model faces.
@@ -35,6 +39,7 @@ module QORPlugin
         @thin = thin
         @problems = []
         @mended = []
+        @joined_outside = 0
         @shells = Array.new(rooms.length) { [] }
         @candidates = []
         rooms.each_with_index { |room, i| collect(room, i) }
@@ -126,10 +131,16 @@ module QORPlugin
         @candidates.each_with_index do |c, i|
           next if repeated.key?(i) || whole.key?(i)
           if (j = partner[i])
-            surfaces << surface([c, @candidates[j]]) if i < j
+            next unless i < j
+            @joined_outside += 1 if c.external == true && @candidates[j].external == true
+            surfaces << surface([c, @candidates[j]])
           elsif (y = piece_of[i])
             surfaces << surface([c, @candidates[y]])
           else
+            if c.external == false
+              @problems << "room #{c.space + 1} face #{c.reference}: the road finds a room across, but no face " \
+                           'of it lies here; written as an outside surface'
+            end
             surfaces << surface([c])
           end
         end
