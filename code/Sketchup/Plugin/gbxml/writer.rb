@@ -34,6 +34,8 @@ module QORPlugin
         @space_ids = space_ids
         checks = ShellChecks.new(set.surfaces, set.shells, @space_ids)
         problems = set.problems + checks.problems
+        n = set.surfaces.length
+        problems << "#{n} surface#{n == 1 ? '' : 's'}: the schema asks a campus for four or more" if n.between?(1, 3)
         volumes = @rooms.each_index.map { |i| volume(i, checks) }
         xml = document(set, volumes, problems)
         Result.new(xml, problems, counts(set))
