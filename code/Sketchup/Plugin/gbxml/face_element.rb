@@ -23,8 +23,11 @@ module QORPlugin
         Parsed.new(points(first), openings)
       end
 
+      # Raises ArgumentError for a coordinate that is no finite number.
       def points(loop)
-        loop.scan(POINT).map { |xyz| xyz.map { |c| Float(c) } }
+        loop.scan(POINT).map do |xyz|
+          xyz.map { |c| Float(c).tap { |v| raise ArgumentError, "coordinate #{c} is not finite" unless v.finite? } }
+        end
       end
     end
   end

@@ -146,6 +146,7 @@ module QORPlugin
           @points = []
           @cells = Hash.new { |h, k| h[k] = [] }
           @loops = loops.map { |pts| pts.map { |p| weld(p) } }
+          index_points
         end
 
         # "" when every edge is used twice, once each way; else what is
@@ -198,6 +199,29 @@ module QORPlugin
           @points.length - 1
         end
 
+        # A grid of the welded points with cells about one edge long, so an
+        # edge looks at the points near it, not at every point.
+        def index_points
+          lengths = @loops.flat_map do |ids|
+            ids.each_index.map { |k| LoopMath.distance(@points[ids[k]], @points[ids[(k + 1) % ids.length]]) }
+          end.sort
+          @size = [lengths.empty? ? 1.0 : lengths[lengths.length / 2], 4 * TOL].max
+          @grid = Hash.new { |h, k| h[k] = [] }
+          @points.each_with_index { |p, id| @grid[p.map { |c| (c / @size).floor }] << id }
+        end
+
+        # Ids of the points in the cells the box [lo, hi] meets; every id
+        # when that is fewer cells to visit.
+        def near(lo, hi)
+          from = lo.map { |c| (c / @size).floor }
+          to = hi.map { |c| (c / @size).floor }
+          cells = (0..2).reduce(1) { |n, k| n * (to[k] - from[k] + 1) }
+          return @points.each_index if cells > @points.length
+          (from[0]..to[0]).flat_map do |x|
+            (from[1]..to[1]).flat_map { |y| (from[2]..to[2]).flat_map { |z| @grid.fetch([x, y, z], []) } }
+          end
+        end
+
         # a, the welded points lying on the edge's middle in order, b.
         def pieces(a, b)
           pa = @points[a]
@@ -207,7 +231,8 @@ module QORPlugin
           lo = pa.zip(@points[b]).map { |x, y| [x, y].min - TOL }
           hi = pa.zip(@points[b]).map { |x, y| [x, y].max + TOL }
           inner = []
-          @points.each_with_index do |p, id|
+          near(lo, hi).each do |id|
+            p = @points[id]
             next if id == a || id == b || (0..2).any? { |c| p[c] < lo[c] || p[c] > hi[c] }
             t = LoopMath.dot(LoopMath.sub(p, pa), ab) / len2
             next unless t.positive? && t < 1.0
