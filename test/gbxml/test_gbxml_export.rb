@@ -214,6 +214,36 @@ class GbxmlExportTest < QORTest::Case
     assert_includes err, 'invalid argument: --format ifc'
   end
 
+  # Room ids become space ids only where they make valid, unique ids that
+  # are not the writer's own; otherwise the document would not validate.
+  def test_space_ids_stay_valid_and_unique
+    file = generated(4)
+    file.rooms.zip(['hall', 'hall', 'surface-2', 'x y', 'ok_id']).each { |d, id| d.id = id if id }
+    xml = export(file).xml
+    ids = REXML::Document.new(xml).root.get_elements('Campus/Building/Space').map { |sp| sp.attributes['id'] }
+    assert_equal ['hall', 'space-2', 'space-3', 'space-4', 'ok_id'], ids.first(5)
+    skip "gbXML schema not found at #{SCHEMA}" unless File.exist?(SCHEMA)
+    out, status = Open3.capture2e('xmllint', '--noout', '--schema', SCHEMA, write_text('ids', xml))
+    assert status.success?, out
+  end
+
+  # A room left open: the document is still written whole, names escaped,
+  # and the open shell named at its top and on standard error.
+  def test_an_open_room_is_written_and_named
+    doc = minimal_building
+    doc['faces'].reject! { |f| f['id'] == 'west' }
+    doc['rooms'][0].merge!('id' => '1', 'name' => "Box & <Co>\u0001", 'faces' => %w[floor ceiling south east north])
+    status, out, err = qor_rooms(write_building(doc), '--format', 'gbxml')
+    assert_equal 0, status, err
+    root = REXML::Document.new(out).root
+    assert_equal 'Box & <Co>', root.elements['Campus/Building/Space/Name'].text
+    assert_match(/\A<\?xml[^\n]*\n<!-- Problems found: 3\n  Space &quot;space-1&quot;: closed shell open along 4 edges/, out)
+    assert_includes err, 'qor-rooms: problem: Space "space-1": closed shell open along 4 edges'
+    # The road builds one face on its plane for this room: too few for the schema, and said so.
+    assert_equal 1, root.get_elements('Campus/Surface').length
+    assert_includes err, 'qor-rooms: problem: 1 surface: the schema asks a campus for four or more'
+  end
+
   def write_text(name, text)
     path = File.join(tmpdir, "#{name}.xml")
     File.write(path, text)

@@ -75,7 +75,7 @@ module QORPlugin
         @out = +''
         @out << %(<?xml version="1.0" encoding="UTF-8"?>\n)
         unless problems.empty?
-          @out << "<!-- Geometric checks: #{problems.length} problem#{problems.length == 1 ? '' : 's'}\n"
+          @out << "<!-- Problems found: #{problems.length}\n"
           problems.each { |p| @out << "  #{comment(p)}\n" }
           @out << "-->\n"
         end
