@@ -10,10 +10,11 @@ module QORPlugin
     # with both spaces.  Loops turn anticlockwise seen from outside the
     # first space.
     class WrittenSurfaces
-      # What one room's face gave: its space (index), the road's typing,
-      # the loop and openings of its Face element, the outward normal of
-      # the room face it stands for, and the model face it names.
-      Candidate = Struct.new(:space, :type, :shell, :external, :points, :openings, :outward,
+      # What one room's face gave: its space (index), the road's typing
+      # and whether the road wrote it as external, the loop and openings of
+      # its Face element, the outward normal of the room face it stands
+      # for, the model face it names, and where panes fill its holes.
+      Candidate = Struct.new(:space, :type, :external, :points, :openings, :outward,
                              :model_face, :reference, :panes)
       # One space's side of a surface, with the surface type in that space.
       Side = Struct.new(:space, :type, :candidate)
@@ -27,11 +28,11 @@ module QORPlugin
       # Centres of coincident loops lie in the same or a neighbouring cell.
       CELL = 0.05
 
+      # surfaces: Surface list; shells: per space, its own faces' loops
+      # turned outward; problems and mended: one line each; joined_outside:
+      # how many surfaces join two faces the road wrote as outside faces of
+      # two rooms (a thin wall both rooms list, or coincident walls).
       attr_reader :surfaces, :shells, :problems, :mended, :joined_outside
-
-      # joined_outside: how many surfaces join two faces the road wrote as
-      # outside faces of two rooms (a thin wall both rooms list, or two
-      # rooms' coincident walls); one surface between two spaces is right.
 
       # rooms: the exported QORTA_Room objects; thin: thin-wall mode, where
       # each room writes its own model faces.
@@ -77,7 +78,7 @@ module QORPlugin
           @problems << "room #{index + 1} face #{field(rf, :@reference)}: the loop encloses no area; left out"
           return nil
         end
-        Candidate.new(index, field(v, :@type).to_s, field(v, :@outerShellType), field(v, :@isExternal),
+        Candidate.new(index, field(v, :@type).to_s, field(v, :@isExternal),
                       points, parsed.openings, outward, field(rf, :@face), field(rf, :@reference),
                       pane_centres(rf, points, outward))
       rescue ArgumentError, TypeError => e
