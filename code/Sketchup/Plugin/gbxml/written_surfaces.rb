@@ -80,7 +80,7 @@ module QORPlugin
         end
         Candidate.new(index, field(v, :@type).to_s, field(v, :@isExternal),
                       points, parsed.openings, outward, field(rf, :@face), field(rf, :@reference),
-                      pane_centres(rf, points, outward))
+                      pane_centres(rf, points))
       rescue ArgumentError, TypeError => e
         @problems << "room #{index + 1} face #{field(rf, :@reference)}: #{e.message}; left out"
         nil
@@ -105,7 +105,7 @@ module QORPlugin
       # Centres of the panes that fill the room face's holes, carried along
       # its normal onto the written loop's plane: a window there is glazed,
       # any other window an opening left open.
-      def pane_centres(rf, points, outward)
+      def pane_centres(rf, points)
         panes = $innerLoopFacesHash2.is_a?(Hash) ? Array($innerLoopFacesHash2[field(rf, :@face).to_s]) : []
         return [] if panes.empty?
         n = LoopMath.normal(points)
@@ -116,8 +116,6 @@ module QORPlugin
           c = LoopMath.centroid(pane.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) })
           LoopMath.add(c, LoopMath.scale(along, LoopMath.dot(n, LoopMath.sub(points.first, c)) / across))
         end
-      rescue StandardError
-        []
       end
 
       # Coincident candidates of two rooms facing away from each other
