@@ -61,7 +61,7 @@ module QORPlugin
         emit(gbxml ? gbxml.xml : result.xml, target, out)
         preview = options[:preview]
         if preview && gbxml
-          Gbxml::Export.preview(gbxml.xml, preview, title: file.name)
+          refused = Gbxml::Export.preview(gbxml.xml, preview, title: file.name)
         elsif preview
           Preview.write(preview, rooms: result.rooms, summary: result.summary.to_h, title: file.name)
         end
@@ -69,9 +69,12 @@ module QORPlugin
           err.puts "#{PROGRAM}: #{result.summary}"
           report_gbxml(gbxml, err) if gbxml
           err.puts "#{PROGRAM}: wrote #{target}" unless to_stdout?(target)
-          err.puts "#{PROGRAM}: wrote #{preview}" if preview
+          err.puts "#{PROGRAM}: wrote #{preview}" if preview && !refused
         end
-        OK
+        return OK unless refused
+
+        err.puts "#{PROGRAM}: no preview: our import refuses the gbXML written (#{refused})"
+        FAILED
       rescue BuildingFileError, SystemCallError
         raise
       rescue StandardError, NotImplementedError => e

@@ -22,7 +22,8 @@ module QORPlugin
 
       # The preview of the gbXML text just written: read back by the
       # import, run through the road, drawn.  Leaves the globals set for
-      # the imported building.
+      # the imported building.  Answers nil, or why the import refused the
+      # text (then no preview is written).
       def preview(xml, path, title:)
         Dir.mktmpdir('qor-gbxml') do |dir|
           source = File.join(dir, 'written.xml')
@@ -32,6 +33,9 @@ module QORPlugin
           result = RoomExport.new(building, progress: $class_ProgressBar2).run
           Preview.write(path, rooms: result.rooms, summary: result.summary.to_h, title: "#{title} (as gbXML)")
         end
+        nil
+      rescue BuildingFileError => e
+        [e.json_path, e.problem].compact.join(': ')
       end
 
       # "gbXML: 2 spaces, 11 surfaces (ExteriorWall 6, ...), 3 openings (...);
