@@ -41,6 +41,7 @@ require File.join(ROOT, 'code/Sketchup/Plugin/plugin')
 require File.join(ROOT, 'code/Sketchup/Plugin/building_file')
 require File.join(ROOT, 'code/Sketchup/Plugin/room_export')
 require File.join(ROOT, 'code/Sketchup/Plugin/gbxml')
+require File.join(ROOT, 'code/Sketchup/Plugin/gbxml/export')
 require_relative 'building_mutations'
 require_relative 'gbxml_mutations'
 QORModuleLoader.load!
@@ -288,7 +289,11 @@ module Fuzz
   NOT_XML = /[\u0000-\u0008\u000B\u000C\u000E-\u001F\uFFFE\uFFFF]/.freeze
 
   def self.export_or_refuse(mutations)
-    xml = QORPlugin::RoomExport.new(yield).run.xml
+    file = yield
+    result = QORPlugin::RoomExport.new(file).run
+    xml = result.xml
+    # The gbXML writer reads the same result: it lists what is wrong, never fails on it.
+    QORPlugin::Gbxml::Export.write(file, result.rooms)
     raise REXML::ParseException, "U+#{format('%04X', xml[NOT_XML].ord)} in the text" if xml.match?(NOT_XML)
     raise Failure, "export writes #{xml[/>[^<]*(?:Infinity|NaN)</]} (mutations: #{mutations.join(', ')})" if xml.match?(/>[-+]?(?:Infinity|NaN)</)
     REXML::Document.new(xml)

@@ -2,6 +2,7 @@ require 'fileutils'
 require_relative 'file_command'
 require_relative '../building_file'
 require_relative '../gbxml'
+require_relative '../gbxml/export'
 require_relative '../room_export'
 require_relative '../preview/preview'
 
@@ -15,8 +16,10 @@ module QORPlugin
       EXAMPLE = File.join(QORModuleLoader::ROOT, 'examples', 'two-room-flat.json')
       EXAMPLE_OUTPUT = File.join(QORModuleLoader::ROOT, 'build', 'two-room-flat.xml')
 
+      FORMATS = %w[spaces gbxml].freeze
+
       def usage
-        "#{PROGRAM} [export] BUILDING.json|FILE.xml [-o OUT.xml] [--thin-walls] " \
+        "#{PROGRAM} [export] BUILDING.json|FILE.xml [-o OUT.xml] [--format spaces|gbxml] [--thin-walls] " \
           '[--max-wall-thickness METRES] [--preview FILE.html] [--quiet]'
       end
 
@@ -35,6 +38,9 @@ module QORPlugin
         o.separator 'standard error.'
         o.separator ''
         output_option(o, options, 'the document')
+        o.on('--format FORMAT', FORMATS, 'spaces (the default: Space elements) or gbxml (docs/gbxml-export.md)') do |v|
+          options[:format] = v
+        end
         o.on('--thin-walls', 'treat every wall as thin (overrides the file)') { options[:thin_walls] = true }
         o.on('--max-wall-thickness METRES', Float, 'thickest wall, in metres (overrides the file)') do |v|
           raise OptionParser::InvalidArgument, "--max-wall-thickness #{v} (must be positive)" unless v.positive?
@@ -52,20 +58,36 @@ module QORPlugin
         road = RoomExport.new(file, progress: $class_ProgressBar2)
         result = road.run
         FileUtils.mkdir_p(File.dirname(target)) if target == EXAMPLE_OUTPUT
+        gbxml = Gbxml::Export.write(file, result.rooms) if options[:format] == 'gbxml'
         preview = options[:preview]
-        pages = preview ? [[preview, Preview.html(rooms: result.rooms, summary: result.summary.to_h, title: file.name)]] : []
-        emit(result.xml, target, out, files: pages)
+        if preview && gbxml
+          html, refused = Gbxml::Export.preview_html(gbxml.xml, title: file.name)
+        elsif preview
+          html = Preview.html(rooms: result.rooms, summary: result.summary.to_h, title: file.name)
+        end
+        emit(gbxml ? gbxml.xml : result.xml, target, out, files: html ? [[preview, html]] : [])
         unless options[:quiet]
           err.puts "#{PROGRAM}: #{result.summary}"
+          report_gbxml(gbxml, err) if gbxml
           err.puts "#{PROGRAM}: wrote #{target}" unless to_stdout?(target)
-          err.puts "#{PROGRAM}: wrote #{preview}" if preview
+          err.puts "#{PROGRAM}: wrote #{preview}" if preview && !refused
         end
-        OK
+        return OK unless refused
+
+        err.puts "#{PROGRAM}: no preview: our import refuses the gbXML written (#{refused})"
+        FAILED
       rescue BuildingFileError, AtomicFile::Failed, SystemCallError
         raise
       rescue StandardError, NotImplementedError => e
         err.puts "#{PROGRAM}: export of #{source} failed#{at(road)}: #{e.class}: #{first_line(e)}"
         FAILED
+      end
+
+      # What the gbXML writer mended and what its checks found, one line each.
+      def report_gbxml(gbxml, err)
+        err.puts "#{PROGRAM}: #{Gbxml::Export.summary(gbxml)}"
+        gbxml.counts[:mended].each { |m| err.puts "#{PROGRAM}: mended: #{m}" }
+        gbxml.problems.each { |p| err.puts "#{PROGRAM}: problem: #{p}" }
       end
 
       def load(source, log)

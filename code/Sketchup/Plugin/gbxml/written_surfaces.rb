@@ -1,0 +1,413 @@
+require_relative 'face_element'
+require_relative 'loop_math'
+
+module QORPlugin
+  module Gbxml
+    # The surfaces of the export road's result, ready to be written as
+    # gbXML: one per face the road writes, except that a face two rooms
+    # write on the same place (a wall's or slab's shared face on its
+    # intermediate plane, or a thin wall both rooms list) is one surface
+    # with both spaces.  Loops turn anticlockwise seen from outside the
+    # first space.
+    class WrittenSurfaces
+      # What one room's face gave: its space (index), the road's typing
+      # and whether the road wrote it as external, the loop and openings of
+      # its Face element, the outward normal of the room face it stands
+      # for, the model face it names, and where panes fill its holes.
+      Candidate = Struct.new(:space, :type, :external, :points, :openings, :outward,
+                             :model_face, :reference, :panes)
+      # One space's side of a surface, with the surface type in that space.
+      Side = Struct.new(:space, :type, :candidate)
+      Surface = Struct.new(:type, :sides, :points, :openings, :model_faces, :references)
+      Opening = Struct.new(:type, :points)
+
+      OPENING_TYPES = { 'Door' => 'NonSlidingDoor', 'Air' => 'Air' }.freeze
+      # A floor with nothing beneath lies on the ground when it is no higher
+      # than this above the building's lowest point (metres).
+      GROUND = 0.05
+      # Centres of coincident loops lie in the same or a neighbouring cell.
+      CELL = 0.05
+
+      # surfaces: Surface list; shells: per space, its own faces' loops
+      # turned outward; problems and mended: one line each; joined_outside:
+      # how many surfaces join two faces the road wrote as outside faces of
+      # two rooms (a thin wall both rooms list, or coincident walls).
+      attr_reader :surfaces, :shells, :problems, :mended, :joined_outside
+
+      # rooms: the exported QORTA_Room objects; thin: thin-wall mode, where
+      # each room writes its own model faces.
+      def initialize(rooms, thin:)
+        @thin = thin
+        @problems = []
+        @mended = []
+        @joined_outside = 0
+        @shells = Array.new(rooms.length) { [] }
+        @candidates = []
+        rooms.each_with_index { |room, i| collect(room, i) }
+        @ground = @candidates.flat_map(&:points).map { |p| p[2] }.min
+        @surfaces = panes_into_walls(pair_up)
+        @shells = @shells.map { |loops| without_inner_loops(loops) }
+      end
+
+      private
+
+      def collect(room, index)
+        list(room, :@roomFaces).each do |rf|
+          next if flag?(rf, :@internallyConstructed) || flag?(rf, :@blind)
+          own = candidate(index, rf, rf)
+          @shells[index] << own.points if own && !flag?(rf, :@isOpening)
+          if @thin
+            @candidates << own if own
+          elsif !flag?(rf, :@isOpening)
+            list(rf, :@outerShellRoomFaces).each do |v|
+              c = candidate(index, v, rf)
+              @candidates << c if c
+            end
+          end
+        end
+      end
+
+      # The candidate for written face v standing for room face rf; nil for
+      # a face the road does not write.
+      def candidate(index, v, rf)
+        parsed = FaceElement.parse(v.getFaceElement)
+        return nil unless parsed
+        outward = outward_normal(rf)
+        points = orient(parsed.points, outward)
+        unless points && outward
+          @problems << "room #{index + 1} face #{field(rf, :@reference)}: the loop encloses no area; left out"
+          return nil
+        end
+        Candidate.new(index, field(v, :@type).to_s, field(v, :@isExternal),
+                      points, parsed.openings, outward, field(rf, :@face), field(rf, :@reference),
+                      pane_centres(rf, points))
+      rescue ArgumentError, TypeError => e
+        @problems << "room #{index + 1} face #{field(rf, :@reference)}: #{e.message}; left out"
+        nil
+      end
+
+      # The room face's normal turned to point out of its room.
+      def outward_normal(rf)
+        face = field(rf, :@face)
+        n = face.normal.to_a.map(&:to_f)
+        n = LoopMath.scale(n, -1.0) if field(rf, :@normalDirectionIn) == true
+        LoopMath.length(n) > 0.5 ? n : nil
+      end
+
+      # The loop turned anticlockwise round the outward normal; nil when it
+      # has no area.
+      def orient(points, outward)
+        n = LoopMath.normal(points)
+        return nil unless n && outward
+        LoopMath.dot(n, outward).negative? ? points.reverse : points
+      end
+
+      # Centres of the panes that fill the room face's holes, carried along
+      # its normal onto the written loop's plane: a window there is glazed,
+      # any other window an opening left open.
+      def pane_centres(rf, points)
+        panes = $innerLoopFacesHash2.is_a?(Hash) ? Array($innerLoopFacesHash2[field(rf, :@face).to_s]) : []
+        return [] if panes.empty?
+        n = LoopMath.normal(points)
+        along = field(rf, :@face).normal.to_a.map(&:to_f)
+        across = LoopMath.dot(n, along)
+        return [] if across.abs < 1e-9
+        panes.map do |pane|
+          c = LoopMath.centroid(pane.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) })
+          LoopMath.add(c, LoopMath.scale(along, LoopMath.dot(n, LoopMath.sub(points.first, c)) / across))
+        end
+      end
+
+      # Coincident candidates of two rooms facing away from each other
+      # become one surface; the others stand alone.
+      def pair_up
+        partner = exact_pairs
+        single = @candidates.each_index.reject { |i| partner.key?(i) }
+        repeated = repeats(single)
+        piece_of = pieces(single.reject { |i| repeated.key?(i) })
+        whole = piece_of.values.uniq.select { |y| covered?(y, piece_of) }.to_h { |y| [y, true] }
+        surfaces = []
+        @candidates.each_with_index do |c, i|
+          next if repeated.key?(i) || whole.key?(i)
+          if (j = partner[i])
+            next unless i < j
+            @joined_outside += 1 if c.external == true && @candidates[j].external == true
+            surfaces << surface([c, @candidates[j]])
+          elsif (y = piece_of[i])
+            surfaces << surface([c, @candidates[y]])
+          else
+            if c.external == false
+              @problems << "room #{c.space + 1} face #{c.reference}: the road finds a room across, but no face " \
+                           'of it lies here; written as an outside surface'
+            end
+            surfaces << surface([c])
+          end
+        end
+        surfaces
+      end
+
+      # Candidates of two rooms on the same place, facing away from each
+      # other: index => index.
+      def exact_pairs
+        cells = Hash.new { |h, k| h[k] = [] }
+        partner = {}
+        @candidates.each_with_index do |c, i|
+          cell = cell_of(c)
+          found = neighbours(cell).lazy.flat_map { |k| cells.fetch(k, []) }.find do |j|
+            !partner.key?(j) && coincide?(@candidates[j], c)
+          end
+          if found
+            partner[found] = i
+            partner[i] = found
+          else
+            cells[cell] << i
+          end
+        end
+        partner
+      end
+
+      # A room's face the road built twice on the same place (once per
+      # face across, for a level face) is written once.
+      def repeats(indices)
+        seen = {}
+        indices.each_with_object({}) do |i, out|
+          c = @candidates[i]
+          twin = (seen[c.space] ||= []).find { |j| same_place?(@candidates[j], c) }
+          if twin
+            out[i] = true
+            @mended << "room #{c.space + 1} face #{c.reference}: built twice on the same place, written once"
+          else
+            seen[c.space] << i
+          end
+        end
+      end
+
+      def same_place?(a, b)
+        LoopMath.dot(a.outward, b.outward) > 0.999 && (LoopMath.area(a.points) - LoopMath.area(b.points)).abs <= 1e-6 +
+          1e-3 * LoopMath.area(a.points) && on_border?(a.points, b.points) && on_border?(b.points, a.points)
+      end
+
+      # A face with another room's larger face across on its plane (a slab
+      # under one room over several): index of the small one => index of
+      # the large one.  The pieces are written with both spaces.
+      def pieces(indices)
+        planes = Hash.new { |h, k| h[k] = [] }
+        keys = indices.to_h { |i| [i, plane_key(@candidates[i])] }
+        indices.each { |i| planes[keys[i]] << i if keys[i] }
+        reversed = {}
+        indices.each_with_object({}) do |i, out|
+          key = keys[i] or next
+          x = @candidates[i]
+          big = (key[1] - 1..key[1] + 1).lazy.flat_map { |d| planes.fetch([key[0], d], []) }.find do |j|
+            y = @candidates[j]
+            y.space != x.space && LoopMath.dot(x.outward, y.outward) < -0.999 && within?(x.points, (reversed[j] ||= y.points.reverse))
+          end
+          out[i] = big if big
+        end
+      end
+
+      # The plane of a candidate's loop, by a sign-free normal and its
+      # offset in centimetres.
+      def plane_key(c)
+        n = LoopMath.normal(c.points) or return nil
+        n = LoopMath.scale(n, -1.0) if n.find { |v| v.abs > 1e-6 }.negative?
+        [n.map { |v| v.round(3) }, (LoopMath.dot(n, c.points.first) / 0.01).floor]
+      end
+
+      # The pieces cover the large face (to a thousandth of its area).
+      def covered?(y, piece_of)
+        parts = piece_of.select { |_, big| big == y }.keys.sum { |i| LoopMath.area(@candidates[i].points) }
+        parts >= LoopMath.area(@candidates[y].points) * 0.999
+      end
+
+      # A face drawn inside a larger face of its room on the same plane, and
+      # wholly an opening itself (a pane), is written as that face's
+      # opening rather than as a second surface over it.
+      def panes_into_walls(surfaces)
+        by_space = surfaces.select { |s| s.sides.length == 1 }.group_by { |s| s.sides.first.space }
+        gone = {}.compare_by_identity
+        by_space.each_value do |list|
+          list.each do |pane|
+            next unless pane.openings.length == 1 && same_loop?(pane.openings.first.points, pane.points)
+            host = list.find { |s| !s.equal?(pane) && !gone.key?(s) && within?(pane.points, s.points) }
+            next unless host
+            gone[pane] = true
+            c = pane.sides.first.candidate
+            unless host.openings.any? { |o| LoopMath.distance(LoopMath.centroid(o.points), LoopMath.centroid(pane.points)) <= LoopMath::TOLERANCE }
+              host.openings << Opening.new(pane.openings.first.type, pane.points)
+            end
+            h = host.sides.first.candidate
+            @mended << "room #{c.space + 1} face #{c.reference}: a pane inside room #{h.space + 1} face #{h.reference}, written as its opening"
+          end
+        end
+        surfaces.reject { |s| gone.key?(s) }
+      end
+
+      # The shell without loops lying inside another of its loops.
+      def without_inner_loops(loops)
+        loops.reject do |inner|
+          loops.any? { |outer| !outer.equal?(inner) && within?(inner, outer) }
+        end
+      end
+
+      # Loop a lies on b's plane, faces b's way and lies within b (smaller).
+      def within?(a, b)
+        fa = footprint(a)
+        fb = footprint(b)
+        return false unless fa.normal && fb.normal && fa.area < fb.area && LoopMath.dot(fa.normal, fb.normal) > 0.9999
+        return false unless (0..2).all? { |k| fa.box[k][0] >= fb.box[k][0] - LoopMath::TOLERANCE && fa.box[k][1] <= fb.box[k][1] + LoopMath::TOLERANCE }
+        return false if a.any? { |p| LoopMath.dot(LoopMath.sub(p, b.first), fb.normal).abs > LoopMath::TOLERANCE }
+        axes = LoopMath.frame(fb.normal)
+        flat = LoopMath.flat(b, axes)
+        LoopMath.flat(a, axes).none? { |p| LoopMath.locate(p, flat) == :outside }
+      end
+
+      Footprint = Struct.new(:normal, :area, :box)
+
+      # A loop's normal, area and box, worked out once per loop.
+      def footprint(points)
+        (@footprints ||= {}.compare_by_identity)[points] ||=
+          Footprint.new(LoopMath.normal(points), LoopMath.area(points), points.transpose.map(&:minmax))
+      end
+
+      def cell_of(c)
+        LoopMath.centroid(c.points).map { |x| (x / CELL).floor }
+      end
+
+      def neighbours(cell)
+        [-1, 0, 1].product([-1, 0, 1], [-1, 0, 1]).map { |d| [cell[0] + d[0], cell[1] + d[1], cell[2] + d[2]] }
+      end
+
+      # Same place, two rooms, opposite outward normals; or one model face
+      # both rooms list, whichever way each room's typing turned it.
+      def coincide?(a, b)
+        return false if a.space == b.space
+        return false unless LoopMath.dot(a.outward, b.outward) < -0.999 || a.model_face.equal?(b.model_face)
+        area_a = LoopMath.area(a.points)
+        area_b = LoopMath.area(b.points)
+        return false if (area_a - area_b).abs > 1e-3 * [area_a, area_b].max + 1e-6
+        on_border?(a.points, b.points) && on_border?(b.points, a.points)
+      end
+
+      def on_border?(points, loop)
+        points.all? do |p|
+          loop.each_index.any? { |i| segment_distance3(p, loop[i], loop[(i + 1) % loop.length]) <= LoopMath::TOLERANCE }
+        end
+      end
+
+      def segment_distance3(p, a, b)
+        ab = LoopMath.sub(b, a)
+        len2 = LoopMath.dot(ab, ab)
+        t = len2.zero? ? 0.0 : (LoopMath.dot(LoopMath.sub(p, a), ab) / len2).clamp(0.0, 1.0)
+        LoopMath.distance(p, LoopMath.add(a, LoopMath.scale(ab, t)))
+      end
+
+      # The surface of one candidate, or of two across each other: the
+      # first one's loop and openings, with those of the second that lie
+      # on it.
+      def surface(pair)
+        first = pair.first
+        openings, air_only = openings_of(first)
+        openings += carried_openings(pair[1], first, openings) if pair[1]
+        sides = sides_of(pair)
+        lead = sides.first.candidate
+        points = lead.equal?(first) ? first.points : first.points.reverse
+        Surface.new(surface_type(sides, air_only), sides, points, orient_openings(openings, lead.outward),
+                    pair.map(&:model_face).uniq, pair.map { |c| [c.space, c.reference] })
+      end
+
+      # The other side's openings inside this side's loop that this side
+      # does not have already.
+      def carried_openings(other, first, have)
+        own, = openings_of(other)
+        own.select do |o|
+          centre = LoopMath.centroid(o.points)
+          have.none? { |h| LoopMath.distance(LoopMath.centroid(h.points), centre) <= LoopMath::TOLERANCE } &&
+            within?(orient(o.points, first.outward) || o.points, first.points)
+        end
+      end
+
+      # The openings as the format names them.  An air opening filling the
+      # whole face makes the face an opening-only partition (air), with no
+      # opening of its own.
+      def openings_of(c)
+        air_only = c.openings.any? { |o| o.kind == 'Air' && same_loop?(o.points, c.points) }
+        openings = c.openings.reject { |o| air_only && o.kind == 'Air' && same_loop?(o.points, c.points) }
+        [openings.map { |o| Opening.new(opening_type(o, c), o.points) }, air_only]
+      end
+
+      # A window glazed by the face itself or by a pane is fixed; one the
+      # model leaves open opens.
+      def opening_type(o, c)
+        return OPENING_TYPES.fetch(o.kind, 'Air') unless o.kind == 'Window'
+        centre = LoopMath.centroid(o.points)
+        glazed = same_loop?(o.points, c.points) || c.panes.any? { |p| LoopMath.distance(p, centre) <= LoopMath::TOLERANCE }
+        glazed ? 'FixedWindow' : 'OperableWindow'
+      end
+
+      def orient_openings(openings, outward)
+        openings.map { |o| Opening.new(o.type, orient(o.points, outward) || o.points) }
+      end
+
+      def same_loop?(a, b)
+        a.length == b.length && a.all? { |p| b.any? { |q| LoopMath.distance(p, q) <= LoopMath::TOLERANCE } }
+      end
+
+      # Each space's side.  A level surface between two spaces is the upper
+      # space's floor and the lower space's ceiling: the lower space (whose
+      # outward normal points up) comes first, so the loop faces up.
+      def sides_of(pair)
+        return [Side.new(pair[0].space, nil, pair[0])] if pair.length == 1
+        a, b = pair
+        a, b = b, a if level?(a) && b.outward[2] > a.outward[2]
+        expected = level?(a) ? [%w[Ceiling Floor]] : [%w[Wall Wall]]
+        unless expected.include?([a.type, b.type])
+          @problems << "room #{a.space + 1} face #{a.reference} and room #{b.space + 1} face #{b.reference}: " \
+                       "one surface, typed #{a.type} in the one room and #{b.type} in the other"
+        end
+        [Side.new(a.space, nil, a), Side.new(b.space, nil, b)]
+      end
+
+      # The surface's type, and each side's type in its space.
+      def surface_type(sides, air_only)
+        if air_only
+          sides.each { |s| s.type = 'Air' }
+          'Air'
+        elsif sides.length == 1
+          exterior_type(sides.first)
+        elsif level?(sides.first.candidate)
+          sides[0].type = 'Ceiling'
+          sides[1].type = 'InteriorFloor'
+          'InteriorFloor'
+        else
+          sides.each { |s| s.type = 'InteriorWall' }
+          'InteriorWall'
+        end
+      end
+
+      def exterior_type(side)
+        c = side.candidate
+        side.type =
+          case c.type
+          when 'Ceiling' then 'Roof'
+          when 'Floor' then c.points.map { |p| p[2] }.max <= @ground + GROUND ? 'SlabOnGrade' : 'RaisedFloor'
+          else 'ExteriorWall'
+          end
+      end
+
+      # Closer to level than to upright.
+      def level?(c) = c.outward[2].abs >= Math.sqrt(0.5)
+
+      def field(object, name)
+        object.instance_variable_defined?(name) ? object.instance_variable_get(name) : nil
+      end
+
+      def flag?(object, name) = field(object, name) == true
+
+      def list(object, name)
+        value = field(object, name)
+        value.is_a?(Array) ? value : []
+      end
+    end
+  end
+end
