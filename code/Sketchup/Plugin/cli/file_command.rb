@@ -70,6 +70,7 @@ module QORPlugin
       # output when there is none.
       def emit(text, target, out)
         if to_stdout?(target)
+          out.binmode # the same bytes on Windows: no CRLF line ends
           out.write(text)
           out.flush
         else

@@ -184,6 +184,14 @@ inline VALUE block_call(VALUE recv, ID mid, int argc, const VALUE* argv, block_f
 inline bool block_pair(QOR_BLOCK_ARGS, VALUE* first, VALUE* second) {
 #if defined(QOR_RUBY_18)
   (void)data;
+  // One value that is not an array (a yield of one value, or of none) is
+  // the first member, as a block of two parameters takes it; reading it as
+  // an array would read memory it does not have.
+  if (!RB_TYPE_P(yielded, T_ARRAY)) {
+    *first = yielded;
+    *second = Qnil;
+    return true;
+  }
   *first = rb_ary_entry(yielded, 0);
   *second = rb_ary_entry(yielded, 1);
   return true;
