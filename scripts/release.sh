@@ -39,7 +39,11 @@ if [ -z "${QOR_RELEASE_INNER:-}" ]; then
 fi
 
 # The five rows: library, interpreter version, toolchain, interpreter DLL,
-# the window-long call its hook must import.
+# the window-long call its hook must import.  The 3.2 library is shipped
+# built on the UCRT; Wine cannot run that interpreter (scripts/rubies.sh
+# says why), so the same source is also built on msvcrt.dll against the
+# same interpreter source built the same way, and that build is what runs
+# under Wine.
 rows=(
   "QORModule_1_8 1.8.7 mingw-i686 msvcrt-ruby18.dll SetWindowLongW"
   "QORModule_2_0_x64 2.0.0 mingw-x86_64 x64-msvcrt-ruby200.dll SetWindowLongPtrW"
@@ -47,6 +51,9 @@ rows=(
   "QORModule_2_5_x64 2.5.7 mingw-x86_64 x64-msvcrt-ruby250.dll SetWindowLongPtrW"
   "QORModule_3_2_x64 3.2.0 mingw-x86_64-ucrt x64-ucrt-ruby320.dll SetWindowLongPtrW"
 )
+# The build run under Wine where it is not the shipped one:
+# version -> "check-version toolchain dll".
+declare -A wine_build=([3.2.0]="3.2.0-msvcrt mingw-x86_64 x64-msvcrt-ruby320.dll")
 
 passed=0 failed=0 unchecked=0
 record() { # status name
@@ -93,28 +100,46 @@ find_interpreter() { # prefix dll
   implib=$(find "$1/lib" -maxdepth 1 -name "lib${2%.dll}.dll.a" | head -1)
 }
 
-build_library() { # variant toolchain
-  cmake -S "$root" -B "$work/$1" -DCMAKE_BUILD_TYPE=Release \
+build_library() { # variant toolchain [build folder name]
+  local dir="$work/${3:-$1}"
+  rm -f "$dir/lib/$1.so"
+  cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
     --toolchain "$root/cmake/toolchains/$2.cmake" -DQOR_BUILD_TESTS=OFF \
     -DQOR_VARIANT="$1" -DQOR_RUBY_INCLUDE_DIRS="$hdr;$arch" -DQOR_RUBY_LIBRARY="$implib" \
     >"$log" 2>&1 &&
-  cmake --build "$work/$1" --target QORModule -j2 >>"$log" 2>&1
+  cmake --build "$dir" --target QORModule -j2 >>"$log" 2>&1 && [ -f "$dir/lib/$1.so" ]
 }
 
 # The window probe of the hook check, built against the same interpreter
 # with the same compiler flags as the library.
-build_probe() { # variant toolchain -> $work/$variant/window_probe.so
+build_probe() { # variant toolchain build-folder -> that folder's window_probe.so
   local cxx=x86_64-w64-mingw32-g++ flags=()
   case $2 in
     mingw-i686) cxx=i686-w64-mingw32-g++ ;;
-    mingw-x86_64-ucrt) flags=(-specs="$work/$1/ucrt.specs" -D_UCRT -D__MSVCRT_VERSION__=0x0E00) ;;
+    mingw-x86_64-ucrt) flags=(-specs="$3/ucrt.specs" -D_UCRT -D__MSVCRT_VERSION__=0x0E00) ;;
   esac
   "$cxx" "${flags[@]}" -shared -O1 -std=gnu++17 -isystem "$hdr" -isystem "$arch" \
     "$root/test/release/window_probe.cpp" "$implib" -luser32 -static-libgcc -static-libstdc++ \
-    -o "$work/$1/window_probe.so" >"$log" 2>&1
+    -o "$3/window_probe.so" >"$log" 2>&1
 }
 
 declare -A checked_on
+# Builds the library against one interpreter and checks it statically.
+build_and_check() { # variant toolchain dll window-long folder
+  if build_library "$1" "$2" "$5"; then
+    record 0 "$5 built"
+    warnings=$(grep -c 'warning:' "$log")
+    [ "$warnings" -eq 0 ] || grep -A3 'warning:' "$log" | sed 's/^/# /'
+    record "$([ "$warnings" -eq 0 ] && echo 0 || echo 1)" "$5 built without warnings ($warnings)"
+  else
+    sed 's/^/# /' "$log" | tail -40
+    record 1 "$5 built"
+    return 1
+  fi
+  tally < <("$root/test/tools/check_exports.sh" "$work/$5/lib/$1.so" "Init_$1" 2>&1)
+  tally < <("$root/test/tools/check_pe_imports.sh" "$work/$5/lib/$1.so" "$3" "$4" 2>&1)
+}
+
 for row in "${rows[@]}"; do
   read -r variant version toolchain dll window_long <<<"$row"
   prefix=${prefix_of[$version]:-}
@@ -122,22 +147,25 @@ for row in "${rows[@]}"; do
     not_checked "$variant: no $version interpreter in the cache (scripts/rubies.sh $version)"
     continue
   fi
-  file="$work/$variant/lib/$variant.so"
-  rm -f "$file"
   find_interpreter "$prefix" "$dll"
-  if build_library "$variant" "$toolchain" && [ -f "$file" ]; then
-    record 0 "$variant built"
-    warnings=$(grep -c 'warning:' "$log")
-    [ "$warnings" -eq 0 ] || grep -A3 'warning:' "$log" | sed 's/^/# /'
-    record "$([ "$warnings" -eq 0 ] && echo 0 || echo 1)" "$variant built without warnings ($warnings)"
-  else
-    sed 's/^/# /' "$log" | tail -40
-    record 1 "$variant built"
-    continue
-  fi
-  tally < <("$root/test/tools/check_exports.sh" "$file" "Init_$variant" 2>&1)
-  tally < <("$root/test/tools/check_pe_imports.sh" "$file" "$dll" "$window_long" 2>&1)
+  build_and_check "$variant" "$toolchain" "$dll" "$window_long" "$variant" || continue
+  cp "$work/$variant/lib/$variant.so" "$out/"
 
+  # The build that runs under Wine: the shipped one, or its stand-in.
+  folder=$variant
+  if [ -n "${wine_build[$version]:-}" ]; then
+    read -r check_version check_toolchain check_dll <<<"${wine_build[$version]}"
+    prefix=${prefix_of[$check_version]:-}
+    if [ -z "$prefix" ]; then
+      not_checked "$variant under Wine: no $check_version interpreter in the cache (scripts/rubies.sh $check_version)"
+      continue
+    fi
+    folder="$variant-$check_version"
+    find_interpreter "$prefix" "$check_dll"
+    build_and_check "$variant" "$check_toolchain" "$check_dll" "$window_long" "$folder" || continue
+    toolchain=$check_toolchain
+  fi
+  file="$work/$folder/lib/$variant.so"
   ruby_exe="$prefix/bin/ruby.exe"
   actual=$(wine "$ruby_exe" -e 'print RUBY_VERSION, "p", RUBY_PATCHLEVEL, " ", RUBY_PLATFORM' 2>&1 | tr -d '\r')
   wine "$ruby_exe" "$(winpath "$root/test/release/variants.rb")" "$(winpath "$file")" >"$log" 2>&1
@@ -145,28 +173,25 @@ for row in "${rows[@]}"; do
   tally <"$log"
   record $status "$variant: variant suite under Wine on $actual"
   [ $status -eq 0 ] && checked_on[$variant]=$actual
-  echo "# $variant checked on $actual"
+  [ $status -eq 0 ] && [ "$folder" != "$variant" ] && checked_on[$variant]="$actual, its msvcrt.dll build (the UCRT one cannot run under Wine)"
 
   if [ $suites = 1 ]; then
-    if build_probe "$variant" "$toolchain"; then
+    if build_probe "$variant" "$toolchain" "$work/$folder"; then
       wine "$ruby_exe" "$(winpath "$root/test/release/window_hook.rb")" "$(winpath "$file")" \
-        "$(winpath "$work/$variant/window_probe.so")" >"$log" 2>&1
+        "$(winpath "$work/$folder/window_probe.so")" >"$log" 2>&1
       status=$?
       tally <"$log"
       record $status "$variant: window hook on a real window under Wine"
+      [ $status -eq 0 ] || unset "checked_on[$variant]"
     else
       sed 's/^/# /' "$log" | tail -20
       record 1 "$variant: window probe built"
     fi
   fi
-  cp "$file" "$out/"
+  if [ $suites = 1 ] && [ "$version" = 3.2.0 ]; then
+    tally < <("$root/test/release/windows_suites.sh" "$prefix" "$work/$folder/lib" 2>&1)
+  fi
 done
-
-if [ $suites = 1 ] && [ -n "${prefix_of[3.2.0]:-}" ] && [ -f "$work/QORModule_3_2_x64/lib/QORModule_3_2_x64.so" ]; then
-  tally < <("$root/test/release/windows_suites.sh" "${prefix_of[3.2.0]}" "$work/QORModule_3_2_x64/lib" 2>&1)
-elif [ $suites = 1 ]; then
-  not_checked "the 3.2 build's project suites, exporter bytes and window hook under Wine: no 3.2 build"
-fi
 
 # The progress program, both widths.
 for arch in i686 x86_64; do
