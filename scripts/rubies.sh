@@ -126,7 +126,7 @@ unpack() { # version dir kind
   # the few a base interpreter's install scripts load.
   if [ -z "$(exts_of "$1")" ]; then
     local keep='^$'
-    [ "$3" = native ] && keep='^(thread|etc|stringio|strscan)$'
+    [ "$3" = native ] && keep='^(thread|etc|stringio|strscan|digest)$'
     for d in "$2"/ext/*/; do
       basename "$d" | grep -Eq "$keep" || rm -rf "$d"
     done
@@ -203,7 +203,9 @@ build_cross() { # version
       CC="$cc" CXX="$host-g++ $(crt_cc_flags "$host" "$crt")" \
       CFLAGS="$(cross_cflags "$v")" LDFLAGS="-static-libgcc" LIBS="$(cross_libs "$v")" \
       >configure.log 2>&1
-    make -j"$jobs" >make.log 2>&1
+    # 1.8.7's makefile links its programs before all their objects are
+    # built when run in parallel.
+    make -j"$([ "$v" = 1.8.7 ] && echo 1 || echo "$jobs")" >make.log 2>&1
     # Without bundled gems: they are not in the archives and cannot be fetched.
     # Without bundled gems (not in the archives, and nothing can be
     # fetched: HAVE_BASERUBY=no drops the download step), and with the

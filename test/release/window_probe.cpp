@@ -13,8 +13,10 @@
 //   WindowProbe.pump(ms)           -> dispatches messages (timers) for ms
 //   WindowProbe.key(vk, down)      -> a key pressed or released by SendInput
 //   WindowProbe.register(name)     -> RegisterWindowMessageA(name)
-#include <windows.h>
+// The interpreter's header first: it brings in winsock2.h, which must come
+// before windows.h.
 #include <ruby.h>
+#include <windows.h>
 
 #include <vector>
 
