@@ -81,6 +81,8 @@ trap 'rm -f "$log"; wineserver -k >/dev/null 2>&1; rm -rf "${WINEPREFIX:-/nonexi
 
 # Interpreters: build what is missing, within the budget.
 "$root/scripts/rubies.sh" ${budget:+--budget "$budget"} 2>&1 | sed 's/^/# /'
+# 3: some left out for the budget (named below as not checked); 1: a build failed.
+[ "${PIPESTATUS[0]}" = 1 ] && record 1 "missing interpreters built (scripts/rubies.sh)"
 declare -A prefix_of
 while read -r version prefix; do prefix_of[$version]=$prefix; done < <("$root/scripts/rubies.sh" --list)
 
