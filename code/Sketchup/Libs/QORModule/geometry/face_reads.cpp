@@ -222,7 +222,7 @@ VALUE withFaceReads(VALUE) {
   rb_need_block();
   VALUE previous = stage_reads;
   stage_reads = new_reads();
-  return rb_ensure(yield_block, Qnil, restore_reads, previous);
+  return ensure(yield_block, Qnil, restore_reads, previous);
 }
 
 }  // namespace geometry
