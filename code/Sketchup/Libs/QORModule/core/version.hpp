@@ -110,9 +110,31 @@ inline VALUE qor_hash_lookup2_18(VALUE hash, VALUE key, VALUE missing) {
 #define rb_hash_lookup2 qor_hash_lookup2_18
 // No BasicObject before 1.9: Object is the root.
 #define rb_cBasicObject rb_cObject
+// 1.8 throws by a tag's name: its tags are Symbols.
+inline void qor_throw_obj18(VALUE tag, VALUE value) {
+  if (!SYMBOL_P(tag)) rb_raise(rb_eArgError, "a throw's tag must be a Symbol in 1.8");
+  rb_throw(rb_id2name(SYM2ID(tag)), value);
+}
+#define rb_throw_obj qor_throw_obj18
 #endif
 #ifndef RB_BUILTIN_TYPE
 #define RB_BUILTIN_TYPE(v) BUILTIN_TYPE(v)
+#endif
+#ifndef RARRAY_AREF
+#define RARRAY_AREF(a, i) (RARRAY_PTR(a)[i])
+#endif
+#ifndef RARRAY_CONST_PTR
+#define RARRAY_CONST_PTR(a) (static_cast<const VALUE*>(RARRAY_PTR(a)))
+#endif
+#ifndef RFLOAT_VALUE
+#define RFLOAT_VALUE(v) (RFLOAT(v)->value)
+#endif
+// 1.8's Rational and Complex are ordinary objects: types no object has.
+#ifndef T_RATIONAL
+#define T_RATIONAL 0x100
+#endif
+#ifndef T_COMPLEX
+#define T_COMPLEX 0x101
 #endif
 #if defined(QOR_RUBY_18) || defined(QOR_RUBY_20) || defined(QOR_RUBY_22)
 #define rb_str_cat_cstr rb_str_cat2
