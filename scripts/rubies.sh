@@ -221,7 +221,8 @@ build_cross() { # version
     # Without bundled gems (not in the archives, and nothing can be
     # fetched: HAVE_BASERUBY=no drops the download step), and with the
     # default gems in the prefix, not where Debian's rubygems would put them.
-    DEBIAN_DISABLE_RUBYGEMS_INTEGRATION=1 make install-nodoc HAVE_BASERUBY=no >install.log 2>&1 ||
+    DEBIAN_DISABLE_RUBYGEMS_INTEGRATION=1 make install-nodoc HAVE_BASERUBY=no \
+      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) >install.log 2>&1 ||
       installed "$prefix" bin/ruby.exe
   ) || { log "cross $v failed: see $src/*.log"; return 1; }
   # The zlib extension imports zlib1.dll: it goes beside the interpreter.
