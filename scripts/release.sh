@@ -118,7 +118,7 @@ build_probe() { # variant toolchain build-folder -> that folder's window_probe.s
   local cxx=x86_64-w64-mingw32-g++ flags=()
   case $2 in
     mingw-i686) cxx=i686-w64-mingw32-g++ ;;
-    mingw-x86_64-ucrt) flags=(-specs="$3/ucrt.specs" -D_UCRT -D__MSVCRT_VERSION__=0x0E00) ;;
+    mingw-x86_64-ucrt) flags=(-specs="$3/ucrt-driver.txt" -D_UCRT -D__MSVCRT_VERSION__=0x0E00) ;;
   esac
   "$cxx" "${flags[@]}" -shared -O1 -std=gnu++17 -isystem "$hdr" -isystem "$arch" \
     "$root/test/release/window_probe.cpp" "$implib" -luser32 -static-libgcc -static-libstdc++ \

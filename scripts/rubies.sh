@@ -70,21 +70,21 @@ log() { echo "rubies: $*" >&2; }
 compiler_id() { "$1-gcc" --version | head -1; }
 
 # The UCRT: Debian's mingw-w64 is built for msvcrt.dll, but ships the UCRT's
-# import library.  A specs file that links it in place of msvcrt's, with the
+# import library.  A compiler driver file that links it in place of msvcrt's, with the
 # headers told they target the UCRT, gives programs importing only the UCRT
 # (api-ms-win-crt-*.dll).  The toolchain's own static libraries (libmingwex,
 # libgcc, libstdc++) stay compiled against msvcrt's headers.
-ucrt_specs() {
-  local host=$1 specs="$cache/toolchain/$1-ucrt.specs"
+ucrt_driver() {
+  local host=$1 driver="$cache/toolchain/$1-ucrt-driver.txt"
   mkdir -p "$cache/toolchain"
-  if [ ! -s "$specs" ]; then
-    "$host-gcc" -dumpspecs | sed 's/-lmsvcrt/-lucrt/g' > "$specs.tmp"
-    mv "$specs.tmp" "$specs"
+  if [ ! -s "$driver" ]; then
+    "$host-gcc" -dumpspecs | sed 's/-lmsvcrt/-lucrt/g' > "$driver.tmp"
+    mv "$driver.tmp" "$driver"
   fi
-  echo "$specs"
+  echo "$driver"
 }
 crt_cc_flags() { # host crt -> extra compiler flags
-  if [ "$2" = ucrt ]; then echo "-specs=$(ucrt_specs "$1") -D_UCRT -D__MSVCRT_VERSION__=0x0E00"; fi
+  if [ "$2" = ucrt ]; then echo "-specs=$(ucrt_driver "$1") -D_UCRT -D__MSVCRT_VERSION__=0x0E00"; fi
 }
 
 key_of() { # version kind -> cache key
@@ -166,7 +166,7 @@ build_native() { # version
     ./configure --prefix="$prefix" --disable-install-doc --disable-shared \
       $(with_exts "$v") CFLAGS="$(native_cflags "$v")" >configure.log 2>&1
     make -j"$jobs" >make.log 2>&1
-    # The install ends with the default gems' specifications, which need
+    # The install ends with the default gems' records, which need
     # the extensions left out; what the base is used for is there by then.
     make install >install.log 2>&1 || installed "$prefix" bin/ruby
   ) || { log "native $v failed: see $src/*.log"; return 1; }

@@ -20,14 +20,14 @@ w() { echo "Z:$1"; }
 
 # The tests' pure-Ruby gems, from this machine's interpreter: the Windows
 # interpreter is built without its bundled gems.
-gem_lib() { ruby -e "print Gem::Specification.find_by_name('$1').full_gem_path" 2>/dev/null; }
+gem_lib() { ruby -e "gem '$1'; print \$LOAD_PATH.find { |d| d.include?('/$1-') }" 2>/dev/null; }
 minitest=$(gem_lib minitest) rexml=$(gem_lib rexml)
 if [ -z "$minitest" ] || [ -z "$rexml" ]; then
   echo "not ok - minitest and rexml found for the Windows interpreter"
   exit 1
 fi
 run_ruby() { # args... (QOR_MODULE_DIR points at the Windows build)
-  QOR_MODULE_DIR=$(w "$libdir") wine "$ruby_exe" -I "$(w "$minitest/lib")" -I "$(w "$rexml/lib")" "$@"
+  QOR_MODULE_DIR=$(w "$libdir") wine "$ruby_exe" -I "$(w "$minitest")" -I "$(w "$rexml")" "$@"
 }
 
 out=$(mktemp -d)
