@@ -37,9 +37,10 @@ class RegistrationTest < Minitest::Test
         geom_function: Geom.respond_to?(:point_in_polygon_3D),
         geom_private: Geom.private_instance_methods(false).include?(:point_in_polygon_3D)
       }
+      $stdout.binmode
       print Marshal.dump(facts)
     RUBY
-    out = IO.popen([RbConfig.ruby, '-e', script], &:read)
+    out = IO.popen([RbConfig.ruby, '-e', script], 'rb', &:read)
     raise "extension failed to load alone" unless $?.success?
     Marshal.load(out)
   end

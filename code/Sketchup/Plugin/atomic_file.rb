@@ -9,6 +9,9 @@ module QORPlugin
   #   owner); a new one gets the usual mode under the umask.
   # - Temporary files are named .NAME.PID.RANDOM.tmp; those a killed run
   #   left for the same target are removed the next time it is written.
+  #
+  # Written in binary mode, so the bytes are the same on Windows (no CRLF
+  # line ends).
   module AtomicFile
     # The write of one output failed; path names that output.
     class Failed < StandardError
@@ -42,7 +45,7 @@ module QORPlugin
           AtomicFile.remove_stale(target)
           @target = target
           @temp = AtomicFile.temp_name(target)
-          File.open(@temp, File::WRONLY | File::CREAT | File::EXCL, 0o666) do |f|
+          File.open(@temp, File::WRONLY | File::CREAT | File::EXCL | File::BINARY, 0o666) do |f|
             f.write(@text)
             f.flush
             f.fsync
@@ -58,7 +61,7 @@ module QORPlugin
             File.rename(@temp, @target)
             @temp = nil
           else
-            File.open(@path, File::WRONLY) { |f| f.write(@text) }
+            File.open(@path, File::WRONLY | File::BINARY) { |f| f.write(@text) }
           end
         end
       end

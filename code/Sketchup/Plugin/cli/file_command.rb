@@ -104,6 +104,7 @@ module QORPlugin
       def emit(text, target, out, files: [])
         if to_stdout?(target)
           AtomicFile.write_all(files) do
+            out.binmode # the same bytes on Windows: no CRLF line ends
             out.write(text)
             out.flush
           end

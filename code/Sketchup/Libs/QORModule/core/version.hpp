@@ -6,8 +6,83 @@
 #include <ruby.h>
 #if !defined(QOR_RUBY_18)
 #include <ruby/encoding.h>
+#else
+#include <node.h>  // the event hooks
 #endif
 #include <cstdint>
+
+#if defined(QOR_RUBY_18) && defined(_WIN32)
+// 1.8's Windows header turns C library and socket calls into function-like
+// macros for its own emulation (select, getenv, isnan, write...); they would
+// rename our methods and the C++ library's functions.  Nothing here needs
+// the emulation.
+#undef getc
+#undef putc
+#undef fgetc
+#undef fputc
+#undef getchar
+#undef putchar
+#undef fgetchar
+#undef fputchar
+#undef utime
+#undef strcasecmp
+#undef strncasecmp
+#undef close
+#undef fclose
+#undef read
+#undef write
+#undef getpid
+#undef sleep
+#undef creat
+#undef eof
+#undef filelength
+#undef mktemp
+#undef tell
+#undef unlink
+#undef fopen
+#undef fdopen
+#undef fsopen
+#undef fsync
+#undef stat
+#undef execv
+#undef isatty
+#undef mkdir
+#undef rmdir
+#undef vsnprintf
+#undef isnan
+#undef finite
+#undef copysign
+#undef scalb
+#undef strerror
+#undef accept
+#undef bind
+#undef connect
+#undef select
+#undef getpeername
+#undef getsockname
+#undef getsockopt
+#undef ioctlsocket
+#undef listen
+#undef recv
+#undef recvfrom
+#undef send
+#undef sendto
+#undef setsockopt
+#undef shutdown
+#undef socket
+#undef gethostbyaddr
+#undef gethostbyname
+#undef gethostname
+#undef getprotobyname
+#undef getprotobynumber
+#undef getservbyname
+#undef getservbyport
+#undef get_osfhandle
+#undef getcwd
+#undef getenv
+#undef rename
+#undef times
+#endif
 
 // QOR_RUBY_18: the 1.8 interpreter (32-bit x86).  QOR_RUBY_20: the 2.0
 // interpreter (older array constructor names).  QOR_RUBY_22: 2.2.  None
@@ -15,10 +90,51 @@
 // source uses; they are mapped to their older spellings here.
 #if defined(QOR_RUBY_18) || defined(QOR_RUBY_20)
 #define rb_funcallv(recv, mid, argc, argv) \
-  rb_funcall2((recv), (mid), (argc), const_cast<VALUE*>(argv))
+  rb_funcall2((recv), (mid), (argc), (VALUE*)(argv))
 #endif
 #if defined(QOR_RUBY_18)
 #define rb_str_new_cstr rb_str_new2
+// 1.8 keeps String#== to itself: the same, from its exported pieces (a
+// String `a` against anything).
+inline VALUE qor_str_equal18(VALUE a, VALUE b) {
+  if (a == b) return Qtrue;
+  if (TYPE(b) != T_STRING) return rb_equal(b, a);
+  return rb_str_cmp(a, b) == 0 ? Qtrue : Qfalse;
+}
+#define rb_str_equal qor_str_equal18
+// A hash's value for a key without its default: 1.8 has no call for it.
+inline VALUE qor_hash_lookup2_18(VALUE hash, VALUE key, VALUE missing) {
+  st_data_t value;
+  return st_lookup(RHASH(hash)->tbl, key, &value) ? static_cast<VALUE>(value) : missing;
+}
+#define rb_hash_lookup2 qor_hash_lookup2_18
+// No BasicObject before 1.9: Object is the root.
+#define rb_cBasicObject rb_cObject
+// 1.8 throws by a tag's name: its tags are Symbols.
+inline void qor_throw_obj18(VALUE tag, VALUE value) {
+  if (!SYMBOL_P(tag)) rb_raise(rb_eArgError, "a throw's tag must be a Symbol in 1.8");
+  rb_throw(rb_id2name(SYM2ID(tag)), value);
+}
+#define rb_throw_obj qor_throw_obj18
+#endif
+#ifndef RB_BUILTIN_TYPE
+#define RB_BUILTIN_TYPE(v) BUILTIN_TYPE(v)
+#endif
+#ifndef RARRAY_AREF
+#define RARRAY_AREF(a, i) (RARRAY_PTR(a)[i])
+#endif
+#ifndef RARRAY_CONST_PTR
+#define RARRAY_CONST_PTR(a) (static_cast<const VALUE*>(RARRAY_PTR(a)))
+#endif
+#ifndef RFLOAT_VALUE
+#define RFLOAT_VALUE(v) (RFLOAT(v)->value)
+#endif
+// 1.8's Rational and Complex are ordinary objects: types no object has.
+#ifndef T_RATIONAL
+#define T_RATIONAL 0x100
+#endif
+#ifndef T_COMPLEX
+#define T_COMPLEX 0x101
 #endif
 #if defined(QOR_RUBY_18) || defined(QOR_RUBY_20) || defined(QOR_RUBY_22)
 #define rb_str_cat_cstr rb_str_cat2
@@ -48,6 +164,15 @@
 #define QOR_DEFINE_MODULE_FUNCTION (rb_define_module_function)
 
 namespace qor {
+
+// rb_ensure: 1.8 declares its functions as taking any arguments.
+inline VALUE ensure(VALUE (*body)(VALUE), VALUE data1, VALUE (*after)(VALUE), VALUE data2) {
+#if defined(QOR_RUBY_18)
+  return rb_ensure(RUBY_METHOD_FUNC(body), data1, RUBY_METHOD_FUNC(after), data2);
+#else
+  return rb_ensure(body, data1, after, data2);
+#endif
+}
 
 inline VALUE ary_new_capa(long n) {
 #if defined(QOR_RUBY_18) || defined(QOR_RUBY_20)
@@ -125,9 +250,13 @@ inline VALUE call_in_fiber(VALUE recv, ID mid, int argc, const VALUE* argv) {
 // Is a Ruby method running on this thread (so that a call from the window
 // system has a Ruby caller waiting below it)?
 inline bool ruby_method_running() {
+#if defined(QOR_RUBY_18)
+  return rb_frame_last_func() != 0;
+#else
   ID mid;
   VALUE klass;
   return rb_frame_method_id_and_class(&mid, &klass) != 0;
+#endif
 }
 
 // Is klass's method mid still the interpreter's own definition?  The 1.8
@@ -184,6 +313,14 @@ inline VALUE block_call(VALUE recv, ID mid, int argc, const VALUE* argv, block_f
 inline bool block_pair(QOR_BLOCK_ARGS, VALUE* first, VALUE* second) {
 #if defined(QOR_RUBY_18)
   (void)data;
+  // One value that is not an array (a yield of one value, or of none) is
+  // the first member, as a block of two parameters takes it; reading it as
+  // an array would read memory it does not have.
+  if (!RB_TYPE_P(yielded, T_ARRAY)) {
+    *first = yielded;
+    *second = Qnil;
+    return true;
+  }
   *first = rb_ary_entry(yielded, 0);
   *second = rb_ary_entry(yielded, 1);
   return true;

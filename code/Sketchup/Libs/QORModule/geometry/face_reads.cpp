@@ -194,9 +194,9 @@ VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point) {
         if (!NIL_P(list)) rb_ary_concat(found, list);
       }
   found = call(rb_ary_sort_bang(found), id::uniq);
-  VALUE near = new_array(len(found));
-  for (long i = 0; i < len(found); ++i) push(near, at(edges, FIX2LONG(at(found, i))));
-  return near;
+  VALUE close_edges = new_array(len(found));
+  for (long i = 0; i < len(found); ++i) push(close_edges, at(edges, FIX2LONG(at(found, i))));
+  return close_edges;
 }
 
 bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out) {
@@ -262,7 +262,7 @@ VALUE withFaceReads(VALUE) {
   rb_need_block();
   VALUE previous = stage_reads;
   stage_reads = new_reads();
-  return rb_ensure(yield_block, Qnil, restore_reads, previous);
+  return ensure(yield_block, Qnil, restore_reads, previous);
 }
 
 }  // namespace geometry

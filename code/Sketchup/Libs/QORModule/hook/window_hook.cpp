@@ -64,8 +64,10 @@ void pass_exit_on(QOR_RETURN_HOOK_ARGS) {
   RB_GC_GUARD(exit);
 }
 
+// nil before 2.2, whose uncaught throws have no class of their own: looking
+// the name up there would raise inside the window system.
 VALUE uncaught_throw_class() {
-  return rb_const_get(rb_cObject, id::UncaughtThrowError);
+  return rb_const_defined(rb_cObject, id::UncaughtThrowError) ? rb_const_get(rb_cObject, id::UncaughtThrowError) : Qnil;
 }
 
 VALUE tag_of(VALUE uncaught) {
@@ -88,7 +90,8 @@ void settle() {
   }
   keep_pending_as_root();
   VALUE thread = rb_thread_current();
-  if (is_exception(error) && truthy(rb_obj_is_kind_of(error, uncaught_throw_class()))) {
+  const VALUE uncaught = uncaught_throw_class();
+  if (is_exception(error) && !NIL_P(uncaught) && truthy(rb_obj_is_kind_of(error, uncaught))) {
     int state = 0;
     VALUE tagged = protect([&] {
       return array_of(ID2SYM(id::throw_), thread, tag_of(error), value_of(error));

@@ -97,12 +97,12 @@ VALUE doors_by_corner(VALUE doors) {
 // lies in it.
 VALUE doors_near(VALUE index, VALUE outline) {
   VALUE by_corner = at(index, 0);
-  VALUE near = rb_ary_dup(at(index, 1));
+  VALUE nearby = rb_ary_dup(at(index, 1));
   for (long i = 0; i < len(outline); ++i) {
     VALUE list = rb_hash_lookup(by_corner, at(outline, i));
-    if (!NIL_P(list)) rb_ary_concat(near, list);
+    if (!NIL_P(list)) rb_ary_concat(nearby, list);
   }
-  return call(rb_ary_sort_bang(near), id::uniq);
+  return call(rb_ary_sort_bang(nearby), id::uniq);
 }
 
 // Blind when the face is all door; a door frame when it holds a door that
@@ -121,9 +121,9 @@ void scan_building_doors(VALUE self, VALUE room) {
       if (!scan_building_door(self, building_doors, d, outline)) return;
     return;
   }
-  VALUE near = doors_near(index, outline);
-  for (long k = 0; k < len(near); ++k)
-    if (!scan_building_door(self, building_doors, FIX2LONG(at(near, k)), outline)) return;
+  VALUE nearby = doors_near(index, outline);
+  for (long k = 0; k < len(nearby); ++k)
+    if (!scan_building_door(self, building_doors, FIX2LONG(at(nearby, k)), outline)) return;
 }
 
 void set_z_extent(VALUE self, VALUE face) {

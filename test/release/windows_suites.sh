@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The project's own suites and the exporter, run under Wine by the Windows
+# interpreter on the Windows build of the extension:
+#
+#   windows_suites.sh INTERPRETER_PREFIX LIBRARY_DIR
+#
+# Runs inside a Wine prefix (WINEPREFIX) with a display, as release.sh
+# sets up.  What Windows cannot run is left out by name:
+#   - test/hook: drives a simulated window system through a Linux-only
+#     test library (the real window hook is checked by window_hook.rb);
+#   - the whole-road fault sweep: one forked child per failed call;
+#   - the preview's browser test: no browser for Windows here;
+#   - the schema checks of the export and gbXML commands: they run xmllint.
+# Prints "ok - ..." / "not ok - ..." lines.
+set -uo pipefail
+prefix=$1 libdir=$2
+root=$(cd "$(dirname "$0")/../.." && pwd)
+ruby_exe="$prefix/bin/ruby.exe"
+w() { echo "Z:$1"; }
+
+# The tests' pure-Ruby gems, from this machine's interpreter: the Windows
+# interpreter is built without its bundled gems.
+gem_lib() { ruby -e "gem '$1'; print \$LOAD_PATH.find { |d| d.include?('/$1-') }" 2>/dev/null; }
+minitest=$(gem_lib minitest) rexml=$(gem_lib rexml)
+if [ -z "$minitest" ] || [ -z "$rexml" ]; then
+  echo "not ok - minitest and rexml found for the Windows interpreter"
+  exit 1
+fi
+run_ruby() { # args... (QOR_MODULE_DIR points at the Windows build)
+  QOR_MODULE_DIR=$(w "$libdir") wine "$ruby_exe" -I "$(w "$minitest")" -I "$(w "$rexml")" "$@"
+}
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+excluded_tests='/test_every_example_is_valid_and_repeatable|test_exports_of_gbxml_files_are_valid/'
+echo "excluded on Windows: test/hook (Linux-only simulated window system), the whole-road fault sweep (fork), the preview's browser test (no browser), ExporterTest#test_every_example_is_valid_and_repeatable and GbxmlCommandsTest#test_exports_of_gbxml_files_are_valid (xmllint)"
+
+# The exporter: the same bytes as on Linux for every bundled example.
+for example in "$root"/examples/*.json; do
+  name=$(basename "$example" .json)
+  ruby "$root/bin/qor-rooms" export "$example" -o "$out/$name.linux.xml" --quiet 2>"$out/err" ||
+    { cat "$out/err"; echo "not ok - $name exported on Linux"; continue; }
+  run_ruby "$(w "$root/bin/qor-rooms")" export "$(w "$example")" -o "$(w "$out/$name.windows.xml")" --quiet \
+    >"$out/err" 2>&1 || { tr -d '\r' <"$out/err"; echo "not ok - $name exported under Wine"; continue; }
+  if cmp -s "$out/$name.linux.xml" "$out/$name.windows.xml"; then
+    echo "ok - $name: the same bytes on Windows as on Linux ($(stat -c %s "$out/$name.linux.xml") bytes)"
+  else
+    cmp "$out/$name.linux.xml" "$out/$name.windows.xml" | head -3
+    echo "not ok - $name: the same bytes on Windows as on Linux"
+  fi
+done
+
+# suite name, then run.rb's arguments
+suite() {
+  local name=$1; shift
+  local start=$SECONDS
+  run_ruby "$(w "$root/test/run.rb")" "$@" >"$out/suite.log" 2>&1
+  local status=$?
+  tr -d '\r' <"$out/suite.log" | grep -E '^[0-9]+ runs, |Error:|Failure:|^ +[A-Za-z]+Test#' | head -30
+  if [ $status -eq 0 ]; then echo "ok - $name under Wine ($((SECONDS - start)) s)"
+  else tr -d '\r' <"$out/suite.log" | tail -40; echo "not ok - $name under Wine"; fi
+}
+
+files=()
+for f in $(cd "$root" && ls test/*/test_*.rb); do
+  case $f in
+    test/hook/*|test/headless/*|test/faults/*|test/preview/test_preview_browser.rb) ;;
+    *) files+=("$(w "$root/$f")") ;;
+  esac
+done
+suite "the extension's suites" "${files[@]}" "--exclude=$excluded_tests"
+suite "the headless modeller's suite" "$(w "$root/test/headless")"
+faults=()
+for f in "$root"/test/faults/test_*.rb; do
+  [ "$(basename "$f")" = test_export_road_faults.rb ] || faults+=("$(w "$f")")
+done
+suite "the fault suites (but the forked road sweep)" "${faults[@]}"
+start=$SECONDS
+if run_ruby "$(w "$root/test/fuzz/fuzz.rb")" --seed 15 --cases 120 --big 400 >"$out/fuzz.log" 2>&1; then
+  echo "ok - fuzz run under Wine ($((SECONDS - start)) s)"
+else
+  tr -d '\r' <"$out/fuzz.log" | tail -20; echo "not ok - fuzz run under Wine"
+fi
+
