@@ -365,12 +365,9 @@ module QORPlugin
       id_at(obj, path)
       type = obj.key?('type') ? choice_at(obj['type'], join(path, 'type'), DOOR_TYPES) : 'Door'
       outline = loop_points(field(obj, 'outline', path), join(path, 'outline'), split: false)
-      whole = @faces.find do |_, f|
-        corners = f.outer_loop.vertices
-        corners.length == outline.length && HoleOverlaps.same?(corners.map(&:position), outline, TOLERANCE)
-      end
+      whole = face_with_corners(outline)
       if whole
-        fail_at(join(path, 'outline'), "covers the whole of face \"#{whole.first}\" " \
+        fail_at(join(path, 'outline'), "covers the whole of face \"#{whole}\" " \
                                        '(draw the door as a notch in its wall)')
       end
       leaf = @model.entities.add_face(outline)
@@ -381,6 +378,22 @@ module QORPlugin
       end
       finish_face(leaf, obj, path)
       Door.new(corners, leaf, type)
+    end
+
+    # The id of the first face (in file order) whose outline has these
+    # corners, or nil.  Faces are indexed once, by their least x, so each
+    # door compares only the faces that start where it does.
+    def face_with_corners(points)
+      @by_least_x ||= @faces.each_with_index.map do |(id, f), order|
+        corners = f.outer_loop.vertices.map(&:position)
+        [corners.map(&:x).min, order, id, corners]
+      end.sort_by { |x, order| [x, order] }
+      least = points.map(&:x).min
+      from = @by_least_x.bsearch_index { |x, _| x >= least - TOLERANCE } || @by_least_x.length
+      matches = @by_least_x[from..].take_while { |x, _| x <= least + TOLERANCE }.select do |_, _, _, corners|
+        corners.length == points.length && HoleOverlaps.same?(corners, points, TOLERANCE)
+      end
+      matches.min_by { |_, order| order }&.at(2)
     end
 
     def read_room(entry, path)
