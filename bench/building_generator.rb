@@ -256,6 +256,33 @@ module QORBench
       end
     end
 
+    # The modeller splits an edge where a new vertex lands on it: the
+    # door's foot corners become corners of the floor beneath.  The
+    # headless modeller does not, so the floor is drawn again with them.
+    def split_floor(room, points)
+      floor = room.faces.find do |f|
+        f.normal.z.abs > 0.999 && f.vertices.all? { |v| (v.position.z - points[0].z).abs < 1e-6 }
+      end
+      return unless floor
+      outline = floor.outer_loop.vertices.map(&:position)
+      split = outline.each_with_index.flat_map do |a, i|
+        b = outline[(i + 1) % outline.length]
+        inner = points.select { |p| p.on_line?([a, a.vector_to(b)]) && between?(p, a, b) }
+        [a] + inner.sort_by { |p| a.distance(p) }
+      end
+      return if split.length == outline.length
+      up = floor.normal
+      @model.entities.erase_entities(floor)
+      redrawn = @model.entities.add_face(split)
+      redrawn.reverse! if redrawn.normal.dot(up).negative?
+      room.faces.map! { |f| f.equal?(floor) ? redrawn : f }
+    end
+
+    def between?(p, a, b)
+      d = a.distance(b)
+      a.distance(p) > 1e-6 && b.distance(p) > 1e-6 && (a.distance(p) + p.distance(b) - d).abs < 1e-6
+    end
+
     def opposite(side) = { right: :left, left: :right, front: :back, back: :front }.fetch(side)
 
     def window(room, corners, a, b, z0)
@@ -312,6 +339,8 @@ module QORBench
       near = [along.(a, b, t0, z0), along.(a, b, t1, z0), along.(a, b, t1, top), along.(a, b, t0, top)]
       shared = mine[:face].equal?(theirs[:face])
       notch(room, mine, near)
+      split_floor(room, near.first(2))
+      split_floor(other, near.first(2)) if shared
       leaf = @model.entities.add_face(near)
       room.faces << leaf
       other.faces << leaf
@@ -325,6 +354,7 @@ module QORBench
       # other way), and the reveals between.
       far = near.map { |p| far_point(p, theirs) }
       notch(other, theirs, [far[1], far[0], far[3], far[2]])
+      split_floor(other, far.first(2))
       [[0, 3], [1, 2], [3, 2], [0, 1]].each do |i, j|
         other.faces << face([near[i], near[j], far[j], far[i]])
       end

@@ -82,8 +82,8 @@ class GbxmlExportTest < QORTest::Case
     assert_equal [[4.1, 3, 2.6], [4.1, 0, 2.6], [7.2, 0, 2.6], [7.2, 3, 2.6]], written[7].last, 'slab over the bedroom'
     # Anticlockwise from outside the first space: the party wall faces away
     # from the living room (+x), the slab away from the room below (up).
-    assert_equal [1.0, 0.0, 0.0], QORPlugin::Gbxml::LoopMath.normal(party)
-    assert_equal [0.0, 0.0, 1.0], QORPlugin::Gbxml::LoopMath.normal(written[1].last)
+    assert_equal [1.0, 0.0, 0.0], QORPlugin::Gbxml::PlaneGeometry.loop_normal(party)
+    assert_equal [0.0, 0.0, 1.0], QORPlugin::Gbxml::PlaneGeometry.loop_normal(written[1].last)
     door = REXML::XPath.first(REXML::Document.new(result.xml), '//Opening[@openingType="NonSlidingDoor"]//PolyLoop')
     assert_equal [[4.1, 1, 0], [4.1, 1.9, 0], [4.1, 1.9, 2], [4.1, 1, 2]],
                  door.get_elements('CartesianPoint').map { |p| p.get_elements('Coordinate').map { |c| c.text.to_f } }
@@ -150,7 +150,7 @@ class GbxmlExportTest < QORTest::Case
       pts = REXML::XPath.match(loop, "*[local-name()='CartesianPoint']").map do |p|
         REXML::XPath.match(p, "*[local-name()='Coordinate']").map { |c| c.text.to_f }
       end
-      QORPlugin::Gbxml::LoopMath.area(pts) * scale
+      QORPlugin::Gbxml::PlaneGeometry.area(pts) * scale
     end
     [all.call('Space').map { 0 }, all.call('Surface').map(&area), all.call('Opening').map(&area)]
   end

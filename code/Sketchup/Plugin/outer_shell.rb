@@ -21,8 +21,9 @@ module QORPlugin
         each_room_face(rooms) do |rf|
           before&.call(rf)
           partners = Array(rf.oppositeRoomFaces)
-          partners = [rf] if partners.empty? && lone_faces
-          partners.each { |other| built += 1 if rf.getOuterShellFace(other) }
+          made = partners.count { |other| rf.getOuterShellFace(other) }
+          made += 1 if made.zero? && lone_faces && partners.all? { |o| o.room.equal?(rf.room) } && rf.getOuterShellFace(rf)
+          built += made
         end
       end
       built

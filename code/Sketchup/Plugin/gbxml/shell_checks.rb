@@ -9,7 +9,7 @@ module QORPlugin
     # opening in its surface's plane and inside it, and no two surfaces on
     # the same plane overlapping.  Each finding is one line of `problems`.
     class ShellChecks
-      TOL = LoopMath::TOLERANCE
+      TOL = PlaneGeometry::POINT_TOLERANCE
 
       attr_reader :problems
 
@@ -55,13 +55,13 @@ module QORPlugin
       end
 
       def check_openings(surface, k)
-        n = LoopMath.normal(surface.points)
+        n = PlaneGeometry.loop_normal(surface.points)
         return @problems << "surface-#{k + 1}: its loop encloses no area" unless n
         origin = surface.points.first
         axes = LoopMath.frame(n)
         outline = LoopMath.flat(surface.points, axes)
         surface.openings.each_with_index do |o, j|
-          off = o.points.map { |p| LoopMath.dot(LoopMath.sub(p, origin), n).abs }.max
+          off = o.points.map { |p| PlaneGeometry.dot(PlaneGeometry.sub(p, origin), n).abs }.max
           where = "surface-#{k + 1} opening #{j + 1} (#{o.type})"
           if off > TOL
             @problems << format('%s: lies %.4f m off its surface', where, off)
@@ -79,8 +79,8 @@ module QORPlugin
 
       # An opening filling its whole surface (a glazed partition).
       def whole?(opening, loop)
-        whole = LoopMath.area(loop)
-        (LoopMath.area(opening) - whole).abs <= 1e-3 * whole
+        whole = PlaneGeometry.area(loop)
+        (PlaneGeometry.area(opening) - whole).abs <= 1e-3 * whole
       end
 
       def inside?(inner, outer)
@@ -99,7 +99,7 @@ module QORPlugin
           (cell - 1..cell + 1).each do |c|
             planes.fetch([key, c], []).each do |j|
               m, e, other = info[j]
-              next if (d - e).abs > TOL || LoopMath.dot(n, m) < 0.9999 || !boxes_meet?(box, other)
+              next if (d - e).abs > TOL || PlaneGeometry.dot(n, m) < 0.9999 || !boxes_meet?(box, other)
               @problems << "surface-#{j + 1} and surface-#{k + 1} overlap" if overlap?(@surfaces[j], @surfaces[k], n)
             end
           end
@@ -109,11 +109,11 @@ module QORPlugin
 
       # Normal with a fixed sign, offset and box of a surface's plane.
       def plane_of(surface)
-        n = LoopMath.normal(surface.points) or return nil
+        n = PlaneGeometry.loop_normal(surface.points) or return nil
         lead = n.find { |c| c.abs > 1e-6 }
-        n = LoopMath.scale(n, -1.0) if lead.negative?
+        n = PlaneGeometry.scale(n, -1.0) if lead.negative?
         box = surface.points.transpose.map { |cs| [cs.min, cs.max] }
-        [n, LoopMath.dot(n, LoopMath.centroid(surface.points)), box]
+        [n, PlaneGeometry.dot(n, PlaneGeometry.centroid(surface.points)), box]
       end
 
       def boxes_meet?(a, b)
@@ -191,7 +191,7 @@ module QORPlugin
           cell = p.map { |c| (c / (2 * TOL)).floor }
           [-1, 0, 1].product([-1, 0, 1], [-1, 0, 1]).each do |d|
             @cells.fetch([cell[0] + d[0], cell[1] + d[1], cell[2] + d[2]], []).each do |id|
-              return id if LoopMath.distance(@points[id], p) <= TOL
+              return id if PlaneGeometry.distance(@points[id], p) <= TOL
             end
           end
           @points << p
@@ -203,7 +203,7 @@ module QORPlugin
         # edge looks at the points near it, not at every point.
         def index_points
           lengths = @loops.flat_map do |ids|
-            ids.each_index.map { |k| LoopMath.distance(@points[ids[k]], @points[ids[(k + 1) % ids.length]]) }
+            ids.each_index.map { |k| PlaneGeometry.distance(@points[ids[k]], @points[ids[(k + 1) % ids.length]]) }
           end.sort
           @size = [lengths.empty? ? 1.0 : lengths[lengths.length / 2], 4 * TOL].max
           @grid = Hash.new { |h, k| h[k] = [] }
@@ -225,8 +225,8 @@ module QORPlugin
         # a, the welded points lying on the edge's middle in order, b.
         def pieces(a, b)
           pa = @points[a]
-          ab = LoopMath.sub(@points[b], pa)
-          len2 = LoopMath.dot(ab, ab)
+          ab = PlaneGeometry.sub(@points[b], pa)
+          len2 = PlaneGeometry.dot(ab, ab)
           return [a, b] if len2 < TOL * TOL
           lo = pa.zip(@points[b]).map { |x, y| [x, y].min - TOL }
           hi = pa.zip(@points[b]).map { |x, y| [x, y].max + TOL }
@@ -234,9 +234,9 @@ module QORPlugin
           near(lo, hi).each do |id|
             p = @points[id]
             next if id == a || id == b || (0..2).any? { |c| p[c] < lo[c] || p[c] > hi[c] }
-            t = LoopMath.dot(LoopMath.sub(p, pa), ab) / len2
+            t = PlaneGeometry.dot(PlaneGeometry.sub(p, pa), ab) / len2
             next unless t.positive? && t < 1.0
-            inner << [t, id] if LoopMath.distance(p, LoopMath.add(pa, LoopMath.scale(ab, t))) <= TOL
+            inner << [t, id] if PlaneGeometry.distance(p, PlaneGeometry.add(pa, PlaneGeometry.scale(ab, t))) <= TOL
           end
           [a] + inner.sort.map(&:last) + [b]
         end

@@ -53,7 +53,12 @@ module QORPlugin
 
       def collect(room, index)
         list(room, :@roomFaces).each do |rf|
-          next if flag?(rf, :@internallyConstructed) || flag?(rf, :@blind)
+          next if flag?(rf, :@internallyConstructed)
+          if flag?(rf, :@blind)
+            leaf = door_leaf(rf)
+            @shells[index] << leaf if leaf
+            next
+          end
           own = candidate(index, rf, rf)
           @shells[index] << own.points if own && !flag?(rf, :@isOpening)
           if @thin
@@ -86,20 +91,28 @@ module QORPlugin
         nil
       end
 
+      # A door leaf (a face the road leaves blind) closes its room's shell,
+      # though no surface stands for it: its outline turned outward.
+      def door_leaf(rf)
+        face = field(rf, :@face)
+        return nil unless face.respond_to?(:outer_loop) && face.respond_to?(:normal)
+        orient(face.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) }, outward_normal(rf))
+      end
+
       # The room face's normal turned to point out of its room.
       def outward_normal(rf)
         face = field(rf, :@face)
         n = face.normal.to_a.map(&:to_f)
-        n = LoopMath.scale(n, -1.0) if field(rf, :@normalDirectionIn) == true
-        LoopMath.length(n) > 0.5 ? n : nil
+        n = PlaneGeometry.scale(n, -1.0) if field(rf, :@normalDirectionIn) == true
+        PlaneGeometry.length(n) > 0.5 ? n : nil
       end
 
       # The loop turned anticlockwise round the outward normal; nil when it
       # has no area.
       def orient(points, outward)
-        n = LoopMath.normal(points)
+        n = PlaneGeometry.loop_normal(points)
         return nil unless n && outward
-        LoopMath.dot(n, outward).negative? ? points.reverse : points
+        PlaneGeometry.dot(n, outward).negative? ? points.reverse : points
       end
 
       # Centres of the panes that fill the room face's holes, carried along
@@ -108,13 +121,13 @@ module QORPlugin
       def pane_centres(rf, points)
         panes = $innerLoopFacesHash2.is_a?(Hash) ? Array($innerLoopFacesHash2[field(rf, :@face).to_s]) : []
         return [] if panes.empty?
-        n = LoopMath.normal(points)
+        n = PlaneGeometry.loop_normal(points)
         along = field(rf, :@face).normal.to_a.map(&:to_f)
-        across = LoopMath.dot(n, along)
+        across = PlaneGeometry.dot(n, along)
         return [] if across.abs < 1e-9
         panes.map do |pane|
-          c = LoopMath.centroid(pane.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) })
-          LoopMath.add(c, LoopMath.scale(along, LoopMath.dot(n, LoopMath.sub(points.first, c)) / across))
+          c = PlaneGeometry.centroid(pane.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) })
+          PlaneGeometry.add(c, PlaneGeometry.scale(along, PlaneGeometry.dot(n, PlaneGeometry.sub(points.first, c)) / across))
         end
       end
 
@@ -183,8 +196,8 @@ module QORPlugin
       end
 
       def same_place?(a, b)
-        LoopMath.dot(a.outward, b.outward) > 0.999 && (LoopMath.area(a.points) - LoopMath.area(b.points)).abs <= 1e-6 +
-          1e-3 * LoopMath.area(a.points) && on_border?(a.points, b.points) && on_border?(b.points, a.points)
+        PlaneGeometry.dot(a.outward, b.outward) > 0.999 && (PlaneGeometry.area(a.points) - PlaneGeometry.area(b.points)).abs <= 1e-6 +
+          1e-3 * PlaneGeometry.area(a.points) && on_border?(a.points, b.points) && on_border?(b.points, a.points)
       end
 
       # A face with another room's larger face across on its plane (a slab
@@ -200,7 +213,7 @@ module QORPlugin
           x = @candidates[i]
           big = (key[1] - 1..key[1] + 1).lazy.flat_map { |d| planes.fetch([key[0], d], []) }.find do |j|
             y = @candidates[j]
-            y.space != x.space && LoopMath.dot(x.outward, y.outward) < -0.999 && within?(x.points, (reversed[j] ||= y.points.reverse))
+            y.space != x.space && PlaneGeometry.dot(x.outward, y.outward) < -0.999 && within?(x.points, (reversed[j] ||= y.points.reverse))
           end
           out[i] = big if big
         end
@@ -209,15 +222,15 @@ module QORPlugin
       # The plane of a candidate's loop, by a sign-free normal and its
       # offset in centimetres.
       def plane_key(c)
-        n = LoopMath.normal(c.points) or return nil
-        n = LoopMath.scale(n, -1.0) if n.find { |v| v.abs > 1e-6 }.negative?
-        [n.map { |v| v.round(3) }, (LoopMath.dot(n, c.points.first) / 0.01).floor]
+        n = PlaneGeometry.loop_normal(c.points) or return nil
+        n = PlaneGeometry.scale(n, -1.0) if n.find { |v| v.abs > 1e-6 }.negative?
+        [n.map { |v| v.round(3) }, (PlaneGeometry.dot(n, c.points.first) / 0.01).floor]
       end
 
       # The pieces cover the large face (to a thousandth of its area).
       def covered?(y, piece_of)
-        parts = piece_of.select { |_, big| big == y }.keys.sum { |i| LoopMath.area(@candidates[i].points) }
-        parts >= LoopMath.area(@candidates[y].points) * 0.999
+        parts = piece_of.select { |_, big| big == y }.keys.sum { |i| PlaneGeometry.area(@candidates[i].points) }
+        parts >= PlaneGeometry.area(@candidates[y].points) * 0.999
       end
 
       # A face drawn inside a larger face of its room on the same plane, and
@@ -233,7 +246,7 @@ module QORPlugin
             next unless host
             gone[pane] = true
             c = pane.sides.first.candidate
-            unless host.openings.any? { |o| LoopMath.distance(LoopMath.centroid(o.points), LoopMath.centroid(pane.points)) <= LoopMath::TOLERANCE }
+            unless host.openings.any? { |o| PlaneGeometry.distance(PlaneGeometry.centroid(o.points), PlaneGeometry.centroid(pane.points)) <= PlaneGeometry::POINT_TOLERANCE }
               host.openings << Opening.new(pane.openings.first.type, pane.points)
             end
             h = host.sides.first.candidate
@@ -254,9 +267,9 @@ module QORPlugin
       def within?(a, b)
         fa = footprint(a)
         fb = footprint(b)
-        return false unless fa.normal && fb.normal && fa.area < fb.area && LoopMath.dot(fa.normal, fb.normal) > 0.9999
-        return false unless (0..2).all? { |k| fa.box[k][0] >= fb.box[k][0] - LoopMath::TOLERANCE && fa.box[k][1] <= fb.box[k][1] + LoopMath::TOLERANCE }
-        return false if a.any? { |p| LoopMath.dot(LoopMath.sub(p, b.first), fb.normal).abs > LoopMath::TOLERANCE }
+        return false unless fa.normal && fb.normal && fa.area < fb.area && PlaneGeometry.dot(fa.normal, fb.normal) > 0.9999
+        return false unless (0..2).all? { |k| fa.box[k][0] >= fb.box[k][0] - PlaneGeometry::POINT_TOLERANCE && fa.box[k][1] <= fb.box[k][1] + PlaneGeometry::POINT_TOLERANCE }
+        return false if a.any? { |p| PlaneGeometry.dot(PlaneGeometry.sub(p, b.first), fb.normal).abs > PlaneGeometry::POINT_TOLERANCE }
         axes = LoopMath.frame(fb.normal)
         flat = LoopMath.flat(b, axes)
         LoopMath.flat(a, axes).none? { |p| LoopMath.locate(p, flat) == :outside }
@@ -267,11 +280,11 @@ module QORPlugin
       # A loop's normal, area and box, worked out once per loop.
       def footprint(points)
         (@footprints ||= {}.compare_by_identity)[points] ||=
-          Footprint.new(LoopMath.normal(points), LoopMath.area(points), points.transpose.map(&:minmax))
+          Footprint.new(PlaneGeometry.loop_normal(points), PlaneGeometry.area(points), points.transpose.map(&:minmax))
       end
 
       def cell_of(c)
-        LoopMath.centroid(c.points).map { |x| (x / CELL).floor }
+        PlaneGeometry.centroid(c.points).map { |x| (x / CELL).floor }
       end
 
       def neighbours(cell)
@@ -282,24 +295,24 @@ module QORPlugin
       # both rooms list, whichever way each room's typing turned it.
       def coincide?(a, b)
         return false if a.space == b.space
-        return false unless LoopMath.dot(a.outward, b.outward) < -0.999 || a.model_face.equal?(b.model_face)
-        area_a = LoopMath.area(a.points)
-        area_b = LoopMath.area(b.points)
+        return false unless PlaneGeometry.dot(a.outward, b.outward) < -0.999 || a.model_face.equal?(b.model_face)
+        area_a = PlaneGeometry.area(a.points)
+        area_b = PlaneGeometry.area(b.points)
         return false if (area_a - area_b).abs > 1e-3 * [area_a, area_b].max + 1e-6
         on_border?(a.points, b.points) && on_border?(b.points, a.points)
       end
 
       def on_border?(points, loop)
         points.all? do |p|
-          loop.each_index.any? { |i| segment_distance3(p, loop[i], loop[(i + 1) % loop.length]) <= LoopMath::TOLERANCE }
+          loop.each_index.any? { |i| segment_distance3(p, loop[i], loop[(i + 1) % loop.length]) <= PlaneGeometry::POINT_TOLERANCE }
         end
       end
 
       def segment_distance3(p, a, b)
-        ab = LoopMath.sub(b, a)
-        len2 = LoopMath.dot(ab, ab)
-        t = len2.zero? ? 0.0 : (LoopMath.dot(LoopMath.sub(p, a), ab) / len2).clamp(0.0, 1.0)
-        LoopMath.distance(p, LoopMath.add(a, LoopMath.scale(ab, t)))
+        ab = PlaneGeometry.sub(b, a)
+        len2 = PlaneGeometry.dot(ab, ab)
+        t = len2.zero? ? 0.0 : (PlaneGeometry.dot(PlaneGeometry.sub(p, a), ab) / len2).clamp(0.0, 1.0)
+        PlaneGeometry.distance(p, PlaneGeometry.add(a, PlaneGeometry.scale(ab, t)))
       end
 
       # The surface of one candidate, or of two across each other: the
@@ -321,8 +334,8 @@ module QORPlugin
       def carried_openings(other, first, have)
         own, = openings_of(other)
         own.select do |o|
-          centre = LoopMath.centroid(o.points)
-          have.none? { |h| LoopMath.distance(LoopMath.centroid(h.points), centre) <= LoopMath::TOLERANCE } &&
+          centre = PlaneGeometry.centroid(o.points)
+          have.none? { |h| PlaneGeometry.distance(PlaneGeometry.centroid(h.points), centre) <= PlaneGeometry::POINT_TOLERANCE } &&
             within?(orient(o.points, first.outward) || o.points, first.points)
         end
       end
@@ -340,8 +353,8 @@ module QORPlugin
       # model leaves open opens.
       def opening_type(o, c)
         return OPENING_TYPES.fetch(o.kind, 'Air') unless o.kind == 'Window'
-        centre = LoopMath.centroid(o.points)
-        glazed = same_loop?(o.points, c.points) || c.panes.any? { |p| LoopMath.distance(p, centre) <= LoopMath::TOLERANCE }
+        centre = PlaneGeometry.centroid(o.points)
+        glazed = same_loop?(o.points, c.points) || c.panes.any? { |p| PlaneGeometry.distance(p, centre) <= PlaneGeometry::POINT_TOLERANCE }
         glazed ? 'FixedWindow' : 'OperableWindow'
       end
 
@@ -350,7 +363,7 @@ module QORPlugin
       end
 
       def same_loop?(a, b)
-        a.length == b.length && a.all? { |p| b.any? { |q| LoopMath.distance(p, q) <= LoopMath::TOLERANCE } }
+        a.length == b.length && a.all? { |p| b.any? { |q| PlaneGeometry.distance(p, q) <= PlaneGeometry::POINT_TOLERANCE } }
       end
 
       # Each space's side.  A level surface between two spaces is the upper
