@@ -34,8 +34,14 @@ module QORBench
 
     attr_reader :rooms_faces, :doors, :rooms
 
-    def initialize(model, rooms:, seed: 1, storeys: nil)
+    # shared_walls: false makes every wall thick, thin walls included.
+    # doors: :reveals, a thick wall's door is one leaf both rooms list, with
+    # reveals the far room lists; :two_leaves, a leaf in each side's notch
+    # and neither listed by a room, as building files draw doors.
+    def initialize(model, rooms:, seed: 1, storeys: nil, shared_walls: true, doors: :reveals)
       @model = model
+      @shared_walls = shared_walls
+      @door_style = doors
       @count = rooms
       @rng = Random.new(seed)
       @storeys = storeys || (rooms / 40).clamp(1, 4)
@@ -157,7 +163,7 @@ module QORBench
       @rooms.each do |room|
         other = neighbour(room, 1, 0)
         thin = other && room.kind == :plain && other.kind == :plain && @rng.rand < 0.35 &&
-               %i[front back].all? { |s| half(room, s) == half(other, s) }
+               %i[front back].all? { |s| half(room, s) == half(other, s) } && @shared_walls
         @half[[room, :right]] = thin ? 0.0 : THICK / 2
         @half[[other, :left]] = @half[[room, :right]] if other
       end
@@ -342,9 +348,11 @@ module QORBench
       split_floor(room, near.first(2))
       split_floor(other, near.first(2)) if shared
       leaf = @model.entities.add_face(near)
-      room.faces << leaf
-      other.faces << leaf
       @doors << QORPlugin::Door.new(leaf.outer_loop.vertices, leaf)
+      unless @door_style == :two_leaves && !shared
+        room.faces << leaf
+        other.faces << leaf
+      end
       if shared
         other.faces.map! { |f| f.equal?(mine[:old]) ? mine[:face] : f }
         theirs[:face] = mine[:face]
@@ -355,6 +363,11 @@ module QORBench
       far = near.map { |p| far_point(p, theirs) }
       notch(other, theirs, [far[1], far[0], far[3], far[2]])
       split_floor(other, far.first(2))
+      if @door_style == :two_leaves
+        far_leaf = @model.entities.add_face([far[1], far[0], far[3], far[2]])
+        @doors << QORPlugin::Door.new(far_leaf.outer_loop.vertices, far_leaf)
+        return
+      end
       [[0, 3], [1, 2], [3, 2], [0, 1]].each do |i, j|
         other.faces << face([near[i], near[j], far[j], far[i]])
       end

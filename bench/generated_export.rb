@@ -10,10 +10,11 @@ module QORBench
   class GeneratedFile
     attr_reader :name, :model, :building, :rooms, :progress
 
-    def initialize(rooms:, seed: 1, storeys: nil, settings: {})
+    def initialize(rooms:, seed: 1, storeys: nil, settings: {}, shared_walls: true, doors: :reveals)
       @name = "generated building #{seed}"
       @model = Sketchup.new_model
-      gen = BuildingGenerator.new(@model, rooms: rooms, seed: seed, storeys: storeys).generate
+      gen = BuildingGenerator.new(@model, rooms: rooms, seed: seed, storeys: storeys,
+                                  shared_walls: shared_walls, doors: doors).generate
       @building = QORPlugin::Building.new(doors: gen.doors)
       @rooms = gen.rooms.each_with_index.map do |room, i|
         QORPlugin::BuildingFile::RoomDescription.new(i + 1, "Room #{i + 1}", "Storey #{room.storey + 1}",

@@ -32,8 +32,8 @@ class GbxmlExportTest < QORTest::Case
     QORPlugin::Gbxml::Export.write(file, rooms)
   end
 
-  def generated(seed, thin: false)
-    QORBench::GeneratedFile.new(rooms: 4 + seed % 9, seed: seed, settings: thin ? { thin_walls: true } : {})
+  def generated(seed, thin: false, **drawing)
+    QORBench::GeneratedFile.new(rooms: 4 + seed % 9, seed: seed, settings: thin ? { thin_walls: true } : {}, **drawing)
   end
 
   # Surfaces of a written document: type, "space:type" per side, opening
@@ -109,10 +109,19 @@ class GbxmlExportTest < QORTest::Case
   end
 
   # Our gbXML read back by our import and checked: every surface agrees
-  # in typing and adjacency.
+  # in typing and adjacency.  The generated buildings with thick walls
+  # have doors drawn both ways (a leaf both rooms list with reveals, and a
+  # leaf on each side) and walls all thick or some thin; their rooms'
+  # own shells close, door leaves included.
   def test_round_trip_through_our_import_agrees
+    thick = { 1 => {}, 9 => {}, 5 => { doors: :two_leaves, shared_walls: false } }.map do |seed, drawing|
+      result = export(generated(seed, **drawing))
+      assert_empty result.problems.grep(/closed shell/), "generated #{seed}, thick walls"
+      ["generated #{seed}, thick walls #{drawing}", result]
+    end
     BUILDINGS.map { |path| [path, export(path)] }
              .concat([3, 8, 14].map { |seed| ["generated #{seed}, thin walls", export(generated(seed, thin: true))] })
+             .concat(thick)
              .each do |label, result|
       file, import = QORPlugin::Gbxml.load(write_text('written', result.xml))
       file.prepare
@@ -136,6 +145,32 @@ class GbxmlExportTest < QORTest::Case
         a.sort.zip(b.sort).each { |x, y| assert_in_delta x, y, x * 0.01, name }
       end
     end
+  end
+
+  # A file the import had to mend: the export keeps what the import kept
+  # (its building's faces, with their doors' area, and its holes, doors
+  # and faces made wholly an opening).
+  def test_mended_gbxml_file_round_trip_keeps_what_the_import_kept
+    Dir[File.join(GBXML_FIXTURES, 'mended', '*.xml')].sort.each do |path|
+      file, import = QORPlugin::Gbxml.load(path)
+      file.prepare
+      name = File.basename(path)
+      kept = kept_areas(import.json.is_a?(String) ? JSON.parse(import.json) : import.json)
+      after = areas(export(file).xml)
+      assert_equal kept.map(&:length), after.map(&:length), name
+      kept.zip(after).each { |a, b| a.sort.zip(b.sort).each { |x, y| assert_in_delta x, y, x * 0.01, name } }
+    end
+  end
+
+  def kept_areas(building)
+    at = building['vertices'].to_h
+    area = ->(ids) { QORPlugin::Gbxml::PlaneGeometry.area(ids.map { |v| at.fetch(v) }) }
+    doors = Array(building['doors']).map { |d| d['outline'] }
+    faces = building['faces']
+    surfaces = faces.map { |f| area.call(f['outer']) + doors.select { |o| (o - f['outer']).empty? }.sum(&area) }
+    openings = faces.flat_map { |f| Array(f['holes']).map(&area) } + doors.map(&area) +
+               faces.select { |f| f['front'] }.map { |f| area.call(f['outer']) }
+    [building['rooms'].map { 0 }, surfaces, openings]
   end
 
   # [spaces, surface areas, opening areas] of a document, whatever its
