@@ -36,15 +36,9 @@ module QORPlugin
       # Where a 2-D point lies against a 2-D loop: :inside, :border or
       # :outside (border within tol).
       def locate(p, loop, tol = TOLERANCE)
-        inside = false
-        loop.each_with_index do |a, i|
-          b = loop[(i + 1) % loop.length]
-          return :border if FlatPolygon.segment_distance(p, a, b) <= tol
-          next unless (a[1] > p[1]) != (b[1] > p[1])
-          x = a[0] + (p[1] - a[1]) * (b[0] - a[0]) / (b[1] - a[1])
-          inside = !inside if p[0] < x
-        end
-        inside ? :inside : :outside
+        gap = FlatPolygon.boundary_distance(p, loop)
+        return :border if gap && gap <= tol
+        FlatPolygon.contains?(loop, p) ? :inside : :outside
       end
 
       # Two 2-D segments cross at one point inside both (not at an end,
