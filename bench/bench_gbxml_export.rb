@@ -70,7 +70,7 @@ def round_trip_counts(path, written, tally)
   tally[:adjacent] += total.adjacent
   tally[:judged] += total.judged
   tally[:agreeing] += 1 if total.typed == total.surfaces && total.adjacent == total.judged
-rescue QORPlugin::GbxmlError => e
+rescue QORPlugin::Gbxml::GbxmlError => e
   tally[:refused] += 1
   tally["refused: #{e.message[/[^:]*\z/].strip}"] += 1
 end

@@ -21,7 +21,10 @@ module QORPlugin
         @problems = []
         @volumes = shells.each_with_index.map { |loops, i| check_shell(i, loops) }
         check_space_surfaces
-        @surfaces.each_with_index { |s, k| check_openings(s, k) }
+        @surfaces.each_with_index do |s, k|
+          check_loop(s, k)
+          check_openings(s, k)
+        end
         check_overlaps
       end
 
@@ -51,6 +54,26 @@ module QORPlugin
         loops.each_with_index do |list, i|
           faults = EdgeCount.new(list).faults
           @problems << %(Space "#{@space_ids[i]}": surfaces #{faults}) unless faults.empty?
+        end
+      end
+
+      # A loop that touches or crosses itself: a corner on another edge,
+      # or two edges crossing (tools reading gbXML, ours included, refuse
+      # such a polygon).
+      def check_loop(surface, k)
+        n = PlaneGeometry.loop_normal(surface.points) or return
+        flat = LoopMath.flat(surface.points, LoopMath.frame(n))
+        m = flat.length
+        m.times do |i|
+          m.times do |j|
+            next if j == i || (j + 1) % m == i
+            a = flat[j]
+            b = flat[(j + 1) % m]
+            next unless FlatPolygon.segment_distance(flat[i], a, b) <= TOL ||
+                        (j > i && (i + 1) % m != j && LoopMath.cross_properly?(flat[i], flat[(i + 1) % m], a, b))
+            return @problems << format('surface-%d: its loop touches or crosses itself near (%.3f, %.3f, %.3f)',
+                                       k + 1, *surface.points[i])
+          end
         end
       end
 

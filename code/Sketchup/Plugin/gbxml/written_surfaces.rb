@@ -78,7 +78,11 @@ module QORPlugin
         parsed = FaceElement.parse(v.getFaceElement)
         return nil unless parsed
         outward = outward_normal(rf)
-        points = orient(parsed.points, outward)
+        loop = without_repeats(parsed.points)
+        if loop.length < parsed.points.length
+          @mended << "room #{index + 1} face #{field(rf, :@reference)}: a corner given twice in a row, written once"
+        end
+        points = orient(loop, outward)
         unless points && outward
           @problems << "room #{index + 1} face #{field(rf, :@reference)}: the loop encloses no area; left out"
           return nil
@@ -97,6 +101,14 @@ module QORPlugin
         face = field(rf, :@face)
         return nil unless face.respond_to?(:outer_loop) && face.respond_to?(:normal)
         orient(face.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) }, outward_normal(rf))
+      end
+
+      # The loop without a corner that repeats the one before it (the last
+      # compared with the first).
+      def without_repeats(points)
+        kept = points.each_with_index.reject { |p, i| i.positive? && PlaneGeometry.same_point?(p, points[i - 1]) }.map(&:first)
+        kept.pop while kept.length > 1 && PlaneGeometry.same_point?(kept.last, kept.first)
+        kept
       end
 
       # The room face's normal turned to point out of its room.
