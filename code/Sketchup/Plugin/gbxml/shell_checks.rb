@@ -64,13 +64,25 @@ module QORPlugin
         n = PlaneGeometry.loop_normal(surface.points) or return
         flat = LoopMath.flat(surface.points, LoopMath.frame(n))
         m = flat.length
+        # Each edge's box, a tolerance wider: only edges whose boxes meet
+        # are compared.
+        boxes = flat.each_index.map do |j|
+          a = flat[j]
+          b = flat[(j + 1) % m]
+          [[a[0], b[0]].min - TOL, [a[0], b[0]].max + TOL, [a[1], b[1]].min - TOL, [a[1], b[1]].max + TOL]
+        end
         m.times do |i|
+          p = flat[i]
           m.times do |j|
             next if j == i || (j + 1) % m == i
+            box = boxes[j]
             a = flat[j]
             b = flat[(j + 1) % m]
-            next unless FlatPolygon.segment_distance(flat[i], a, b) <= TOL ||
-                        (j > i && (i + 1) % m != j && LoopMath.cross_properly?(flat[i], flat[(i + 1) % m], a, b))
+            near = p[0].between?(box[0], box[1]) && p[1].between?(box[2], box[3])
+            meet = j > i && (i + 1) % m != j && boxes[i][0] <= box[1] && box[0] <= boxes[i][1] &&
+                   boxes[i][2] <= box[3] && box[2] <= boxes[i][3]
+            next unless (near && FlatPolygon.segment_distance(p, a, b) <= TOL) ||
+                        (meet && LoopMath.cross_properly?(p, flat[(i + 1) % m], a, b))
             return @problems << format('surface-%d: its loop touches or crosses itself near (%.3f, %.3f, %.3f)',
                                        k + 1, *surface.points[i])
           end
