@@ -72,14 +72,14 @@ def round_trip_counts(path, written, tally)
   tally[:agreeing] += 1 if total.typed == total.surfaces && total.adjacent == total.judged
 rescue QORPlugin::Gbxml::GbxmlError => e
   tally[:refused] += 1
-  tally["refused: #{e.message[/[^:]*\z/].strip}"] += 1
+  tally["refused: #{e.message[/[^:(]*\)?\z/].strip.chomp(')')}"] += 1
 end
 
 # What kind of finding a problem line is, without its places.
 def finding(line)
   line.sub(/\ASpace "[^"]*": /, 'space: ').sub(/\Aroom \d+ face \d+:/, 'face:')
       .gsub(/surface-\d+/, 'surface').sub(/ \(e\.g\..*/, '').sub(/; .*/, '').gsub(/\d+ edges?/, 'N edges')
-      .sub(/opening \d+/, 'opening')
+      .sub(/opening \d+/, 'opening').sub(/ near \(.*\)\z/, '')
 end
 
 def report_round_trip(t)
