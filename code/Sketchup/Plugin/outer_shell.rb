@@ -16,6 +16,7 @@ module QORPlugin
     # The block, if any, is told each room face before its turn.
     def build_faces(rooms, lone_faces: false, &before)
       set_polygons(rooms)
+      thin_walls_between(rooms) unless $thinWalls == 1
       built = 0
       QORTA::QORTA_RoomFace.withFaceReads do
         each_room_face(rooms) do |rf|
@@ -27,6 +28,28 @@ module QORPlugin
         end
       end
       built
+    end
+
+    # A model face two rooms both list (a thin wall in a building of thick
+    # ones) is its wall's middle: each room's face on it has the other's
+    # across at no distance, and both build on the face's own plane.  The
+    # classification looks past the face itself, to whatever lies beyond
+    # the other room, and would carry the walls meeting it there.
+    def thin_walls_between(rooms)
+      by_face = {}.compare_by_identity
+      each_room_face(rooms) do |rf|
+        (by_face[rf.face] ||= []) << rf unless rf.blind == true || rf.isOpening == true || rf.isWindow == true
+      end
+      by_face.each do |face, pair|
+        next unless pair.length == 2 && !pair[0].room.equal?(pair[1].room)
+        plane = face.plane
+        pair.each_with_index do |rf, i|
+          rf.outerShellType = 2
+          rf.oppositeRoomFaces = [pair[1 - i]]
+          rf.intermediatePlanes = [plane]
+          rf.outerShellPlane = plane
+        end
+      end
     end
 
     def each_room_face(rooms, &block)
