@@ -63,7 +63,7 @@ def round_trip_counts(path, written, tally)
   written.problems.each { |p| tally["listed: #{finding(p)}"] += 1 }
   file, import = QORPlugin::Gbxml.load(path)
   file.prepare
-  rooms = QORPlugin::RoomExport.new(file, progress: $class_ProgressBar2).run.rooms
+  rooms = QORPlugin::RoomExport.new(file, progress: $class_ProgressBar2, centreline: true).run.rooms
   total = QORPlugin::Gbxml::RoomTyping.new(file, rooms).agreement(import.expectations).total
   tally[:surfaces] += total.surfaces
   tally[:typed] += total.typed
@@ -97,7 +97,7 @@ end
 Dir.mktmpdir('qor-bench-gbxml') do |dir|
   sizes.each do |n|
     file = QORBench::GeneratedFile.new(rooms: n, seed: 1)
-    result, road = timed { QORPlugin::RoomExport.new(file, progress: file.progress).run }
+    result, road = timed { QORPlugin::RoomExport.new(file, progress: file.progress, centreline: true).run }
     set, collect = timed { QORPlugin::Gbxml::WrittenSurfaces.new(result.rooms, thin: $thinWalls == 1) }
     ids = file.rooms.map(&:id)
     _, check = timed { QORPlugin::Gbxml::ShellChecks.new(set.surfaces, set.shells, ids) }
@@ -117,7 +117,7 @@ Dir.mktmpdir('qor-bench-gbxml') do |dir|
     tally = Hash.new(0)
     paths = (1..generated).map do |seed|
       file = QORBench::GeneratedFile.new(rooms: 4 + seed % 17, seed: seed, **drawing)
-      result = QORPlugin::RoomExport.new(file, progress: file.progress).run
+      result = QORPlugin::RoomExport.new(file, progress: file.progress, centreline: true).run
       written = QORPlugin::Gbxml::Export.write(file, result.rooms)
       path = File.join(dir, "generated-#{seed}.xml")
       File.write(path, written.xml)

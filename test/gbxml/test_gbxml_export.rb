@@ -28,7 +28,7 @@ class GbxmlExportTest < QORTest::Case
 
   def export(source)
     file = source.is_a?(String) ? QORPlugin::BuildingFile.load(source) : source
-    rooms = QORPlugin::RoomExport.new(file, progress: $class_ProgressBar2).run.rooms
+    rooms = QORPlugin::RoomExport.new(file, progress: $class_ProgressBar2, centreline: true).run.rooms
     QORPlugin::Gbxml::Export.write(file, rooms)
   end
 
@@ -126,7 +126,7 @@ class GbxmlExportTest < QORTest::Case
              .each do |label, result|
       file, import = QORPlugin::Gbxml.load(write_text('written', result.xml))
       file.prepare
-      rooms = QORPlugin::RoomExport.new(file, progress: $class_ProgressBar2).run.rooms
+      rooms = QORPlugin::RoomExport.new(file, progress: $class_ProgressBar2, centreline: true).run.rooms
       agreement = QORPlugin::Gbxml::RoomTyping.new(file, rooms).agreement(import.expectations)
       assert agreement.complete?, "#{label}: #{agreement.disagreements.first(3)}"
       assert_equal result.counts[:surfaces], agreement.total.surfaces, label

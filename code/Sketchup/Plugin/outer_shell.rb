@@ -14,16 +14,20 @@ module QORPlugin
     # Answers how many constructed faces were built.  The model does not
     # change meanwhile, so every face is read of it once for the whole stage.
     # The block, if any, is told each room face before its turn.
-    def build_faces(rooms, lone_faces: false, &before)
+    # With centreline (a centreline model, as gbXML wants): a face two
+    # rooms both list is built on its own plane for both, and a face whose
+    # only faces across are its own room's counts as having none.
+    def build_faces(rooms, lone_faces: false, centreline: false, &before)
       set_polygons(rooms)
-      thin_walls_between(rooms) unless $thinWalls == 1
+      thin_walls_between(rooms) if centreline && $thinWalls != 1
       built = 0
       QORTA::QORTA_RoomFace.withFaceReads do
         each_room_face(rooms) do |rf|
           before&.call(rf)
           partners = Array(rf.oppositeRoomFaces)
           made = partners.count { |other| rf.getOuterShellFace(other) }
-          made += 1 if made.zero? && lone_faces && partners.all? { |o| o.room.equal?(rf.room) } && rf.getOuterShellFace(rf)
+          alone = centreline ? partners.all? { |o| o.room.equal?(rf.room) } : partners.empty?
+          made += 1 if made.zero? && lone_faces && alone && rf.getOuterShellFace(rf)
           built += made
         end
       end

@@ -9,9 +9,11 @@ module QORPlugin
   class RoomExport
     Result = Struct.new(:xml, :rooms, :summary)
 
-    def initialize(building_file, progress: Progress.new(out: nil))
+    # centreline: the outer-shell faces of a centreline model (gbXML).
+    def initialize(building_file, progress: Progress.new(out: nil), centreline: false)
       @file = building_file
       @progress = progress
+      @centreline = centreline
       @position = ['start']
     end
 
@@ -101,7 +103,7 @@ module QORPlugin
       @progress.stage('wall planes', rooms.length)
       at_pass('wall planes')
       QORTA.setRoomsIntermediatePlanes(rooms)
-      OuterShell.build_faces(rooms, lone_faces: true) do |rf|
+      OuterShell.build_faces(rooms, lone_faces: true, centreline: @centreline) do |rf|
         at('outer-shell faces', by_room[rf.room.object_id], rf)
       end
       rooms

@@ -55,7 +55,7 @@ module QORPlugin
         log = options[:quiet] ? nil : err
         file = load(source, log)
         file.prepare(progress: Progress.new(out: log), settings: overrides(options))
-        road = RoomExport.new(file, progress: $class_ProgressBar2)
+        road = RoomExport.new(file, progress: $class_ProgressBar2, centreline: options[:format] == 'gbxml')
         result = road.run
         FileUtils.mkdir_p(File.dirname(target)) if target == EXAMPLE_OUTPUT
         gbxml = Gbxml::Export.write(file, result.rooms) if options[:format] == 'gbxml'
