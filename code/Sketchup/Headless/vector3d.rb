@@ -8,7 +8,8 @@ module Geom
 
 
     def dot(other)
-      H.dot(to_a, H.xyz(other))
+      return H.dot(to_a, H.xyz(other)) unless other.is_a?(H::Coordinates)
+      @x * other.x + @y * other.y + @z * other.z
     end
 
     alias % dot
@@ -38,7 +39,10 @@ module Geom
 
     # A zero vector normalises to itself rather than raising.
     def normalize
-      Vector3d.new(H.unit(to_a))
+      l = Math.sqrt(@x * @x + @y * @y + @z * @z)
+      return Vector3d.new(0.0, 0.0, 0.0) if l.zero?
+      s = 1.0 / l
+      Vector3d.new(@x * s, @y * s, @z * s)
     end
 
     def normalize!
