@@ -77,12 +77,7 @@ module Sketchup
 
       # Tolerant: equal when closer than 0.001 (inch) in total.
       def ==(other)
-        if other.is_a?(Coordinates)
-          dx = @x - other.x
-          dy = @y - other.y
-          dz = @z - other.z
-          return Math.sqrt(dx * dx + dy * dy + dz * dz) < Headless::TOL
-        end
+        return Headless.dist(to_a, other.to_a) < Headless::TOL if other.is_a?(Coordinates)
         o = begin
           Headless.xyz(other)
         rescue ArgumentError

@@ -33,7 +33,7 @@ module Geom
 
     def vector_to(other)
       return Geom::Vector3d.new(H.sub(H.xyz(other), to_a)) unless other.is_a?(H::Coordinates)
-      Geom::Vector3d.new(other.x - @x, other.y - @y, other.z - @z)
+      Geom::Vector3d.new(other.x - x, other.y - y, other.z - z)
     end
 
     def distance(other)

@@ -8,8 +8,7 @@ module Geom
 
 
     def dot(other)
-      return H.dot(to_a, H.xyz(other)) unless other.is_a?(H::Coordinates)
-      @x * other.x + @y * other.y + @z * other.z
+      H.dot(to_a, H.xyz(other))
     end
 
     alias % dot
@@ -39,10 +38,7 @@ module Geom
 
     # A zero vector normalises to itself rather than raising.
     def normalize
-      l = Math.sqrt(@x * @x + @y * @y + @z * @z)
-      return Vector3d.new(0.0, 0.0, 0.0) if l.zero?
-      s = 1.0 / l
-      Vector3d.new(@x * s, @y * s, @z * s)
+      Vector3d.new(H.unit(to_a))
     end
 
     def normalize!
