@@ -60,6 +60,11 @@ class TestEntities < Minitest::Test
     assert_equal 1, (f1.edges & f2.edges).size
     f3 = @ents.add_face([[10.002, 0, 5], [20, 0, 5], [20, 10, 5]])
     assert_empty f3.vertices & f1.vertices
+    # Far apart but filed under one key of the vertex index: still apart.
+    far = 2.0**21
+    f4 = @ents.add_face([[0, 1, 0], [0, 1, far], [-1, 1, far]])
+    f5 = @ents.add_face([[0, 0, far], [0, 0, 1], [0, -1, far]])
+    assert_equal 6, (f4.vertices + f5.vertices).uniq.size
   end
 
   def test_shared_edge_keeps_first_direction

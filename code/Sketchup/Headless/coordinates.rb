@@ -15,10 +15,24 @@ module Sketchup
       end
 
       def initialize(*args)
+        first = args[0]
+        # Three Floats, or one Array of them: what nearly every caller
+        # passes, taken as they are.
+        if args.size == 1 && first.instance_of?(Array) && first.size == 3
+          x, y, z = first
+        elsif args.size == 3
+          x, y, z = args
+        end
+        if x.instance_of?(Float) && y.instance_of?(Float) && z.instance_of?(Float)
+          @x = x
+          @y = y
+          @z = z
+          return
+        end
         @x, @y, @z =
           case args.size
           when 0 then [0.0, 0.0, 0.0]
-          when 1 then Headless.xyz(args[0])
+          when 1 then Headless.xyz(first)
           when 2, 3 then Headless.xyz(args)
           else raise ArgumentError, "wrong number of arguments (#{args.size} for 0..3)"
           end
@@ -63,6 +77,7 @@ module Sketchup
 
       # Tolerant: equal when closer than 0.001 (inch) in total.
       def ==(other)
+        return Headless.dist(to_a, other.to_a) < Headless::TOL if other.is_a?(Coordinates)
         o = begin
           Headless.xyz(other)
         rescue ArgumentError

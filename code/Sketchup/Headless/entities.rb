@@ -38,19 +38,7 @@ module Sketchup
     def add_face(*args)
       pts = face_points(args)
       return nil unless pts && valid_polygon?(pts)
-      verts = pts.map { |p| vertex_at(p) }
-      return nil if verts.uniq.size != verts.size
-      existing = verts.first.faces.find do |f|
-        ov = f.outer_loop.vertices
-        f.loops.size == 1 && ov.size == verts.size && (ov - verts).empty?
-      end
-      return existing if existing
-      edges = verts.each_index.map { |i| edge_between(verts[i], verts[(i + 1) % verts.size]) }
-      face = Face.new(@model, verts, edges)
-      edges.each { |e| e.attach_face(face) }
-      will_change!
-      @list << face
-      face
+      add_valid_face(pts)
     end
 
     # Hole helper: a face with the outer outline and one inner loop per
@@ -70,7 +58,7 @@ module Sketchup
           hole_inside?(h, outer, plane)
       end
 
-      face = add_face(outer)
+      face = add_valid_face(outer)
       return nil unless face
       n = face.normal_xyz
       hole_pts.each do |h|
@@ -129,6 +117,23 @@ module Sketchup
 
     private
 
+    # The face of points already cleaned and found a valid polygon.
+    def add_valid_face(pts)
+      verts = pts.map { |p| vertex_at(p) }
+      return nil if verts.uniq.size != verts.size
+      existing = verts.first.faces.find do |f|
+        ov = f.outer_loop.vertices
+        f.loops.size == 1 && ov.size == verts.size && (ov - verts).empty?
+      end
+      return existing if existing
+      edges = verts.each_index.map { |i| edge_between(verts[i], verts[(i + 1) % verts.size]) }
+      face = Face.new(@model, verts, edges)
+      edges.each { |e| e.attach_face(face) }
+      will_change!
+      @list << face
+      face
+    end
+
     def will_change! = @model.will_change(self)
 
     def flatten_points(args)
@@ -184,16 +189,55 @@ module Sketchup
       end
     end
 
+    # The sums run in the same order as the vector helpers', so a polygon
+    # is judged to the last bit as they would judge it.
     def valid_polygon?(pts)
       return false if pts.size < 3
       return false if coincident_points?(pts)
-      far = pts.max_by { |p| H.dist(p, pts[0]) }
-      dir = H.sub(far, pts[0])
-      return false if pts.all? { |p| H.len(H.cross(H.sub(p, pts[0]), H.unit(dir))) < H::TOL }
+      return false if collinear?(pts)
       n = H.unit(H.newell(pts))
       return false if H.len(n).zero?
-      c = H.scale(pts.reduce { |s, p| H.add(s, p) }, 1.0 / pts.size)
-      pts.all? { |p| H.dot(n, H.sub(p, c)).abs < H::TOL }
+      c = H.scale(sum_of(pts), 1.0 / pts.size)
+      nx, ny, nz = n
+      cx, cy, cz = c
+      pts.all? { |p| (nx * (p[0] - cx) + ny * (p[1] - cy) + nz * (p[2] - cz)).abs < H::TOL }
+    end
+
+    # All within the tolerance of the line from the first point to the one
+    # furthest from it.  Spelled out in numbers, in the order of the vector
+    # helpers' own arithmetic: this runs for every face drawn.
+    def collinear?(pts)
+      fx, fy, fz = pts[0]
+      far = pts.max_by do |p|
+        x = p[0] - fx
+        y = p[1] - fy
+        z = p[2] - fz
+        Math.sqrt(x * x + y * y + z * z)
+      end
+      dx, dy, dz = H.unit(H.sub(far, pts[0]))
+      pts.all? do |p|
+        x = p[0] - fx
+        y = p[1] - fy
+        z = p[2] - fz
+        cx = y * dz - z * dy
+        cy = z * dx - x * dz
+        cz = x * dy - y * dx
+        Math.sqrt(cx * cx + cy * cy + cz * cz) < H::TOL
+      end
+    end
+
+    # The points' sum, added up first to last.
+    def sum_of(pts)
+      x, y, z = pts[0]
+      i = 1
+      while i < pts.size
+        p = pts[i]
+        x += p[0]
+        y += p[1]
+        z += p[2]
+        i += 1
+      end
+      [x, y, z]
     end
 
     def hole_inside?(hole, outer, plane)
@@ -205,8 +249,8 @@ module Sketchup
       hole.all? { |p| Geom.point_in_polygon_2D(flat.(p), ring, false) }
     end
 
-    def vertex_at(point)
-      p = H.xyz(point)
+    # point: an [x, y, z] of Floats, as face_points and add_edges make them.
+    def vertex_at(p)
       found = @vertices.first_near(p)
       return found if found
       v = Vertex.new(@model, p)
@@ -257,51 +301,60 @@ module Sketchup
       CELL = 1.0
 
       def initialize
-        @cells = Hash.new { |h, k| h[k] = [] }
+        @cells = {}
         @serial = {}.compare_by_identity
         @drawn = 0
       end
 
       def <<(vertex)
         @serial[vertex] = (@drawn += 1)
-        @cells[key(vertex.xyz)] << vertex
+        (@cells[key(vertex.xyz)] ||= []) << vertex
         self
       end
 
       def delete(vertex)
         return unless @serial.delete(vertex)
-        @cells[key(vertex.xyz)].delete(vertex)
+        @cells[key(vertex.xyz)]&.delete(vertex)
       end
 
       # A copy that later additions and deletions leave alone, for an
       # operation to roll back to.
       def checkpoint_copy
         copy = dup
-        copy.instance_variable_set(:@cells, Hash.new { |h, k| h[k] = [] }.merge!(@cells.transform_values(&:dup)))
+        copy.instance_variable_set(:@cells, @cells.transform_values(&:dup))
         copy.instance_variable_set(:@serial, @serial.dup)
         copy
       end
 
       def first_near(p)
         found = nil
-        ranges = p.map { |c| ((c - TOL) / CELL).floor..((c + TOL) / CELL).floor }
-        ranges[0].each do |i|
-          ranges[1].each do |j|
-            ranges[2].each do |k|
-              next unless @cells.key?([i, j, k])
-              @cells[[i, j, k]].each do |v|
+        x, y, z = p
+        i = ((x - TOL) / CELL).floor
+        while i <= ((x + TOL) / CELL).floor
+          j = ((y - TOL) / CELL).floor
+          while j <= ((y + TOL) / CELL).floor
+            k = ((z - TOL) / CELL).floor
+            while k <= ((z + TOL) / CELL).floor
+              @cells[pack(i, j, k)]&.each do |v|
                 next unless Headless.dist(v.xyz, p) < TOL
                 found = v if found.nil? || @serial[v] < @serial[found]
               end
+              k += 1
             end
+            j += 1
           end
+          i += 1
         end
         found
       end
 
       private
 
-      def key(xyz) = xyz.map { |c| (c / CELL).floor }
+      def key(xyz) = pack((xyz[0] / CELL).floor, (xyz[1] / CELL).floor, (xyz[2] / CELL).floor)
+
+      # A cell's three indices in one Integer; far cells that share a key
+      # only add candidates, which the distance test then turns away.
+      def pack(i, j, k) = (i << 42) ^ (j << 21) ^ k
     end
   end
 end

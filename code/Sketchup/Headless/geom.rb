@@ -15,6 +15,11 @@ module Geom
   def closest_points(line1, line2)
     o1, d1 = H.line(line1)
     o2, d2 = H.line(line2)
+    closest_points_of(o1, d1, o2, d2)
+  end
+
+  # closest_points of two lines already read: origins and unit directions.
+  def closest_points_of(o1, d1, o2, d2)
     b = H.dot(d1, d2)
     denom = 1.0 - b * b
     if H.len(H.cross(d1, d2)) < H::ANGLE_TOL
@@ -28,12 +33,14 @@ module Geom
     [Point3d.new(H.add(o1, H.scale(d1, s))), Point3d.new(H.add(o2, H.scale(d2, t)))]
   end
 
+  private_class_method :closest_points_of
+
   # nil for parallel (including coincident) or skew lines.
   def intersect_line_line(line1, line2)
-    _, d1 = H.line(line1)
-    _, d2 = H.line(line2)
+    o1, d1 = H.line(line1)
+    o2, d2 = H.line(line2)
     return nil if H.len(H.cross(d1, d2)) < H::ANGLE_TOL
-    p1, p2 = closest_points(line1, line2)
+    p1, p2 = closest_points_of(o1, d1, o2, d2)
     p1.distance(p2) < H::TOL ? p1 : nil
   end
 

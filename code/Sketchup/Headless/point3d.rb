@@ -32,7 +32,8 @@ module Geom
     end
 
     def vector_to(other)
-      Geom::Vector3d.new(H.sub(H.xyz(other), to_a))
+      return Geom::Vector3d.new(H.sub(H.xyz(other), to_a)) unless other.is_a?(H::Coordinates)
+      Geom::Vector3d.new(other.x - x, other.y - y, other.z - z)
     end
 
     def distance(other)

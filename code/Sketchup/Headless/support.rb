@@ -12,8 +12,8 @@ module Sketchup
 
     def xyz(obj)
       case obj
-      when Geom::Point3d, Geom::Vector3d
-        [obj.x, obj.y, obj.z]
+      when Coordinates
+        obj.to_a
       when Sketchup::Vertex
         xyz(obj.position)
       when Array

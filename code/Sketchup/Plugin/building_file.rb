@@ -50,6 +50,7 @@ module QORPlugin
       @settings = read_settings(root['settings'])
       @materials = read_materials(root['materials'])
       @vertices = read_vertices(field(root, 'vertices', ''))
+      @vertex_xyz = @vertices.transform_values { |p| [p.x.to_f, p.y.to_f, p.z.to_f] }
       @splits = EdgeSplits.new(@vertices, corner_ids(root), TOLERANCE)
       @faces = {}
       @face_ids = {}.compare_by_identity
@@ -211,11 +212,13 @@ module QORPlugin
       obj = object_at(value, 'vertices', value.is_a?(Hash) ? value.keys : [])
       obj.each_with_object({}) do |(id, coords), vertices|
         next if id == 'comment'
-        path = join('vertices', id)
         unless coords.is_a?(Array) && coords.length == 3
-          fail_at(path, "needs three coordinates [x, y, z], not #{coords.inspect}")
+          fail_at(join('vertices', id), "needs three coordinates [x, y, z], not #{coords.inspect}")
         end
-        xyz = coords.each_with_index.map { |c, i| number_at(c, join(path, i), @scale) }
+        xyz = coords.each_with_index.map do |c, i|
+          scaled = c.to_f * @scale if c.is_a?(Numeric)
+          scaled&.finite? ? scaled : number_at(c, join(join('vertices', id), i), @scale)
+        end
         vertices[id] = Geom::Point3d.new(*xyz)
       end
     end
@@ -231,8 +234,7 @@ module QORPlugin
       counts = ids.tally
       repeated = ids.find { |id| counts[id] > 1 }
       fail_at(path, "vertex \"#{repeated}\" appears twice") if repeated
-      points = ids.map { |id| @vertices[id] }
-      check_planar(points, ids, path)
+      check_planar(ids.map { |id| @vertex_xyz[id] }, ids, path)
       (split ? @splits.split(ids) : ids).map { |id| @vertices[id] }
     end
 
@@ -250,8 +252,7 @@ module QORPlugin
     # triangle (the third further than the tolerance from the line of the
     # first two), so the message can name the corner that leaves it.  Plain
     # numbers: this runs for every loop of the file.
-    def check_planar(points, ids, path)
-      xyz = points.map { |p| [p.x.to_f, p.y.to_f, p.z.to_f] }
+    def check_planar(xyz, ids, path)
       a = xyz[0]
       b = xyz[1..].find { |p| distance(a, p) >= TOLERANCE }
       fail_at(path, 'the points all coincide') unless b
@@ -264,8 +265,10 @@ module QORPlugin
       end
       fail_at(path, 'the points lie on one line') unless c
       length = Math.sqrt(dot(normal, normal))
+      nx, ny, nz = normal
+      ax, ay, az = a
       xyz.each_with_index do |p, i|
-        off = (dot(sub(p, a), normal) / length).abs
+        off = (((p[0] - ax) * nx + (p[1] - ay) * ny + (p[2] - az) * nz) / length).abs
         next if off < TOLERANCE
         base = [a, b, c].map { |q| "\"#{ids[xyz.index(q)]}\"" }.join(', ')
         fail_at(path, format('not planar: vertex "%s" lies %.4g %s off the plane through %s',

@@ -10,32 +10,46 @@ module QORPlugin
     module_function
 
     # The first bad value as [JSON path, problem], or nil.  The parser
-    # limits nesting, so the walk's depth is bounded.
+    # limits nesting, so the walk's depth is bounded.  The path is spelled
+    # out only for the value found: a large file has a million good ones.
     def first_problem(value, path = '')
+      trail = []
+      problem = problem_below(value, trail)
+      problem && [trail.reduce(path) { |p, key| join(p, key) }, problem]
+    end
+
+    # The problem of the first bad value under value; trail is left holding
+    # the keys and indices down to it.
+    def problem_below(value, trail)
       case value
       when Hash
         value.each do |key, v|
-          problem = text_problem(key, "key #{key.inspect}")
-          return [path, problem] if problem
-          problem = first_problem(v, join(path, key))
+          problem = text_problem(key) { "key #{key.inspect}" }
           return problem if problem
+          trail.push(key)
+          problem = problem_below(v, trail)
+          return problem if problem
+          trail.pop
         end
         nil
       when Array
         value.each_with_index do |v, i|
-          problem = first_problem(v, join(path, i))
+          trail.push(i)
+          problem = problem_below(v, trail)
           return problem if problem
+          trail.pop
         end
         nil
-      when String then (problem = text_problem(value, 'the text')) && [path, problem]
-      when Numeric then value.to_f.finite? ? nil : [path, "not a finite number (#{short(value)})"]
+      when String then text_problem(value) { 'the text' }
+      when Numeric then value.to_f.finite? ? nil : "not a finite number (#{short(value)})"
       end
     end
 
-    def text_problem(text, what)
-      return "#{what} is not valid UTF-8" unless text.valid_encoding?
-      bad = text[FORBIDDEN]
-      bad && format('%s holds U+%04X, a character XML cannot carry', what, bad.ord)
+    # The block names the text, asked only when there is a problem.
+    def text_problem(text)
+      return "#{yield} is not valid UTF-8" unless text.valid_encoding?
+      return nil unless text.match?(FORBIDDEN)
+      format('%s holds U+%04X, a character XML cannot carry', yield, text[FORBIDDEN].ord)
     end
 
     def join(path, key)

@@ -54,7 +54,6 @@ module QORPlugin
     # a million cells may share a key, which only adds candidates).
     def cell_of(p) = key((p[0] / @cell).floor, (p[1] / @cell).floor, (p[2] / @cell).floor)
     def key(i, j, k) = (i << 42) + (j << 21) + k
-    def indices(p) = [(p[0] / @cell).floor, (p[1] / @cell).floor, (p[2] / @cell).floor]
 
     # Corners strictly between a and b, within the tolerance of the segment,
     # sorted by their distance from a.
@@ -85,18 +84,31 @@ module QORPlugin
     # long edge (or a far corner) spans more cells than the grid holds:
     # then every cell is looked at instead of walking the box.
     def each_cell(a, b)
-      lo = indices([[a[0], b[0]].min, [a[1], b[1]].min, [a[2], b[2]].min])
-      hi = indices([[a[0], b[0]].max, [a[1], b[1]].max, [a[2], b[2]].max])
-      count = (hi[0] - lo[0] + 1) * (hi[1] - lo[1] + 1) * (hi[2] - lo[2] + 1)
+      i0, i1 = span(a[0], b[0])
+      j0, j1 = span(a[1], b[1])
+      k0, k1 = span(a[2], b[2])
+      count = (i1 - i0 + 1) * (j1 - j0 + 1) * (k1 - k0 + 1)
       return @grid.each_value { |ids| yield ids } if count > @grid.size
-      (lo[0]..hi[0]).each do |i|
-        (lo[1]..hi[1]).each do |j|
-          (lo[2]..hi[2]).each do |k|
+      i = i0
+      while i <= i1
+        j = j0
+        while j <= j1
+          k = k0
+          while k <= k1
             ids = @grid[key(i, j, k)]
             yield ids if ids
+            k += 1
           end
+          j += 1
         end
+        i += 1
       end
+    end
+
+    # The first and last cell index the coordinates from c to d cover.
+    def span(c, d)
+      c, d = d, c if d < c
+      [(c / @cell).floor, (d / @cell).floor]
     end
 
     # The distance of p from a along the unit direction d, when p lies on the

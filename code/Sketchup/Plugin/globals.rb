@@ -48,7 +48,9 @@ module QORPlugin
     by_outline = Hash.new { |h, k| h[k] = [] }
     faces.each { |f| by_outline[f.outer_loop.vertices.map(&:object_id).sort] << f }
     faces.each_with_object({}) do |face, hash|
-      holes = face.loops.reject(&:outer?)
+      loops = face.loops
+      next hash[face.to_s] = [] if loops.length == 1
+      holes = loops.reject(&:outer?)
       hash[face.to_s] = holes.flat_map { |l| by_outline[l.vertices.map(&:object_id).sort] }
     end
   end
