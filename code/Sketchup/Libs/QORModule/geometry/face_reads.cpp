@@ -8,6 +8,7 @@
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "certain.hpp"
+#include "hull.hpp"
 #include "point_math.hpp"
 
 namespace qor {
@@ -20,7 +21,7 @@ namespace {
 enum Slot {
   kRead, kPlane, kNormal, kEdges, kVertices, kOuterLoop, kCentroid,
   kTrueDoor, kSlab, kPartition, kFaceType, kFaces, kStart, kEnd, kPosition, kDoorVertices, kIdentityEquality,
-  kOuterEdgeCells, kNumbers, kPlaces, kSlots
+  kOuterEdgeCells, kNumbers, kPlaces, kPolygon, kHull, kCorners, kPairs, kSlots
 };
 
 // The reads of the running withFaceReads block, or nil.  A collector root.
@@ -138,6 +139,8 @@ VALUE face_reads() {
   return NIL_P(stage_reads) ? new_reads() : stage_reads;
 }
 
+VALUE export_reads() { return plain_road() ? Qnil : stage_reads; }
+
 VALUE read_plane(VALUE reads, VALUE face) {
   return read_once(reads, face, kPlane, [&] { return call(face, id::plane); });
 }
@@ -158,6 +161,34 @@ VALUE read_outer_edges(VALUE reads, VALUE face) {
 }
 VALUE read_centroid(VALUE reads, VALUE face) {
   return read_once(reads, face, kCentroid, [&] { return call(face, id::centroid); });
+}
+VALUE read_polygon(VALUE reads, VALUE face) {
+  return read_once(reads, face, kPolygon, [&] { return call(face, id::polygon); });
+}
+VALUE read_hull(VALUE reads, VALUE face) {
+  return read_once(reads, face, kHull, [&] { return convex_hull(read_polygon(reads, face)); });
+}
+VALUE read_corners(VALUE reads, VALUE face) {
+  return read_once(reads, face, kCorners, [&] {
+    VALUE bounds = call(face, id::bounds);
+    VALUE low = call(bounds, id::min_);
+    return array_of(low, call(bounds, id::max_));
+  });
+}
+VALUE read_pair(VALUE reads, VALUE a, VALUE b) {
+  if (NIL_P(reads)) return Qundef;
+  VALUE record = rb_hash_lookup2(reads, a, Qnil);
+  if (NIL_P(record)) return Qundef;
+  VALUE pairs = rb_ary_entry(record, kPairs);
+  return NIL_P(pairs) ? Qundef : rb_hash_lookup2(pairs, b, Qundef);
+}
+void keep_pair(VALUE reads, VALUE a, VALUE b, VALUE v) {
+  if (NIL_P(reads)) return;
+  VALUE record = record_of(reads, a);
+  VALUE pairs = rb_ary_entry(record, kPairs);
+  if (NIL_P(pairs)) rb_ary_store(record, kPairs, pairs = new_reads());
+  rb_hash_aset(pairs, b, v);
+  RB_GC_GUARD(record);
 }
 VALUE read_mark(VALUE reads, VALUE face, Mark mark) {
   return read_once(reads, face, mark_slot(mark),
@@ -211,6 +242,19 @@ bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out) {
   return true;
 }
 
+void point_xyz(VALUE reads, VALUE point, double out[3]) {
+  arith::Xyz c;
+  if (read_numbers(reads, point, &c)) {
+    out[0] = c.x;
+    out[1] = c.y;
+    out[2] = c.z;
+    return;
+  }
+  out[0] = num(call(point, id::x));
+  out[1] = num(call(point, id::y));
+  out[2] = num(call(point, id::z));
+}
+
 bool same_position(VALUE reads, VALUE a, VALUE b) {
   arith::Xyz p, q;
   if (!read_numbers(reads, a, &p) || !read_numbers(reads, b, &q)) return equal(a, b);
@@ -260,8 +304,10 @@ VALUE withFaceReads(VALUE) {
     rooted = true;
   }
   rb_need_block();
+  // Inside another withFaceReads (an export around its stages) the reads
+  // go on: the model has not changed since they were read.
   VALUE previous = stage_reads;
-  stage_reads = new_reads();
+  if (NIL_P(stage_reads)) stage_reads = new_reads();
   return ensure(yield_block, Qnil, restore_reads, previous);
 }
 
