@@ -17,11 +17,14 @@ namespace geometry {
 namespace {
 
 // One record per object read: which slots are read so far (a bit each, in
-// slot 0), then the values.
+// slot 0), then the values.  A record is only as long as its last slot
+// read, so the most numerous objects' slots come first: a point's numbers
+// and a vertex's position fit a record of three (kept in the object
+// itself), an edge's ends and faces one of six.  An export keeps them all.
 enum Slot {
-  kRead, kPlane, kNormal, kEdges, kVertices, kOuterLoop, kCentroid,
-  kTrueDoor, kSlab, kPartition, kFaceType, kFaces, kStart, kEnd, kPosition, kDoorVertices, kIdentityEquality,
-  kOuterEdgeCells, kNumbers, kPlaces, kPolygon, kHull, kCorners, kPairs, kSlots
+  kRead, kNumbers, kPosition, kStart, kEnd, kFaces, kEdges, kVertices,
+  kPlane, kNormal, kOuterLoop, kCentroid, kTrueDoor, kSlab, kPartition, kFaceType, kPolygon, kCorners,
+  kHull, kPairs, kOuterEdgeCells, kDoorVertices, kIdentityEquality, kPlaces, kSlots
 };
 
 // The reads of the running withFaceReads block, or nil.  A collector root.
@@ -34,8 +37,7 @@ VALUE new_reads() {
 VALUE record_of(VALUE reads, VALUE obj) {
   VALUE record = rb_hash_lookup2(reads, obj, Qnil);
   if (NIL_P(record)) {
-    record = new_array(kSlots);
-    rb_ary_store(record, kSlots - 1, Qnil);
+    record = new_array(1);
     rb_ary_store(record, kRead, INT2FIX(0));
     rb_hash_aset(reads, obj, record);
   }
