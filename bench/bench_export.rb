@@ -87,12 +87,15 @@ module QORBench
       stages << stage('load') { file = QORPlugin::BuildingFile.load(@path) }
       export = QORPlugin::RoomExport.new(file)
       rooms = nil
-      stages << stage('rooms, labels, radii') { rooms = export.build_rooms }
-      stages << stage('outer shell') { QORTA.setRoomsFacesOuterShellType(rooms, rooms.length) }
-      stages << stage('intermediate planes') { QORTA.setRoomsIntermediatePlanes(rooms) }
-      stages << stage('outer-shell faces') { QORPlugin::OuterShell.build_faces(rooms, lone_faces: true) }
-      stages << stage('Space XML') do
-        result = rooms.zip(file.rooms).map { |room, desc| room.getSpaceElement(desc.id) }
+      # One set of face reads for the whole road, as RoomExport#run has it.
+      QORTA::QORTA_RoomFace.withFaceReads do
+        stages << stage('rooms, labels, radii') { rooms = export.build_rooms }
+        stages << stage('outer shell') { QORTA.setRoomsFacesOuterShellType(rooms, rooms.length) }
+        stages << stage('intermediate planes') { QORTA.setRoomsIntermediatePlanes(rooms) }
+        stages << stage('outer-shell faces') { QORPlugin::OuterShell.build_faces(rooms, lone_faces: true) }
+        stages << stage('Space XML') do
+          result = rooms.zip(file.rooms).map { |room, desc| room.getSpaceElement(desc.id) }
+        end
       end
       [stages, rooms.sum { |r| r.roomFaces.length }, result]
     end

@@ -19,6 +19,7 @@ class RegistrationTest < Minitest::Test
         su_class: QORTA_SU.class,
         room_methods: QORTA::QORTA_Room.public_instance_methods(false),
         face_methods: QORTA::QORTA_RoomFace.public_instance_methods(false),
+        face_singletons: QORTA::QORTA_RoomFace.singleton_methods(false).sort,
         dump_methods: QORTA::QORTA_FaceDump.public_instance_methods(false),
         edge_methods: QORTA::QORTA_EdgeDump.public_instance_methods(false),
         pseudo_methods: [QORTA::QORTA_PseudoFace, QORTA::QORTA_PseudoVertex,
@@ -75,6 +76,8 @@ class RegistrationTest < Minitest::Test
     face = %i[countSelect getFaceElement getIntermediatePlane setOuterShellType
               getOuterShellFace project]
     assert_equal face.sort, (REPORT[:face_methods] & face).sort
+    # The one class method: the plug-in's scope for one set of face reads.
+    assert_equal %i[withFaceReads], REPORT[:face_singletons]
   end
 
   def test_globals_start_with_their_initial_values

@@ -33,6 +33,31 @@ class DisagreeingHostTest < QORTest::Case
     'a long outline and a square 0.005 inside it' => [square(0, 0, 10, 10, 16), square(2, 2, 9.995, 8)]
   }.freeze
 
+  # name => [point, polygon]: Geom.point_in_polygon_3D with border, which
+  # the default road decides on the numbers where certain.
+  UPRIGHT = [[0, 0, 0], [10, 0, 0], [10, 0, 10], [0, 0, 10]].freeze
+  FLAT = TEN.map { |x, y| [x, y, 0] }.freeze
+  POINTS_IN = {
+    '0.005 outside an edge' => [[10.005, 5, 0], FLAT],
+    '0.005 inside an edge' => [[9.995, 5, 0], FLAT],
+    'on a corner' => [[10, 10, 0], FLAT],
+    'well inside' => [[5, 5, 0], FLAT],
+    'in an upright wall, well inside' => [[5, 0, 5], UPRIGHT],
+    'in an upright wall, 0.005 above its top' => [[5, 0, 10.005], UPRIGHT],
+    '0.005 off an upright wall\'s plane' => [[5, 0.005, 5], UPRIGHT]
+  }.freeze
+
+  def test_points_in_polygons_are_the_hosts
+    answers = DisagreeingHost.in_child do
+      POINTS_IN.transform_values do |p, polygon|
+        corners = polygon.map { |c| Geom::Point3d.new(*c) }
+        [true, false].map { |plain| QORPlugin.on_road(plain) { Geom.point_in_polygon_3D(Geom::Point3d.new(*p), corners, true) } }
+      end
+    end
+    assert_equal [true, true], answers['well inside']
+    answers.each { |name, (plain, default)| assert_equal plain, default, name }
+  end
+
   def overlap_on_both_roads(a, b)
     pts = ->(poly) { poly.map { |x, y| Geom::Point3d.new(x, y, 0) } }
     [true, false].map do |plain|

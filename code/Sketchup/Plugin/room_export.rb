@@ -24,9 +24,13 @@ module QORPlugin
 
     def run
       started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
+      # The model does not change during the road (only room faces' fields
+      # and marks no stage reads back), so each face is read of it once.
       rooms, spaces = own_state do
-        rooms = classify(build_rooms)
-        [rooms, write_spaces(rooms)]
+        QORTA::QORTA_RoomFace.withFaceReads do
+          rooms = classify(build_rooms)
+          [rooms, write_spaces(rooms)]
+        end
       end
       @progress.finish
       xml = self.class.document(@file.name, spaces)

@@ -94,19 +94,29 @@ inline Sure lines_meet(const Xyz& p0, const Xyz& p1, const Xyz& q0, const Xyz& q
 // Geom.point_in_polygon_2D on points flattened to z = 0, border counting
 // as inside: certain on the border (within kSurelyOn of an edge) and away
 // from it (beyond kKnifeEdge of every edge, and an area clear of the
-// host's "no area" limit or no crossing at all).
+// host's "no area" limit or no crossing at all).  With `widen`, the
+// host's polygon may be any whose border lies within that distance of
+// this one: the margins grow by it.
 template <class At>
-Sure in_polygon_2d(const Xyz& p, long n, At at) {
+Sure in_polygon_2d(const Xyz& p, long n, At at, double widen = 0.0) {
   if (n == 0) return Sure::kNo;
-  double nearest = INFINITY, m = magnitude(p);
+  double nearest = INFINITY, m = magnitude(p), perimeter = 0.0;
   for (long i = 0; i < n; ++i) {
-    const Xyz a = at(i);
-    nearest = std::min(nearest, arith::dist_to_segment(p, a, at((i + 1) % n)));
+    const Xyz a = at(i), b = at((i + 1) % n);
+    nearest = std::min(nearest, arith::dist_to_segment(p, a, b));
+    perimeter += arith::dist(a, b);
     m = std::max(m, magnitude(a));
   }
-  const Sure on_border = within_tolerance(nearest, m);
-  if (on_border != Sure::kNo) return on_border;
+  if (widen > 0.0) {
+    if (nearest < kSurelyOn - widen - slack(m)) return Sure::kYes;
+    if (!(nearest > kKnifeEdge + widen + slack(m))) return Sure::kUnsure;
+  } else {
+    const Sure on_border = within_tolerance(nearest, m);
+    if (on_border != Sure::kNo) return on_border;
+  }
   if (n < 3) return Sure::kNo;
+  // The area may differ by the border's shift along the whole perimeter.
+  const double no_area = 1.0e-6 + 2.0 * widen * perimeter;
   double nz = 0.0;
   bool inside = false;
   long j = n - 1;
@@ -119,18 +129,20 @@ Sure in_polygon_2d(const Xyz& p, long n, At at) {
     }
     j = i;
   }
-  if (std::fabs(nz) > 1.0e-6) return sure(inside);
+  if (std::fabs(nz) > no_area) return sure(inside);
   return inside ? Sure::kUnsure : Sure::kNo;
 }
 
 // pointInPolygon3D with border: inside seen along each of the three axes.
-inline Sure in_polygon_3d(const Xyz& p, const Xyz* polygon, long n) {
-  const Sure in_xy = in_polygon_2d({p.x, p.y, 0.0}, n, [&](long i) { return Xyz{polygon[i].x, polygon[i].y, 0.0}; });
+inline Sure in_polygon_3d(const Xyz& p, const Xyz* polygon, long n, double widen = 0.0) {
+  const Sure in_xy =
+      in_polygon_2d({p.x, p.y, 0.0}, n, [&](long i) { return Xyz{polygon[i].x, polygon[i].y, 0.0}; }, widen);
   if (in_xy == Sure::kNo) return in_xy;
-  const Sure in_xz = in_polygon_2d({p.x, p.z, 0.0}, n, [&](long i) { return Xyz{polygon[i].x, polygon[i].z, 0.0}; });
+  const Sure in_xz =
+      in_polygon_2d({p.x, p.z, 0.0}, n, [&](long i) { return Xyz{polygon[i].x, polygon[i].z, 0.0}; }, widen);
   if (in_xz == Sure::kNo) return in_xz;
-  return both(both(in_xy, in_xz),
-              in_polygon_2d({p.z, p.y, 0.0}, n, [&](long i) { return Xyz{polygon[i].z, polygon[i].y, 0.0}; }));
+  return both(both(in_xy, in_xz), in_polygon_2d({p.z, p.y, 0.0}, n,
+                                                [&](long i) { return Xyz{polygon[i].z, polygon[i].y, 0.0}; }, widen));
 }
 
 }  // namespace certain

@@ -8,6 +8,7 @@
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "certain.hpp"
+#include "hull.hpp"
 #include "point_math.hpp"
 
 namespace qor {
@@ -16,11 +17,14 @@ namespace geometry {
 namespace {
 
 // One record per object read: which slots are read so far (a bit each, in
-// slot 0), then the values.
+// slot 0), then the values.  A record is only as long as its last slot
+// read, so the most numerous objects' slots come first: a point's numbers
+// and a vertex's position fit a record of three (kept in the object
+// itself), an edge's ends and faces one of six.  An export keeps them all.
 enum Slot {
-  kRead, kPlane, kNormal, kEdges, kVertices, kOuterLoop, kCentroid,
-  kTrueDoor, kSlab, kPartition, kFaceType, kFaces, kStart, kEnd, kPosition, kDoorVertices, kIdentityEquality,
-  kOuterEdgeCells, kNumbers, kPlaces, kSlots
+  kRead, kNumbers, kPosition, kStart, kEnd, kFaces, kEdges, kVertices,
+  kPlane, kNormal, kOuterLoop, kCentroid, kTrueDoor, kSlab, kPartition, kFaceType, kPolygon, kCorners,
+  kHull, kPairs, kOuterEdgeCells, kDoorVertices, kIdentityEquality, kPlaces, kSlots
 };
 
 // The reads of the running withFaceReads block, or nil.  A collector root.
@@ -33,8 +37,7 @@ VALUE new_reads() {
 VALUE record_of(VALUE reads, VALUE obj) {
   VALUE record = rb_hash_lookup2(reads, obj, Qnil);
   if (NIL_P(record)) {
-    record = new_array(kSlots);
-    rb_ary_store(record, kSlots - 1, Qnil);
+    record = new_array(1);
     rb_ary_store(record, kRead, INT2FIX(0));
     rb_hash_aset(reads, obj, record);
   }
@@ -138,6 +141,8 @@ VALUE face_reads() {
   return NIL_P(stage_reads) ? new_reads() : stage_reads;
 }
 
+VALUE export_reads() { return plain_road() ? Qnil : stage_reads; }
+
 VALUE read_plane(VALUE reads, VALUE face) {
   return read_once(reads, face, kPlane, [&] { return call(face, id::plane); });
 }
@@ -158,6 +163,34 @@ VALUE read_outer_edges(VALUE reads, VALUE face) {
 }
 VALUE read_centroid(VALUE reads, VALUE face) {
   return read_once(reads, face, kCentroid, [&] { return call(face, id::centroid); });
+}
+VALUE read_polygon(VALUE reads, VALUE face) {
+  return read_once(reads, face, kPolygon, [&] { return call(face, id::polygon); });
+}
+VALUE read_hull(VALUE reads, VALUE face) {
+  return read_once(reads, face, kHull, [&] { return convex_hull(read_polygon(reads, face)); });
+}
+VALUE read_corners(VALUE reads, VALUE face) {
+  return read_once(reads, face, kCorners, [&] {
+    VALUE bounds = call(face, id::bounds);
+    VALUE low = call(bounds, id::min_);
+    return array_of(low, call(bounds, id::max_));
+  });
+}
+VALUE read_pair(VALUE reads, VALUE a, VALUE b) {
+  if (NIL_P(reads)) return Qundef;
+  VALUE record = rb_hash_lookup2(reads, a, Qnil);
+  if (NIL_P(record)) return Qundef;
+  VALUE pairs = rb_ary_entry(record, kPairs);
+  return NIL_P(pairs) ? Qundef : rb_hash_lookup2(pairs, b, Qundef);
+}
+void keep_pair(VALUE reads, VALUE a, VALUE b, VALUE v) {
+  if (NIL_P(reads)) return;
+  VALUE record = record_of(reads, a);
+  VALUE pairs = rb_ary_entry(record, kPairs);
+  if (NIL_P(pairs)) rb_ary_store(record, kPairs, pairs = new_reads());
+  rb_hash_aset(pairs, b, v);
+  RB_GC_GUARD(record);
 }
 VALUE read_mark(VALUE reads, VALUE face, Mark mark) {
   return read_once(reads, face, mark_slot(mark),
@@ -211,6 +244,19 @@ bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out) {
   return true;
 }
 
+void point_xyz(VALUE reads, VALUE point, double out[3]) {
+  arith::Xyz c;
+  if (read_numbers(reads, point, &c)) {
+    out[0] = c.x;
+    out[1] = c.y;
+    out[2] = c.z;
+    return;
+  }
+  out[0] = num(call(point, id::x));
+  out[1] = num(call(point, id::y));
+  out[2] = num(call(point, id::z));
+}
+
 bool same_position(VALUE reads, VALUE a, VALUE b) {
   arith::Xyz p, q;
   if (!read_numbers(reads, a, &p) || !read_numbers(reads, b, &q)) return equal(a, b);
@@ -260,8 +306,10 @@ VALUE withFaceReads(VALUE) {
     rooted = true;
   }
   rb_need_block();
+  // Inside another withFaceReads (an export around its stages) the reads
+  // go on: the model has not changed since they were read.
   VALUE previous = stage_reads;
-  stage_reads = new_reads();
+  if (NIL_P(stage_reads)) stage_reads = new_reads();
   return ensure(yield_block, Qnil, restore_reads, previous);
 }
 

@@ -26,6 +26,9 @@ enum class Mark { TrueDoor, Slab, Partition, FaceType };
 // The stage's reads while withFaceReads runs, else fresh ones; nil on
 // the plain road.
 VALUE face_reads();
+// The reads of the running withFaceReads block (the export's), else nil:
+// for code that reads a face or point once and keeps no reads of its own.
+VALUE export_reads();
 
 VALUE read_plane(VALUE reads, VALUE face);
 VALUE read_normal(VALUE reads, VALUE face);
@@ -43,6 +46,16 @@ VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point);
 VALUE read_vertices(VALUE reads, VALUE face_or_loop);
 // The face's centroid (the plug-in's FaceMethods#centroid).
 VALUE read_centroid(VALUE reads, VALUE face);
+// The face's polygon (the plug-in's FaceMethods#polygon), and its convex
+// hull (hull.hpp) worked out from it once.
+VALUE read_polygon(VALUE reads, VALUE face);
+VALUE read_hull(VALUE reads, VALUE face);
+// [bounds.min, bounds.max].
+VALUE read_corners(VALUE reads, VALUE face);
+// What a caller kept for the pair of objects (a, b), in that order;
+// Qundef when nothing is kept (or reads is nil).
+VALUE read_pair(VALUE reads, VALUE a, VALUE b);
+void keep_pair(VALUE reads, VALUE a, VALUE b, VALUE v);
 // get_attribute("FaceDict", the mark's name).
 VALUE read_mark(VALUE reads, VALUE face, Mark mark);
 VALUE read_edge_faces(VALUE reads, VALUE edge);
@@ -53,6 +66,10 @@ VALUE read_position(VALUE reads, VALUE vertex);
 // A host point's coordinates, read once per stage through to_a; false on
 // the plain road and for any other kind of point.
 bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out);
+
+// A point's x, y and z: a host point's through read_numbers, any other
+// point (or reads nil) asked each.
+void point_xyz(VALUE reads, VALUE point, double out[3]);
 
 // a == b for host points, decided on their numbers (read once each, through
 // to_a) where certain, by the host otherwise; always the host's == on the

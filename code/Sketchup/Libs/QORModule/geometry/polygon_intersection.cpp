@@ -199,17 +199,18 @@ VALUE overlap_by_host(VALUE polygon_a, VALUE polygon_b) {
 }
 
 // The walk over coordinates read once, asking the host where they leave it
-// unsure; nil when some point is not the host's.
-VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b) {
+// unsure; nil when some point is not the host's.  With b_over_a, the walk
+// of B over A too, on the same numbers.
+VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b, VALUE* b_over_a = nullptr) {
   VALUE a = rb_ary_dup(polygon_a), b = rb_ary_dup(polygon_b);
-  VALUE result = Qnil;
+  VALUE result = Qnil, reverse = Qnil;
   int state = 0;
   {
     // Everything that frees memory lives out here, where an exit caught by
     // protect() still reaches the end of the scope.
     NativeArray<arith::Xyz> na, nb;
     NativeArray<Vertex> va, vb;
-    NumbersKernel kernel;
+    NumbersKernel kernel, other;
     const VALUE read = protect(
         [&]() -> VALUE { return read_host_points(a, &na) && read_host_points(b, &nb) ? Qtrue : Qfalse; }, &state);
     if (!state && read == Qtrue) {
@@ -222,11 +223,25 @@ VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b) {
       PolygonWalk<NumbersKernel> walk(kernel, va.begin(), static_cast<long>(va.size()), vb.begin(),
                                       static_cast<long>(vb.size()));
       result = protect([&] { return entries_of(walk.run(), a, b); }, &state);
+      if (!state && b_over_a) {
+        // The same points, B's tagged "A" now.
+        NativeArray<Vertex> wa, wb;
+        vertices_of(nb.begin(), RARRAY_LEN(b), kTagA, &wa);
+        vertices_of(na.begin(), RARRAY_LEN(a), kTagB, &wb);
+        other.numbers[kTagA] = nb.begin();
+        other.numbers[kTagB] = na.begin();
+        other.host_a = b;
+        other.host_b = a;
+        PolygonWalk<NumbersKernel> back(other, wa.begin(), static_cast<long>(wa.size()), wb.begin(),
+                                        static_cast<long>(wb.size()));
+        reverse = protect([&] { return entries_of(back.run(), b, a); }, &state);
+      }
     }
   }
   RB_GC_GUARD(a);
   RB_GC_GUARD(b);
   if (state) rb_jump_tag(state);
+  if (b_over_a) *b_over_a = reverse;
   return result;
 }
 
@@ -270,16 +285,40 @@ long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m,
   return count;
 }
 
-VALUE getIntersectionPointsOfPolygons(VALUE, VALUE polygonA, VALUE polygonB) {
+namespace {
+
+void expect_polygons(VALUE polygonA, VALUE polygonB) {
   expect_array_arg(polygonA, "polygonA");
   expect_array_arg(polygonB, "polygonB");
   for (long i = 0; i < RARRAY_LEN(polygonA); ++i) expect_point_arg(rb_ary_entry(polygonA, i), "a polygonA entry");
   for (long i = 0; i < RARRAY_LEN(polygonB); ++i) expect_point_arg(rb_ary_entry(polygonB, i), "a polygonB entry");
+}
+
+}  // namespace
+
+VALUE getIntersectionPointsOfPolygons(VALUE, VALUE polygonA, VALUE polygonB) {
+  expect_polygons(polygonA, polygonB);
   if (!plain_road()) {
     VALUE result = overlap_by_numbers(polygonA, polygonB);
     if (!NIL_P(result)) return result;
   }
   return overlap_by_host(polygonA, polygonB);
+}
+
+VALUE overlaps_both_ways(VALUE polygonA, VALUE polygonB, VALUE* b_over_a) {
+  if (!plain_road()) {
+    expect_polygons(polygonA, polygonB);
+    expect_polygons(polygonB, polygonA);
+    VALUE reverse = Qnil;
+    VALUE result = overlap_by_numbers(polygonA, polygonB, &reverse);
+    if (!NIL_P(result) && !NIL_P(reverse)) {
+      *b_over_a = reverse;
+      return result;
+    }
+  }
+  VALUE result = getIntersectionPointsOfPolygons(Qnil, polygonA, polygonB);
+  *b_over_a = getIntersectionPointsOfPolygons(Qnil, polygonB, polygonA);
+  return result;
 }
 
 }  // namespace geometry

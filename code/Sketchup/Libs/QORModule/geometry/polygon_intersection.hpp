@@ -15,6 +15,10 @@ namespace geometry {
 // point is asked through the host.
 VALUE getIntersectionPointsOfPolygons(VALUE self, VALUE polygonA, VALUE polygonB);
 
+// getIntersectionPointsOfPolygons(A, B), and (B, A) in *b_over_a, the
+// points read once for both.
+VALUE overlaps_both_ways(VALUE polygonA, VALUE polygonB, VALUE* b_over_a);
+
 // Where the host keeps the points of two polygons given as coordinates:
 // A's as an Array, B's made by b_points(context) the first time a question
 // needs the host (an Array of as many points).

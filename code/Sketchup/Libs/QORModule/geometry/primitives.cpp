@@ -4,7 +4,10 @@
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
+#include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "certain.hpp"
+#include "point_math.hpp"
 
 namespace qor {
 namespace geometry {
@@ -58,10 +61,34 @@ VALUE isEqualtoPlane(VALUE self, VALUE other) {
   return planes_equal(self, other) ? Qtrue : Qfalse;
 }
 
+namespace {
+
+// pointInPolygon3D with border on the host's points read once each (to_a),
+// where certain.hpp settles it; kUnsure for anything else.
+certain::Sure in_polygon_on_numbers(VALUE point, VALUE polygon, long n) {
+  static const long kMostPoints = 64;
+  if (n < 3 || n > kMostPoints) return certain::Sure::kUnsure;
+  arith::Xyz corners[kMostPoints];
+  double c[3];
+  if (!read_point(point, c)) return certain::Sure::kUnsure;
+  const arith::Xyz p{c[0], c[1], c[2]};
+  for (long i = 0; i < n; ++i) {
+    if (!read_point(rb_ary_entry(polygon, i), c)) return certain::Sure::kUnsure;
+    corners[i] = arith::Xyz{c[0], c[1], c[2]};
+  }
+  return certain::in_polygon_3d(p, corners, n);
+}
+
+}  // namespace
+
 VALUE pointInPolygon3D(VALUE, VALUE point, VALUE polygon, VALUE border) {
   expect_point_arg(point, "point");
   expect_array_arg(polygon, "polygon");
   const long n = len(polygon);
+  if (is_true(border) && !plain_road()) {
+    const certain::Sure sure = in_polygon_on_numbers(point, polygon, n);
+    if (sure != certain::Sure::kUnsure) return sure == certain::Sure::kYes ? Qtrue : Qfalse;
+  }
   VALUE point_xz = projected_point(call(point, id::x), call(point, id::z));
   VALUE xz = new_array(n);
   for (long i = 0; i < n; ++i) {

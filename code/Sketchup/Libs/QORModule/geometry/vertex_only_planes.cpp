@@ -148,7 +148,9 @@ VALUE line_through(VALUE, VALUE q, VALUE r) { return array_of(q, call(q, id::vec
 
 // p.on_line?(line) for the line through q and r: on the numbers where
 // certain (within a tenth of the tolerance, or beyond the knife edge).
-bool on_line(VALUE reads, VALUE p, VALUE line, VALUE q, VALUE r) {
+// *line is asked of the host the first time the host is asked (Qundef
+// until then).
+bool on_line(VALUE reads, VALUE p, VALUE* line, VALUE q, VALUE r) {
   arith::Xyz a, o, e;
   if (read_numbers(reads, p, &a) && read_numbers(reads, q, &o) && read_numbers(reads, r, &e)) {
     const arith::Xyz d = arith::sub(e, o);
@@ -160,10 +162,11 @@ bool on_line(VALUE reads, VALUE p, VALUE line, VALUE q, VALUE r) {
       if (on != certain::Sure::kUnsure) return on == certain::Sure::kYes;
     }
   }
-  return truthy(call(p, id::on_line_p, line));
+  if (*line == Qundef) *line = line_through(reads, q, r);
+  return truthy(call(p, id::on_line_p, *line));
 }
 
-bool lies_on(VALUE reads, VALUE edge, VALUE line, VALUE q, VALUE r) {
+bool lies_on(VALUE reads, VALUE edge, VALUE* line, VALUE q, VALUE r) {
   return on_line(reads, start_position(reads, edge), line, q, r) && on_line(reads, end_position(reads, edge), line, q, r);
 }
 
@@ -195,14 +198,15 @@ VALUE edge_between(VALUE reads, VALUE face, VALUE q, VALUE r) {
     }
   }
 
-  VALUE line = line_through(reads, q, r);
+  VALUE line = Qundef;
   for (long i = 0, nq = len(at_q); i < nq; ++i) {
     VALUE eq = at(at_q, i);
     for (long j = 0, nr = len(at_r); j < nr; ++j) {
       VALUE er = at(at_r, j);
-      if (er == eq || (lies_on(reads, er, line, q, r) && lies_on(reads, eq, line, q, r))) return er;
+      if (er == eq || (lies_on(reads, er, &line, q, r) && lies_on(reads, eq, &line, q, r))) return er;
     }
   }
+  RB_GC_GUARD(line);
   return Qnil;
 }
 
@@ -298,10 +302,13 @@ void take_planes_towards(VALUE faces, VALUE neighbour) {
 }
 
 // The faces across the wall from F that its outer shell follows.
-VALUE chosen_faces(VALUE reads, VALUE f, VALUE neighbour, VALUE axis, VALUE centre) {
+// Faces are ordered round the axis through the centre square to the
+// plane of centre, q and r: worked out only when there are faces to order.
+VALUE chosen_faces(VALUE reads, VALUE f, VALUE neighbour, VALUE centre, VALUE q, VALUE r) {
   if (NIL_P(neighbour)) return new_array();
   VALUE opposite = ivar(neighbour, iv::RoomFace::oppositeRoomFaces);
   if (len(opposite) <= 1) return array_of(neighbour);
+  VALUE axis = call(call(call(centre, id::vector_to, q), id::cross, call(centre, id::vector_to, r)), id::normalize);
 
   VALUE ordered = call(Qnil, id::orderFacesRoundNormal, opposite, axis, script_copy(reads, centre));
   VALUE top = call(Qnil, id::topmostFaces, ordered, call(model_face(f), id::plane),
@@ -332,11 +339,10 @@ VALUE planes_by_vertex_only(VALUE reads, VALUE f, VALUE q, VALUE r, VALUE faces)
   expect_array_arg(faces, "faces");
   VALUE face = model_face(f);
   VALUE centre = read_centroid(reads, face);
-  VALUE axis = call(call(call(centre, id::vector_to, q), id::cross, call(centre, id::vector_to, r)), id::normalize);
 
   VALUE edge = edge_between(reads, face, q, r);
   VALUE neighbour = NIL_P(edge) ? Qnil : neighbour_across(reads, f, edge, faces);
-  VALUE chosen = chosen_faces(reads, f, neighbour, axis, centre);
+  VALUE chosen = chosen_faces(reads, f, neighbour, centre, q, r);
 
   VALUE planes = new_array();
   if (incursion(f)) return planes;

@@ -2,6 +2,7 @@
 
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 
 namespace qor {
 namespace room {
@@ -10,6 +11,7 @@ namespace room {
 // vertex of its faces that still exists.
 VALUE getRoomsRadii(VALUE, VALUE rooms) {
   expect_array_arg(rooms, "rooms");
+  VALUE reads = geometry::export_reads();
   for (long i = 0; i < len(rooms); ++i) {
     VALUE room = at(rooms, i);
     double r = 0.0;
@@ -21,7 +23,7 @@ VALUE getRoomsRadii(VALUE, VALUE rooms) {
         if (is_false(call(v, id::valid_p))) continue;
         // Read where used: a room without vertices needs no centroid.
         VALUE centroid = xyz_ivar(room, iv::Room::centroid, "a point");
-        const double d = num(call(call(v, id::position), id::distance, centroid));
+        const double d = num(call(geometry::read_position(reads, v), id::distance, centroid));
         if (d > r) r = d;
       }
     }

@@ -4,6 +4,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 
 namespace qor {
 namespace room {
@@ -12,13 +13,15 @@ VALUE setText(VALUE self, VALUE characters) {
   double sx = 0.0, sy = 0.0, sz = 0.0;
   long count = 0;
   VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
+  VALUE reads = geometry::export_reads();
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE vertices = array_ivar(at(roomFaces, i), iv::RoomFace::faceVertices);
     for (long k = 0; k < len(vertices); ++k) {
-      VALUE p = call(at(vertices, k), id::position);
-      sx += num(call(p, id::x));
-      sy += num(call(p, id::y));
-      sz += num(call(p, id::z));
+      double c[3];
+      geometry::point_xyz(reads, geometry::read_position(reads, at(vertices, k)), c);
+      sx += c[0];
+      sy += c[1];
+      sz += c[2];
       ++count;
     }
   }

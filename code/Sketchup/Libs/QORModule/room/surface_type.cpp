@@ -3,6 +3,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 #include "../geometry/primitives.hpp"
 #include "room_key.hpp"
 #include "../roomface/fields.hpp"
@@ -40,11 +41,7 @@ bool crosses(VALUE ray, VALUE p, VALUE normal, VALUE plane, VALUE other, VALUE o
   return true;
 }
 
-void read_xyz(VALUE point, double out[3]) {
-  out[0] = num(call(point, id::x));
-  out[1] = num(call(point, id::y));
-  out[2] = num(call(point, id::z));
-}
+void read_xyz(VALUE point, double out[3]) { geometry::point_xyz(geometry::export_reads(), point, out); }
 
 // How many other faces of the room a ray from inside the face, along its
 // normal, passes through.  Odd: the normal points into the room.  Faces

@@ -3,6 +3,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 #include "export_text.hpp"
 
 // The Face element of a room face: its outline, then one Opening per
@@ -113,25 +114,36 @@ void append_coordinate(VALUE out, VALUE inches) {
   append_markup(out, "</Coordinate>");
 }
 
-void append_point(VALUE out, VALUE point, double zo) {
+// A host point's coordinates come from the export's reads when it has
+// them (to_a, read once); any other point is asked x, y and z.
+void append_point(VALUE out, VALUE reads, VALUE point, double zo) {
   append_markup(out, "<CartesianPoint>");
-  append_coordinate(out, call(point, id::x));
-  append_coordinate(out, call(point, id::y));
-  append_coordinate(out, flo(num(call(point, id::z)) - zo));
+  geometry::arith::Xyz c;
+  if (geometry::read_numbers(reads, point, &c)) {
+    append_coordinate(out, flo(c.x));
+    append_coordinate(out, flo(c.y));
+    append_coordinate(out, flo(c.z - zo));
+  } else {
+    append_coordinate(out, call(point, id::x));
+    append_coordinate(out, call(point, id::y));
+    append_coordinate(out, flo(num(call(point, id::z)) - zo));
+  }
   append_markup(out, "</CartesianPoint>");
 }
 
 VALUE loop_of_points(VALUE points, double zo) {
   VALUE out = new_export_text();
+  VALUE reads = geometry::export_reads();
   append_markup(out, "<PolyLoop>");
-  for (long i = 0; i < len(points); ++i) append_point(out, at(points, i), zo);
+  for (long i = 0; i < len(points); ++i) append_point(out, reads, at(points, i), zo);
   append_markup(out, "</PolyLoop>");
   return out;
 }
 
 VALUE loop_of_vertices(VALUE vertices, double zo) {
   VALUE points = new_array(len(vertices));
-  for (long i = 0; i < len(vertices); ++i) push(points, call(at(vertices, i), id::position));
+  VALUE reads = geometry::export_reads();
+  for (long i = 0; i < len(vertices); ++i) push(points, geometry::read_position(reads, at(vertices, i)));
   return loop_of_points(points, zo);
 }
 

@@ -6,7 +6,9 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "../geometry/certain.hpp"
+#include "../geometry/face_reads.hpp"
 #include "../geometry/host_points.hpp"
+#include "../geometry/hull_numbers.hpp"
 #include "../geometry/hull.hpp"
 #include "../geometry/polygon_intersection.hpp"
 #include "facing.hpp"
@@ -56,9 +58,13 @@ Xyz along_onto(const Xyz& p, const Xyz& direction, const Plane& plane) {
 bool hull_read(PairFaces* faces, long f) {
   if (faces->faces[f].hull_state == FaceNumbers::kHullUnread) {
     faces->faces[f].hull_state = FaceNumbers::kHullUnknown;
-    VALUE hull = geometry::convex_hull(call(rb_ary_entry(faces->model_faces, f), id::polygon));
+    VALUE hull = geometry::read_hull(faces->reads, rb_ary_entry(faces->model_faces, f));
     const long at = static_cast<long>(faces->points.size());
-    if (!geometry::read_host_points(hull, &faces->points)) return false;
+    for (long i = 0; i < RARRAY_LEN(hull); ++i) {
+      geometry::arith::Xyz p;
+      if (!geometry::read_numbers(faces->reads, rb_ary_entry(hull, i), &p)) return false;
+      faces->points.push(p);
+    }
     FaceNumbers& face = faces->faces[f];
     face.hull_at = at;
     face.hull_n = RARRAY_LEN(hull);
@@ -67,9 +73,51 @@ bool hull_read(PairFaces* faces, long f) {
   return faces->faces[f].hull_state == FaceNumbers::kHullRead;
 }
 
-Sure in_hull(const PairFaces& faces, long f, const Xyz& p) {
+Sure in_host_hull(const PairFaces& faces, long f, const Xyz& p) {
   const FaceNumbers& face = faces.faces[f];
   return certain::in_polygon_3d(p, faces.points.begin() + face.hull_at, face.hull_n);
+}
+
+// Has face f a hull of its own numbers in the points buffer?  Worked out
+// the first time it is asked.
+bool own_hull(PairFaces* faces, long f) {
+  FaceNumbers& face = faces->faces[f];
+  if (face.own_hull_state == FaceNumbers::kHullUnread) {
+    face.own_hull_state = FaceNumbers::kHullUnknown;
+    const long at = static_cast<long>(faces->points.size());
+    // The polygon's points are copied first: pushing may move the buffer.
+    NativeArray<Xyz> polygon;
+    for (long i = 0; i < face.polygon_n; ++i) polygon.push(faces->points[face.polygon_at + i]);
+    double slack = 0.0;
+    if (geometry::hull_of_numbers(polygon.begin(), face.polygon_n, xyz(face.normal), &faces->points, &slack)) {
+      face.own_hull_at = at;
+      face.own_hull_n = static_cast<long>(faces->points.size()) - at;
+      face.own_hull_slack = slack;
+      face.own_hull_state = FaceNumbers::kHullRead;
+    } else {
+      faces->points.truncate(at);
+    }
+  }
+  return face.own_hull_state == FaceNumbers::kHullRead;
+}
+
+// Is p in face f's convex hull, border included, as the host's hull test
+// would answer?  Decided on the face's own hull where that holds whichever
+// points the host's hull keeps; else on the host's hull, worked out then.
+// False in *known when that hull cannot be read.
+Sure in_hull(PairFaces* faces, long f, const Xyz& p, bool* known) {
+  *known = true;
+  if (own_hull(faces, f)) {
+    const FaceNumbers& face = faces->faces[f];
+    const Sure own = certain::in_polygon_3d(p, faces->points.begin() + face.own_hull_at, face.own_hull_n,
+                                            face.own_hull_slack);
+    if (own != Sure::kUnsure) return own;
+  }
+  if (!hull_read(faces, f)) {
+    *known = false;
+    return Sure::kUnsure;
+  }
+  return in_host_hull(*faces, f, p);
 }
 
 // What the host's facing tests keep of face f.
@@ -99,7 +147,7 @@ VALUE carried_by_host(void* context) {
 // How many edges the overlap of t's polygon with s's outline carried along
 // s's normal onto t's plane has, and the host's point the first one starts
 // at; the host asked wherever the numbers leave a step unsure.
-long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane, VALUE* start) {
+long walk_overlap(PairFaces* faces, long s, long t, const Plane& b_plane, VALUE* start) {
   const FaceNumbers& a = faces->faces[s];
   const FaceNumbers& b = faces->faces[t];
   NativeArray<Xyz>& points = faces->points;
@@ -116,6 +164,21 @@ long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane, VALUE* s
                                                  a.outline_n, host, start);
   points.truncate(mark);
   return count;
+}
+
+// The overlap of two model faces is walked once per export: both passes
+// and both tests ask it of the same pairs.
+long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane, VALUE* start) {
+  VALUE a = rb_ary_entry(faces->model_faces, s), b = rb_ary_entry(faces->model_faces, t);
+  VALUE kept = geometry::read_pair(faces->reads, a, b);
+  if (kept == Qundef) {
+    VALUE first = Qnil;
+    const long count = walk_overlap(faces, s, t, b_plane, &first);
+    kept = array_of(LONG2FIX(count), first);
+    geometry::keep_pair(faces->reads, a, b, kept);
+  }
+  *start = rb_ary_entry(kept, 1);
+  return FIX2LONG(rb_ary_entry(kept, 0));
 }
 
 // a_centre.distance(Geom.intersect_line_plane([a_centre, a.normal], b.plane)),
@@ -145,12 +208,13 @@ FacingAnswer facing_distance_of(PairFaces* faces, long s, long t, double* distan
   // A centroid carried into the other hull: facing, at the distance the
   // host gives between a's centroid and where it lands on b's plane.
   const Xyz a_onto_b = along_onto(xyz(a.centroid), xyz(a.normal), pb);
-  if (!hull_read(faces, t)) return kUnknown;
-  Sure in = in_hull(*faces, t, a_onto_b);
+  bool known = true;
+  Sure in = in_hull(faces, t, a_onto_b, &known);
+  if (!known) return kUnknown;
   if (in == Sure::kNo) {
     const Xyz b_onto_a = along_onto(xyz(b.centroid), xyz(b.normal), pa);
-    if (!hull_read(faces, s)) return kUnknown;
-    in = in_hull(*faces, s, b_onto_a);
+    in = in_hull(faces, s, b_onto_a, &known);
+    if (!known) return kUnknown;
   }
   if (in == Sure::kYes) {
     *distance = host_gap(faces, s, t);
@@ -180,11 +244,12 @@ FacingAnswer opposite_face_of(PairFaces* faces, long s, long t, double limit) {
   if (facing_way == Sure::kNo || (a.marks & kTrueDoor)) return kNotFacing;
   if (facing_way == Sure::kUnsure) return kUnknown;
 
-  if (!hull_read(faces, t)) return kUnknown;
-  const Sure a_in_b = in_hull(*faces, t, arith::project_to_plane(a_centre, pb));
+  bool known = true;
+  const Sure a_in_b = in_hull(faces, t, arith::project_to_plane(a_centre, pb), &known);
+  if (!known) return kUnknown;
   if (a_in_b != Sure::kNo) return a_in_b == Sure::kYes ? kFacing : kUnknown;
-  if (!hull_read(faces, s)) return kUnknown;
-  const Sure b_in_a = in_hull(*faces, s, arith::project_to_plane(xyz(b.centroid), pa));
+  const Sure b_in_a = in_hull(faces, s, arith::project_to_plane(xyz(b.centroid), pa), &known);
+  if (!known) return kUnknown;
   if (b_in_a != Sure::kNo) return b_in_a == Sure::kYes ? kFacing : kUnknown;
   VALUE start = Qnil;
   return overlap_of(faces, s, t, pb, &start) >= 3 ? kFacing : kNotFacing;

@@ -7,6 +7,7 @@
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 #include "../geometry/primitives.hpp"
 #include "facing.hpp"
 #include "fields.hpp"
@@ -349,7 +350,7 @@ VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
       pass.thickest = wall;
       protect(
           [&]() -> VALUE {
-            read_pair_faces(rooms, &pass.faces);
+            read_pair_faces(geometry::face_reads(), rooms, &pass.faces);
             build_grid(&pass);
             first_pass_indexed(&pass, rooms);
             second_pass_indexed(&pass);
@@ -358,6 +359,7 @@ VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
           &state);
       RB_GC_GUARD(pass.faces.room_faces);
       RB_GC_GUARD(pass.faces.model_faces);
+      RB_GC_GUARD(pass.faces.reads);
     }
     if (state) rb_jump_tag(state);
     return Qtrue;

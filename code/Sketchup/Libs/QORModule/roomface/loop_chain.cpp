@@ -2,6 +2,7 @@
 
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 
 namespace qor {
 namespace roomface {
@@ -45,14 +46,15 @@ long next_edge(VALUE index, VALUE vertex, long after) {
 // instead of sweeping them all: linear, where sweeping was quadratic for
 // edges in loop order (the walk then goes backwards, one vertex a pass).
 VALUE chainLoopVertices(VALUE loop) {
-  VALUE edges = call(loop, id::edges);
+  VALUE reads = geometry::export_reads();
+  VALUE edges = geometry::read_edges(reads, loop);
   const long n = len(edges);
   if (n == 0) rb_raise(rb_eArgError, "a loop without edges has no vertices to chain");
   VALUE starts = new_array(n), ends = new_array(n);
   for (long i = 0; i < n; ++i) {
     VALUE edge = at(edges, i);
-    push(starts, call(edge, id::start));
-    push(ends, call(edge, id::end));
+    push(starts, geometry::read_start(reads, edge));
+    push(ends, geometry::read_end(reads, edge));
   }
   VALUE chain = array_of(at(starts, 0));
   VALUE index = incident_edges(starts, ends);

@@ -9,6 +9,7 @@
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 #include "facing.hpp"
 #include "fields.hpp"
 #include "nearest_facing.hpp"
@@ -178,7 +179,7 @@ VALUE classify_indexed(ShellPass* pass, long s) {
 }
 
 void classify_all_indexed(ShellPass* pass, VALUE rooms, long n) {
-  read_pair_faces(rooms, &pass->faces);
+  read_pair_faces(geometry::face_reads(), rooms, &pass->faces);
   build_spheres(pass);
   const PairFaces& faces = pass->faces;
   long done = 0;
@@ -237,6 +238,7 @@ VALUE setRoomsFacesOuterShellType(VALUE, VALUE rooms, VALUE count) {
           &state);
       RB_GC_GUARD(pass.faces.room_faces);
       RB_GC_GUARD(pass.faces.model_faces);
+      RB_GC_GUARD(pass.faces.reads);
     }
     if (state) rb_jump_tag(state);
     return Qtrue;

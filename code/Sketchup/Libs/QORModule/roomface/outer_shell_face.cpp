@@ -134,8 +134,8 @@ VALUE projected_onto(VALUE reads, VALUE points, VALUE plane) {
 // The overlap walk can stop short in one order; the longer answer is kept,
 // tagged so that "A" is always JP and "B" JQ.
 VALUE overlap_edges(VALUE jp, VALUE jq) {
-  VALUE x = geometry::getIntersectionPointsOfPolygons(Qnil, jp, jq);
-  VALUE y = geometry::getIntersectionPointsOfPolygons(Qnil, jq, jp);
+  VALUE y = Qnil;
+  VALUE x = geometry::overlaps_both_ways(jp, jq, &y);
   if (len(x) >= len(y)) return x;
   VALUE swapped = new_array(len(y));
   for (long i = 0; i < len(y); ++i) {

@@ -6,6 +6,7 @@
 
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 #include "../geometry/host_points.hpp"
 #include "facing.hpp"
 #include "fields.hpp"
@@ -93,60 +94,64 @@ bool line_meets(const double direction[3], const double lo[3], const double hi[3
 }
 
 // The coordinates of a host point, appended to points.
-bool read_host_point(VALUE p, NativeArray<geometry::arith::Xyz>* points) {
+bool read_host_point(VALUE reads, VALUE p, NativeArray<geometry::arith::Xyz>* points) {
   geometry::arith::Xyz c;
-  if (!geometry::read_host_point(p, &c)) return false;
+  if (!geometry::read_numbers(reads, p, &c)) return false;
   points->push(c);
   return true;
 }
 
 // The positions of the face's outer loop, appended to points.
-bool read_outline(VALUE face, FaceNumbers* f, NativeArray<geometry::arith::Xyz>* points, VALUE positions) {
+bool read_outline(VALUE reads, VALUE face, FaceNumbers* f, NativeArray<geometry::arith::Xyz>* points,
+                  VALUE positions) {
   if (!rb_respond_to(face, id::outer_loop)) return false;
-  VALUE loop = call(face, id::outer_loop);
+  VALUE loop = geometry::read_outer_loop(reads, face);
   if (!rb_respond_to(loop, id::vertices)) return false;
-  VALUE vertices = call(loop, id::vertices);
+  VALUE vertices = geometry::read_vertices(reads, loop);
   if (!RB_TYPE_P(vertices, T_ARRAY)) return false;
   f->outline_at = static_cast<long>(points->size());
   f->outline_n = RARRAY_LEN(vertices);
   for (long i = 0; i < f->outline_n; ++i) {
     VALUE v = rb_ary_entry(vertices, i);
     if (!rb_respond_to(v, id::position)) return false;
-    VALUE p = call(v, id::position);
+    VALUE p = geometry::read_position(reads, v);
     push(positions, p);
-    if (!read_host_point(p, points)) return false;
+    if (!read_host_point(reads, p, points)) return false;
   }
   return true;
 }
 
 // The face's numbers.  Known only when all of them are finite numbers and
 // its polygon has three points or more.
-FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* points, VALUE kept) {
+FaceNumbers read_face(VALUE reads, VALUE face, int room, NativeArray<geometry::arith::Xyz>* points, VALUE kept) {
+  using geometry::Mark;
   FaceNumbers f;
   f.known = false;
   f.room = room;
   f.marks = 0;
-  if (face_flag(face, str::TrueDoor)) f.marks |= kTrueDoor;
-  if (face_flag(face, str::Slab)) f.marks |= kSlab;
-  if (face_flag(face, str::Partition)) f.marks |= kPartition;
+  if (is_true(geometry::read_mark(reads, face, Mark::TrueDoor))) f.marks |= kTrueDoor;
+  if (is_true(geometry::read_mark(reads, face, Mark::Slab))) f.marks |= kSlab;
+  if (is_true(geometry::read_mark(reads, face, Mark::Partition))) f.marks |= kPartition;
   f.size = 0.0;
   f.off_plane = 0.0;
   f.shaped = false;
   f.polygon_at = f.polygon_n = f.outline_at = f.outline_n = f.hull_at = f.hull_n = 0;
-  f.hull_state = FaceNumbers::kHullUnread;
+  f.hull_state = f.own_hull_state = FaceNumbers::kHullUnread;
+  f.own_hull_at = f.own_hull_n = 0;
+  f.own_hull_slack = 0.0;
 
-  VALUE normal = call(face, id::normal);
+  VALUE normal = geometry::read_normal(reads, face);
   if (!read_numbers(normal, f.normal, 3)) return f;
-  VALUE plane = call(face, id::plane);
+  VALUE plane = geometry::read_plane(reads, face);
   if (!read_numbers(plane, f.plane, 4) || !(length3(f.plane) > 0.0)) return f;
-  VALUE centroid = call(face, id::centroid);
+  VALUE centroid = geometry::read_centroid(reads, face);
   if (!read_numbers(centroid, f.centroid, 3)) return f;
   rb_ary_store(kept, 0, centroid);
   rb_ary_store(kept, 1, normal);
   rb_ary_store(kept, 2, plane);
   for (int a = 0; a < 3; ++a) f.lo[a] = f.hi[a] = f.centroid[a];
 
-  VALUE polygon = call(face, id::polygon);
+  VALUE polygon = geometry::read_polygon(reads, face);
   if (!RB_TYPE_P(polygon, T_ARRAY) || RARRAY_LEN(polygon) < 3) return f;
   bool shaped = true;
   f.polygon_at = static_cast<long>(points->size());
@@ -156,20 +161,20 @@ FaceNumbers read_face(VALUE face, int room, NativeArray<geometry::arith::Xyz>* p
     VALUE point = rb_ary_entry(polygon, i);
     if (!read_numbers(point, p, 3)) return f;
     widen_to(&f, p);
-    shaped = shaped && read_host_point(point, points);
+    shaped = shaped && read_host_point(reads, point, points);
   }
   rb_ary_store(kept, 3, polygon);
   VALUE positions = new_array();
   rb_ary_store(kept, 4, positions);
-  shaped = shaped && read_outline(face, &f, points, positions);
+  shaped = shaped && read_outline(reads, face, &f, points, positions);
   // The outline (whose points the facing tests carry along the normal)
   // lies in the face's bounds.
   if (!rb_respond_to(face, id::bounds)) return f;
-  VALUE bounds = call(face, id::bounds);
+  VALUE corners = geometry::read_corners(reads, face);
   double corner[3];
-  if (!read_numbers(call(bounds, id::min_), corner, 3)) return f;
+  if (!read_numbers(at(corners, 0), corner, 3)) return f;
   widen_to(&f, corner);
-  if (!read_numbers(call(bounds, id::max_), corner, 3)) return f;
+  if (!read_numbers(at(corners, 1), corner, 3)) return f;
   widen_to(&f, corner);
 
   double diagonal[3];
@@ -190,7 +195,8 @@ RoomNumbers read_room(VALUE room) {
 
 }  // namespace
 
-void read_pair_faces(VALUE rooms, PairFaces* out) {
+void read_pair_faces(VALUE reads, VALUE rooms, PairFaces* out) {
+  out->reads = reads;
   out->room_faces = new_array();
   out->model_faces = new_array();
   out->host_values = new_array();
@@ -206,7 +212,7 @@ void read_pair_faces(VALUE rooms, PairFaces* out) {
       push(out->model_faces, face);
       VALUE kept = rb_ary_new_from_args(5, Qnil, Qnil, Qnil, Qnil, Qnil);
       push(out->host_values, kept);
-      const FaceNumbers f = read_face(face, static_cast<int>(r), &out->points, kept);
+      const FaceNumbers f = read_face(reads, face, static_cast<int>(r), &out->points, kept);
       if (f.known) out->widest_off_plane = std::max(out->widest_off_plane, f.off_plane);
       out->faces.push(f);
     }

@@ -43,6 +43,11 @@ struct FaceNumbers {
   long outline_at, outline_n;
   enum HullState : int { kHullUnread, kHullRead, kHullUnknown } hull_state;
   long hull_at, hull_n;
+  // The hull worked out on the numbers (hull_numbers.hpp), with how far
+  // the host's may lie from it: kHullRead when it could be.
+  HullState own_hull_state;
+  long own_hull_at, own_hull_n;
+  double own_hull_slack;
 };
 
 struct RoomNumbers {
@@ -52,6 +57,9 @@ struct RoomNumbers {
 };
 
 struct PairFaces {
+  // Where the host's answers are kept (face_reads.hpp): for the pass, or
+  // for the whole export when the plug-in runs it inside withFaceReads.
+  VALUE reads = Qnil;
   VALUE room_faces = Qnil;   // every room face, flat
   VALUE model_faces = Qnil;  // their @face, index-aligned
   // Per face [centroid, normal, plane, polygon, outer-loop positions], as
@@ -69,8 +77,9 @@ struct PairFaces {
   }
 };
 
-// Reads every room face of rooms.  Host calls: a fixed few per face.
-void read_pair_faces(VALUE rooms, PairFaces* out);
+// Reads every room face of rooms through reads.  Host calls: a fixed few
+// per face, none for a face the reads already hold.
+void read_pair_faces(VALUE reads, VALUE rooms, PairFaces* out);
 
 // Could the two faces' normals be parallel within `parallel`?
 bool may_be_parallel(const FaceNumbers& a, const FaceNumbers& b, double parallel);

@@ -9,6 +9,7 @@
 #include "../core/names.hpp"
 #include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 #include "construction.hpp"
 #include "fields.hpp"
 #include "../geometry/primitives.hpp"
@@ -127,12 +128,18 @@ void scan_building_doors(VALUE self, VALUE room) {
 }
 
 void set_z_extent(VALUE self, VALUE face) {
-  VALUE vertices = call(call(face, id::outer_loop), id::vertices);
+  VALUE reads = geometry::export_reads();
+  VALUE vertices = geometry::read_vertices(reads, geometry::read_outer_loop(reads, face));
   const long n = len(vertices);
-  double least = num(call(call(at(vertices, 0), id::position), id::z));
+  auto z_of = [&](long i) {
+    double c[3];
+    geometry::point_xyz(reads, geometry::read_position(reads, at(vertices, i)), c);
+    return c[2];
+  };
+  double least = z_of(0);
   double greatest = least, sum = 0.0;
   for (long i = 0; i < n; ++i) {
-    const double z = num(call(call(at(vertices, i), id::position), id::z));
+    const double z = z_of(i);
     if (z > greatest) greatest = z;
     if (z < least) least = z;
     sum += z;
