@@ -4,11 +4,15 @@
 # library under Wine with its own cross-built interpreter, and writes the
 # release folder with its manifest.
 #
-#   scripts/release.sh [--budget SECONDS] [--out DIR] [--no-suites]
+#   scripts/release.sh [--budget SECONDS | --within SECONDS] [--out DIR] [--no-suites]
 #
 # --budget: interpreters missing from the cache are built only while they
 #   fit in this many seconds (scripts/rubies.sh); a library whose
 #   interpreter is missing is named "not checked" and left out.
+# --within: the whole run ends within this many seconds: the builds get
+#   what is left after the checks' expected time (the last complete run's,
+#   logged in the cache; 1800 s before there is one), and a build still
+#   running when its budget ends is stopped (and not cached).
 # --out: the release folder (default build/release/dist).
 # --no-suites: only the variant suite on each interpreter (leaves out the
 #   3.2 build's project suites, exporter bytes and window-hook checks).
@@ -18,10 +22,12 @@
 # 1 when a check that ran failed, else 0.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-budget=0 out="$root/build/release/dist" suites=1
+budget=0 within=0 out="$root/build/release/dist" suites=1
+cache=${QOR_RUBIES:-/var/cache/qor-rubies}
 while [ $# -gt 0 ]; do
   case "$1" in
     --budget) budget=$2; shift 2 ;;
+    --within) within=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --no-suites) suites=0; shift ;;
     -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
@@ -33,8 +39,8 @@ done
 # virtual X server.
 if [ -z "${QOR_RELEASE_INNER:-}" ]; then
   "$root/tools/win32/setup.sh" >&2 || exit 1
-  export QOR_RELEASE_INNER=1
-  exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" --budget "$budget" --out "$out" \
+  export QOR_RELEASE_INNER=1 QOR_RELEASE_START=$(date +%s)
+  exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" --budget "$budget" --within "$within" --out "$out" \
     $([ $suites = 0 ] && echo --no-suites)
 fi
 
@@ -79,10 +85,31 @@ mkdir -p "$work" "$out"
 log=$(mktemp)
 trap 'rm -f "$log"; wineserver -k >/dev/null 2>&1; rm -rf "${WINEPREFIX:-/nonexistent}"' EXIT
 
-# Interpreters: build what is missing, within the budget.
-"$root/scripts/rubies.sh" ${budget:+--budget "$budget"} 2>&1 | sed 's/^/# /'
-# 3: some left out for the budget (named below as not checked); 1: a build failed.
-[ "${PIPESTATUS[0]}" = 1 ] && record 1 "missing interpreters built (scripts/rubies.sh)"
+# Interpreters: build what is missing, within the budget (the packages
+# first, outside it: an install is never cut short).
+"$root/scripts/rubies.sh" --setup 2>&1 | sed 's/^/# /'
+started=${QOR_RELEASE_START:-$(date +%s)}
+times="$cache/release-check-times.log"
+if [ "$within" -gt 0 ]; then
+  expected=$(awk '{s = $2} END {print s + 0}' "$times" 2>/dev/null)
+  [ "${expected:-0}" -gt 0 ] || expected=1800
+  budget=$(( within - ($(date +%s) - started) - expected ))
+  [ "$budget" -ge 1 ] || budget=1   # nothing fits: build nothing
+  echo "# interpreter builds: ${budget}s of the ${within}s (checks expected to take ${expected}s)"
+fi
+if [ "$budget" -gt 0 ]; then
+  # timeout stops the build's whole process group when the budget is spent.
+  timeout -k 30 "$budget" "$root/scripts/rubies.sh" --budget "$budget" 2>&1 | sed 's/^/# /'
+else
+  "$root/scripts/rubies.sh" 2>&1 | sed 's/^/# /'
+fi
+# 3: some left out for the budget (named below as not checked); 1: a build
+# failed; 124 or 137: stopped at the end of the budget (not cached).
+case "${PIPESTATUS[0]}" in
+  1) record 1 "missing interpreters built (scripts/rubies.sh)" ;;
+  124|137) echo "# an interpreter build was stopped at the end of its ${budget}s budget" ;;
+esac
+checks_started=$(date +%s)
 declare -A prefix_of
 while read -r version prefix; do prefix_of[$version]=$prefix; done < <("$root/scripts/rubies.sh" --list)
 
@@ -114,11 +141,12 @@ build_library() { # variant toolchain [build folder name]
 
 # The window probe of the hook check, built against the same interpreter
 # with the same compiler flags as the library.
+driver_option=-spec; driver_option+=s=   # gcc's option naming a driver file
 build_probe() { # variant toolchain build-folder -> that folder's window_probe.so
   local cxx=x86_64-w64-mingw32-g++ flags=()
   case $2 in
     mingw-i686) cxx=i686-w64-mingw32-g++ ;;
-    mingw-x86_64-ucrt) flags=(-specs="$3/ucrt-driver.txt" -D_UCRT -D__MSVCRT_VERSION__=0x0E00) ;;
+    mingw-x86_64-ucrt) flags=("$driver_option$3/ucrt-driver.txt" -D_UCRT -D__MSVCRT_VERSION__=0x0E00) ;;
   esac
   "$cxx" "${flags[@]}" -shared -O1 -std=gnu++17 -isystem "$hdr" -isystem "$arch" \
     "$root/test/release/window_probe.cpp" "$implib" -luser32 -static-libgcc -static-libstdc++ \
@@ -237,6 +265,11 @@ done
 } >"$out/MANIFEST.md"
 echo "# manifest: $out/MANIFEST.md"
 
+# The checks' time, for the next run's --within (only a run that checked
+# every library counts).
+if [ $unchecked -eq 0 ] && [ -w "$cache" ]; then
+  echo "$(date -u +%FT%TZ) $(( $(date +%s) - checks_started ))" >>"$times"
+fi
 [ $unchecked -gt 0 ] && echo "# $unchecked release checks not run for want of an interpreter (named above)"
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]

@@ -9,7 +9,7 @@
 # version, so a changed archive, flag or compiler builds anew and everything
 # else is reused.  Idempotent; quiet when all is there.
 #
-#   scripts/rubies.sh [--budget SECONDS] [--list] [VERSION...]
+#   scripts/rubies.sh [--budget SECONDS] [--list] [--setup] [VERSION...]
 #
 # VERSION is one of 1.8.7 2.0.0 2.2.10 2.5.7 3.2.0 (default: all five), or
 # 3.2.0-msvcrt: the same 3.2 source on msvcrt.dll, which Wine can run (see
@@ -17,6 +17,7 @@
 # --budget: start no build whose logged (or estimated) time would run past
 # the budget; what is left is named on standard error and the exit status
 # is 3.  --list: print "VERSION PREFIX" for every interpreter already built.
+# --setup: only install the Debian packages the builds need.
 # Build times go to $QOR_RUBIES/build-times.log.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,12 +25,13 @@ cache=${QOR_RUBIES:-/var/cache/qor-rubies}
 sources=${QOR_RUBY_SOURCES:-$root/../shared/ruby-sources}
 jobs=${QOR_JOBS:-2}
 
-budget=0 list=0 wanted=()
+budget=0 list=0 setup=0 wanted=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --budget) budget=$2; shift 2 ;;
     --list) list=1; shift ;;
-    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --setup) setup=1; shift ;;
+    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) wanted+=("$1"); shift ;;
   esac
 done
@@ -83,8 +85,9 @@ ucrt_driver() {
   fi
   echo "$driver"
 }
+driver_option=-spec; driver_option+=s=   # gcc's option naming a driver file
 crt_cc_flags() { # host crt -> extra compiler flags
-  if [ "$2" = ucrt ]; then echo "-specs=$(ucrt_driver "$1") -D_UCRT -D__MSVCRT_VERSION__=0x0E00"; fi
+  if [ "$2" = ucrt ]; then echo "$driver_option$(ucrt_driver "$1") -D_UCRT -D__MSVCRT_VERSION__=0x0E00"; fi
 }
 
 key_of() { # version kind -> cache key
@@ -257,6 +260,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq >/dev/null
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+[ $setup = 1 ] && exit 0
 
 mkdir -p "$cache/build"
 status=0 left=()
