@@ -89,27 +89,49 @@ trap 'rm -f "$log"; wineserver -k >/dev/null 2>&1; rm -rf "${WINEPREFIX:-/nonexi
 # first, outside it: an install is never cut short).
 "$root/scripts/rubies.sh" --setup 2>&1 | sed 's/^/# /'
 started=${QOR_RELEASE_START:-$(date +%s)}
+elapsed() { echo $(( $(date +%s) - started )); }
+# Each row's time (its libraries built and checked), logged per interpreter
+# for the next run's --within; before any, a guess for a loaded 2-core
+# machine.
 times="$cache/release-check-times.log"
+check_seconds() { # row's interpreter version
+  local t
+  t=$(awk -v v="$1" '$2 == v {s = $3} END {print s}' "$times" 2>/dev/null)
+  if [ -n "$t" ]; then echo "$t"; return; fi
+  case $1 in 3.2.0) echo 3600 ;; *) echo 1200 ;; esac
+}
+cached() { "$root/scripts/rubies.sh" --estimate "$@" | awk '$2 != 0 {m = 1} END {exit m}'; }
+# Interpreters a row needs (the 3.2 row runs on its msvcrt.dll build too),
+# most checks first.
+units=("3.2.0-msvcrt 3.2.0" "2.5.7" "2.2.10" "2.0.0" "1.8.7")
 if [ "$within" -gt 0 ]; then
-  expected=$(awk '{s = $2} END {print s + 0}' "$times" 2>/dev/null)
-  [ "${expected:-0}" -gt 0 ] || expected=1800
-  budget=$(( within - ($(date +%s) - started) - expected ))
-  [ "$budget" -ge 1 ] || budget=1   # nothing fits: build nothing
-  echo "# interpreter builds: ${budget}s of the ${within}s (checks expected to take ${expected}s)"
-fi
-if [ "$budget" -gt 0 ]; then
-  # timeout stops the build's whole process group when the budget is spent.
-  timeout -k 30 "$budget" "$root/scripts/rubies.sh" --budget "$budget" 2>&1 | sed 's/^/# /'
+  # Time kept for the rows that can run already, and the progress program.
+  reserve=300
+  for unit in "${units[@]}"; do
+    cached $unit && reserve=$(( reserve + $(check_seconds "${unit##* }") ))
+  done
+  for unit in "${units[@]}"; do
+    cached $unit && continue
+    row=${unit##* }
+    build=$("$root/scripts/rubies.sh" --estimate $unit | awk '{s += $2} END {print s}')
+    allowed=$(( within - $(elapsed) - reserve - $(check_seconds "$row") ))
+    if [ "$build" -gt "$allowed" ]; then
+      echo "# not built: $unit (about ${build}s to build, ${allowed}s left for it)"
+      continue
+    fi
+    # timeout stops the build's whole process group if it overruns.
+    timeout -k 30 "$allowed" "$root/scripts/rubies.sh" $unit 2>&1 | sed 's/^/# /'
+    case "${PIPESTATUS[0]}" in
+      0) reserve=$(( reserve + $(check_seconds "$row") )) ;;
+      124|137) echo "# $unit: build stopped at the end of its ${allowed}s (not cached)" ;;
+      *) record 1 "$unit built (scripts/rubies.sh)" ;;
+    esac
+  done
 else
-  "$root/scripts/rubies.sh" 2>&1 | sed 's/^/# /'
+  "$root/scripts/rubies.sh" ${budget:+--budget "$budget"} 2>&1 | sed 's/^/# /'
+  # 3: some left out for the budget (named below as not checked); 1: a build failed.
+  [ "${PIPESTATUS[0]}" = 1 ] && record 1 "missing interpreters built (scripts/rubies.sh)"
 fi
-# 3: some left out for the budget (named below as not checked); 1: a build
-# failed; 124 or 137: stopped at the end of the budget (not cached).
-case "${PIPESTATUS[0]}" in
-  1) record 1 "missing interpreters built (scripts/rubies.sh)" ;;
-  124|137) echo "# an interpreter build was stopped at the end of its ${budget}s budget" ;;
-esac
-checks_started=$(date +%s)
 declare -A prefix_of
 while read -r version prefix; do prefix_of[$version]=$prefix; done < <("$root/scripts/rubies.sh" --list)
 
@@ -170,15 +192,17 @@ build_and_check() { # variant toolchain dll window-long folder
   tally < <("$root/test/tools/check_pe_imports.sh" "$work/$5/lib/$1.so" "$3" "$4" 2>&1)
 }
 
-for row in "${rows[@]}"; do
-  read -r variant version toolchain dll window_long <<<"$row"
+# One row: its library built against its interpreter and checked.
+# Returns 3 when it had no interpreter, 2 when a check had none.
+check_row() {
+  read -r variant version toolchain dll window_long <<<"$1"
   prefix=${prefix_of[$version]:-}
   if [ -z "$prefix" ]; then
     not_checked "$variant: no $version interpreter in the cache (scripts/rubies.sh $version)"
-    continue
+    return 3
   fi
   find_interpreter "$prefix" "$dll"
-  build_and_check "$variant" "$toolchain" "$dll" "$window_long" "$variant" || continue
+  build_and_check "$variant" "$toolchain" "$dll" "$window_long" "$variant" || return 1
   cp "$work/$variant/lib/$variant.so" "$out/"
 
   # Debian's 64-bit Wine runs 32-bit programs only with wine32:i386, which
@@ -186,7 +210,7 @@ for row in "${rows[@]}"; do
   # side to match, and changes the loader the other Wine tests use).
   if [ "$toolchain" = mingw-i686 ] && [ ! -x /usr/lib/wine/wine ]; then
     not_checked "$variant under Wine: this Wine runs no 32-bit program (Debian's wine32:i386 is not installed)"
-    continue
+    return 2
   fi
 
   # The build that runs under Wine: the shipped one, or its stand-in.
@@ -196,11 +220,11 @@ for row in "${rows[@]}"; do
     prefix=${prefix_of[$check_version]:-}
     if [ -z "$prefix" ]; then
       not_checked "$variant under Wine: no $check_version interpreter in the cache (scripts/rubies.sh $check_version)"
-      continue
+      return 2
     fi
     folder="$variant-$check_version"
     find_interpreter "$prefix" "$check_dll"
-    build_and_check "$variant" "$check_toolchain" "$check_dll" "$window_long" "$folder" || continue
+    build_and_check "$variant" "$check_toolchain" "$check_dll" "$window_long" "$folder" || return 1
     toolchain=$check_toolchain
   fi
   file="$work/$folder/lib/$variant.so"
@@ -229,6 +253,12 @@ for row in "${rows[@]}"; do
   if [ $suites = 1 ] && [ "$version" = 3.2.0 ]; then
     tally < <("$root/test/release/windows_suites.sh" "$prefix" "$work/$folder/lib" 2>&1)
   fi
+}
+for row in "${rows[@]}"; do
+  t0=$(date +%s)
+  check_row "$row"
+  [ $? = 3 ] || [ ! -w "$cache" ] ||
+    echo "$(date -u +%FT%TZ) $(echo "$row" | cut -d' ' -f2) $(( $(date +%s) - t0 ))" >>"$times"
 done
 
 # The progress program, both widths.
@@ -265,11 +295,6 @@ done
 } >"$out/MANIFEST.md"
 echo "# manifest: $out/MANIFEST.md"
 
-# The checks' time, for the next run's --within (only a run that checked
-# every library counts).
-if [ $unchecked -eq 0 ] && [ -w "$cache" ]; then
-  echo "$(date -u +%FT%TZ) $(( $(date +%s) - checks_started ))" >>"$times"
-fi
 [ $unchecked -gt 0 ] && echo "# $unchecked release checks not run for want of an interpreter (named above)"
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]

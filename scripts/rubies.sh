@@ -18,6 +18,8 @@
 # the budget; what is left is named on standard error and the exit status
 # is 3.  --list: print "VERSION PREFIX" for every interpreter already built.
 # --setup: only install the Debian packages the builds need.
+# --estimate: print "VERSION SECONDS" for each one, the expected time to
+# build what of it is missing (0 when it is built).
 # Build times go to $QOR_RUBIES/build-times.log.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,13 +27,14 @@ cache=${QOR_RUBIES:-/var/cache/qor-rubies}
 sources=${QOR_RUBY_SOURCES:-$root/../shared/ruby-sources}
 jobs=${QOR_JOBS:-2}
 
-budget=0 list=0 setup=0 wanted=()
+budget=0 list=0 setup=0 estimate=0 wanted=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --budget) budget=$2; shift 2 ;;
     --list) list=1; shift ;;
     --setup) setup=1; shift ;;
-    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --estimate) estimate=1; shift ;;
+    -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) wanted+=("$1"); shift ;;
   esac
 done
@@ -237,6 +240,17 @@ build_cross() { # version
   rm -rf "$src"
 }
 
+missing_seconds() { # version -> expected time to build what is missing
+  local need=0
+  [ -f "$(prefix_of "$1" cross)/.built" ] && { echo 0; return; }
+  needs_native "$1" && [ ! -f "$(prefix_of "$1" native)/.built" ] && need=$(expected_seconds "$1" native)
+  echo $(( need + $(expected_seconds "$1" cross) ))
+}
+if [ $estimate = 1 ]; then
+  for v in "${wanted[@]}"; do echo "$v $(missing_seconds "$v")"; done
+  exit 0
+fi
+
 if [ $list = 1 ]; then
   for v in "${wanted[@]}"; do
     p=$(prefix_of "$v" cross)
@@ -265,10 +279,8 @@ fi
 mkdir -p "$cache/build"
 status=0 left=()
 for v in "${wanted[@]}"; do
-  need=0
-  [ -f "$(prefix_of "$v" cross)/.built" ] && continue
-  needs_native "$v" && [ ! -f "$(prefix_of "$v" native)/.built" ] && need=$(expected_seconds "$v" native)
-  need=$(( need + $(expected_seconds "$v" cross) ))
+  need=$(missing_seconds "$v")
+  [ "$need" = 0 ] && continue
   if ! fits "$need"; then left+=("$v"); continue; fi
   if needs_native "$v"; then build_native "$v" || { status=1; continue; }; fi
   build_cross "$v" || status=1
