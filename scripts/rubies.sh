@@ -16,7 +16,8 @@
 # below) and the release checks use for the 3.2 library.
 # --budget: start no build whose logged (or estimated) time would run past
 # the budget; what is left is named on standard error and the exit status
-# is 3.  --list: print "VERSION PREFIX" for every interpreter already built.
+# is 3.  --list: print "VERSION PREFIX" for every interpreter already built,
+# and "VERSION-native PREFIX" for every native base.
 # --setup: only install the Debian packages the builds need.
 # --estimate: print "VERSION SECONDS" for each one, the expected time to
 # build what of it is missing (0 when it is built).
@@ -255,6 +256,10 @@ if [ $list = 1 ]; then
   for v in "${wanted[@]}"; do
     p=$(prefix_of "$v" cross)
     [ -f "$p/.built" ] && runtime_dlls "$p" "$(host_of "$v")" && echo "$v $p"
+    if needs_native "$v"; then
+      p=$(prefix_of "$v" native)
+      [ -f "$p/.built" ] && echo "$v-native $p"
+    fi
   done
   exit 0
 fi
