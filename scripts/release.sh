@@ -146,7 +146,9 @@ winpath() { echo "Z:$1"; }
 find_interpreter() { # prefix dll
   local rubyh confh
   rubyh=$(find "$1/include" "$1/lib" -name ruby.h -not -path '*/ruby/ruby.h' 2>/dev/null | head -1)
-  confh=$(find "$1/include" "$1/lib" -name config.h -path '*ruby*' 2>/dev/null | head -1)
+  # The platform's config.h (3.2 also has ruby/internal/config.h, which
+  # includes it): ARCH/ruby/config.h, or ARCH/config.h before 1.9.
+  confh=$(find "$1/include" "$1/lib" -name config.h -path '*ruby*' -not -path '*/internal/*' 2>/dev/null | head -1)
   hdr=$(dirname "$rubyh")
   case "$confh" in */ruby/config.h) arch=$(dirname "$(dirname "$confh")") ;; *) arch=$(dirname "$confh") ;; esac
   implib=$(find "$1/lib" -maxdepth 1 -name "lib${2%.dll}.dll.a" | head -1)
