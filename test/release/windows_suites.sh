@@ -8,7 +8,10 @@
 # sets up.  What Windows cannot run is left out by name:
 #   - test/hook: drives a simulated window system through a Linux-only
 #     test library (the real window hook is checked by window_hook.rb);
-#   - the whole-road fault sweep: one forked child per failed call;
+#   - what forks: the whole-road fault sweep (one child per failed call)
+#     and the disagreeing-host checks (a child per host);
+#   - what needs Unix files or programs: symbolic links, a killed run
+#     spawned through `true`;
 #   - the preview's browser test: no browser for Windows here;
 #   - the schema checks of the export and gbXML commands: they run xmllint;
 #   - whatever reads gbXML: the reader is libxml2's through nokogiri, a
@@ -39,8 +42,10 @@ trap 'rm -rf "$out"' EXIT
 
 gbxml_readers='test_round_trip_through_our_import_agrees|test_gbxml_file_round_trip_keeps_spaces_surfaces_and_openings|test_command_line_format_and_preview_from_the_written_gbxml|test_rewritten_outputs_keep_their_mode_and_new_ones_get_the_usual_one'
 preview_writers='test_a_failing_output_writes_nothing_and_is_named|test_fifo_and_device_are_written_through_not_replaced'
-excluded_tests="/test_every_example_is_valid_and_repeatable|$gbxml_readers|$preview_writers/"
-echo "excluded on Windows: test/hook (Linux-only simulated window system), the whole-road fault sweep (fork), the preview's browser test (no browser), ExporterTest#test_every_example_is_valid_and_repeatable (xmllint), and what reads gbXML (nokogiri): test/gbxml/test_import.rb, test_mended_fixtures.rb, test_commands.rb, GbxmlExportTest#test_round_trip_through_our_import_agrees, #test_gbxml_file_round_trip_keeps_spaces_surfaces_and_openings, #test_command_line_format_and_preview_from_the_written_gbxml, OutputTargetsTest#test_rewritten_outputs_keep_their_mode_and_new_ones_get_the_usual_one; and what writes a preview (digest): test/preview/test_preview_document.rb, OutputTargetsTest#test_a_failing_output_writes_nothing_and_is_named, #test_fifo_and_device_are_written_through_not_replaced"
+xmllint='test_every_example_is_valid_and_repeatable|test_names_with_markup_characters_stay_well_formed|test_valid_against_the_schema_and_the_same_bytes_every_run|test_space_ids_stay_valid_and_unique'
+unix='test_temporary_files_a_killed_run_left_are_removed_next_time|test_symbolic_link_keeps_the_link_and_writes_its_target|test_an_output_naming_the_input_is_misuse'
+excluded_tests="/$xmllint|$gbxml_readers|$preview_writers|$unix/"
+echo "excluded on Windows: test/hook (Linux-only simulated window system), the whole-road fault sweep and test/roomface/test_disagreeing_host.rb (fork), the preview's browser test (no browser), ExporterTest#test_every_example_is_valid_and_repeatable, ExporterEndToEndTest#test_names_with_markup_characters_stay_well_formed, GbxmlExportTest#test_valid_against_the_schema_and_the_same_bytes_every_run and #test_space_ids_stay_valid_and_unique (xmllint), OutputTargetsTest#test_temporary_files_a_killed_run_left_are_removed_next_time, #test_symbolic_link_keeps_the_link_and_writes_its_target and #test_an_output_naming_the_input_is_misuse (Unix programs and symbolic links), and what reads gbXML (nokogiri): test/gbxml/test_import.rb, test_mended_fixtures.rb, test_commands.rb, GbxmlExportTest#test_round_trip_through_our_import_agrees, #test_gbxml_file_round_trip_keeps_spaces_surfaces_and_openings, #test_command_line_format_and_preview_from_the_written_gbxml, OutputTargetsTest#test_rewritten_outputs_keep_their_mode_and_new_ones_get_the_usual_one; and what writes a preview (digest): test/preview/test_preview_document.rb, OutputTargetsTest#test_a_failing_output_writes_nothing_and_is_named, #test_fifo_and_device_are_written_through_not_replaced"
 
 # The exporter: the same bytes as on Linux for every bundled example.
 for example in "$root"/examples/*.json; do
@@ -73,6 +78,7 @@ for f in $(cd "$root" && ls test/*/test_*.rb); do
   case $f in
     test/hook/*|test/headless/*|test/faults/*|test/preview/*) ;;
     test/gbxml/test_import.rb|test/gbxml/test_mended_fixtures.rb|test/gbxml/test_commands.rb) ;;
+    test/roomface/test_disagreeing_host.rb) ;;
     *) files+=("$(w "$root/$f")") ;;
   esac
 done

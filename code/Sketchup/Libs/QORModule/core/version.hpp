@@ -91,6 +91,7 @@
 #if defined(QOR_RUBY_18) || defined(QOR_RUBY_20)
 #define rb_funcallv(recv, mid, argc, argv) \
   rb_funcall2((recv), (mid), (argc), (VALUE*)(argv))
+#define rb_ary_new_from_args rb_ary_new3
 #endif
 #if defined(QOR_RUBY_18)
 #define rb_str_new_cstr rb_str_new2
