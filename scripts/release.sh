@@ -237,6 +237,7 @@ check_row() {
   prefix=${prefix_of[$version]:-}
   if [ -z "$prefix" ]; then
     not_checked "$variant: no $version interpreter in the cache (scripts/rubies.sh $version)"
+    [ "$toolchain" = mingw-i686 ] && linux_variant_suite "$variant" "$version"
     return 3
   fi
   if [ -n "${unchecked_rows[$version]:-}" ]; then

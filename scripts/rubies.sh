@@ -69,7 +69,10 @@ cross_cflags() { case $1 in 3.2.0*) echo '-O2 -g0' ;; *) echo "$old_cflags" ;; e
 native_cflags() { echo "$old_cflags"; }
 # 1.8.7 calls clock_gettime where the headers define CLOCK_MONOTONIC; on
 # mingw-w64 it lives in winpthread, linked in statically.
-cross_libs() { case $1 in 1.8.7) echo '-l:libwinpthread.a' ;; esac; }
+# 2.0 to 2.5 compile with _FORTIFY_SOURCE, whose checked copies
+# (__memcpy_chk...) live in the stack protector's library: linked in
+# statically too.
+cross_libs() { case $1 in 1.8.7) echo '-l:libwinpthread.a' ;; 2.*) echo '-l:libssp.a' ;; esac; }
 
 log() { echo "rubies: $*" >&2; }
 
