@@ -90,8 +90,10 @@ for f in "$root"/test/faults/test_*.rb; do
 done
 suite "the fault suites (but the forked road sweep)" "${faults[@]}"
 start=$SECONDS
-if run_ruby "$(w "$root/test/fuzz/fuzz.rb")" --seed 15 --cases 120 --big 400 >"$out/fuzz.log" 2>&1; then
-  echo "ok - fuzz run under Wine ($((SECONDS - start)) s)"
+# The gbXML cases read gbXML (nokogiri): left out.
+if run_ruby "$(w "$root/test/fuzz/fuzz.rb")" --seed 15 --cases 120 --big 400 --skip 'gbXML export' \
+     >"$out/fuzz.log" 2>&1; then
+  echo "ok - fuzz run under Wine, but the gbXML export cases ($((SECONDS - start)) s)"
 else
   tr -d '\r' <"$out/fuzz.log" | tail -20; echo "not ok - fuzz run under Wine"
 fi

@@ -93,9 +93,11 @@ module QORPlugin
       # (the release interpreters under Wine have no native gems).
       def parse(text)
         require_relative 'xml_tree'
-        XmlTree.parse(text)
-      rescue XmlTree::Refused => e
-        refuse(nil, "not XML (#{e.message})")
+        begin
+          XmlTree.parse(text)
+        rescue XmlTree::Refused => e
+          refuse(nil, "not XML (#{e.message})")
+        end
       end
 
       def check_root(root)
