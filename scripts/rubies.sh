@@ -226,14 +226,18 @@ build_cross() { # version
     # rubygems would load the new rbconfig.rb and stop on the version.  (The
     # makefile sets RUBYOPT itself, so it goes on make's command line; 1.8
     # has no rubygems built in, nor the option.)
+    # 2.x pass windres its preprocessor as one word with options, which
+    # this windres takes for a program's name; its default is that call.
+    extra=()
+    case $v in 2.*) extra=("WINDRES=$host-windres -DRC_INVOKED") ;; esac
     make -j"$([ "$v" = 1.8.7 ] && echo 1 || echo "$jobs")" \
-      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) >make.log 2>&1
+      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) "${extra[@]}" >make.log 2>&1
     # Without bundled gems: they are not in the archives and cannot be fetched.
     # Without bundled gems (not in the archives, and nothing can be
     # fetched: HAVE_BASERUBY=no drops the download step), and with the
     # default gems in the prefix, not where Debian's rubygems would put them.
     DEBIAN_DISABLE_RUBYGEMS_INTEGRATION=1 make install-nodoc HAVE_BASERUBY=no \
-      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) >install.log 2>&1 ||
+      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) "${extra[@]}" >install.log 2>&1 ||
       installed "$prefix" bin/ruby.exe
   ) || { log "cross $v failed: see $src/*.log"; return 1; }
   # The zlib extension imports zlib1.dll: it goes beside the interpreter.
