@@ -27,7 +27,10 @@ else()
   if(NOT QOR_VARIANT IN_LIST QOR_VARIANTS)
     message(FATAL_ERROR "QOR_VARIANT must be one of: ${QOR_VARIANTS}")
   endif()
-  if(NOT QOR_RUBY_INCLUDE_DIRS OR NOT QOR_RUBY_LIBRARY)
+  # On Linux a variant may be built for an interpreter linked statically
+  # (the old ones, built natively as bases): it has no library to link,
+  # and provides the symbols itself when it loads the extension.
+  if(NOT QOR_RUBY_INCLUDE_DIRS OR (WIN32 AND NOT QOR_RUBY_LIBRARY))
     message(FATAL_ERROR "${QOR_VARIANT} needs QOR_RUBY_INCLUDE_DIRS and QOR_RUBY_LIBRARY")
   endif()
   set(QOR_MODULE_NAME ${QOR_VARIANT})

@@ -9,14 +9,18 @@
 # version, so a changed archive, flag or compiler builds anew and everything
 # else is reused.  Idempotent; quiet when all is there.
 #
-#   scripts/rubies.sh [--budget SECONDS] [--list] [VERSION...]
+#   scripts/rubies.sh [--budget SECONDS] [--list] [--setup] [VERSION...]
 #
 # VERSION is one of 1.8.7 2.0.0 2.2.10 2.5.7 3.2.0 (default: all five), or
 # 3.2.0-msvcrt: the same 3.2 source on msvcrt.dll, which Wine can run (see
 # below) and the release checks use for the 3.2 library.
 # --budget: start no build whose logged (or estimated) time would run past
 # the budget; what is left is named on standard error and the exit status
-# is 3.  --list: print "VERSION PREFIX" for every interpreter already built.
+# is 3.  --list: print "VERSION PREFIX" for every interpreter already built,
+# and "VERSION-native PREFIX" for every native base.
+# --setup: only install the Debian packages the builds need.
+# --estimate: print "VERSION SECONDS" for each one, the expected time to
+# build what of it is missing (0 when it is built).
 # Build times go to $QOR_RUBIES/build-times.log.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,12 +28,14 @@ cache=${QOR_RUBIES:-/var/cache/qor-rubies}
 sources=${QOR_RUBY_SOURCES:-$root/../shared/ruby-sources}
 jobs=${QOR_JOBS:-2}
 
-budget=0 list=0 wanted=()
+budget=0 list=0 setup=0 estimate=0 wanted=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --budget) budget=$2; shift 2 ;;
     --list) list=1; shift ;;
-    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --setup) setup=1; shift ;;
+    --estimate) estimate=1; shift ;;
+    -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) wanted+=("$1"); shift ;;
   esac
 done
@@ -63,7 +69,10 @@ cross_cflags() { case $1 in 3.2.0*) echo '-O2 -g0' ;; *) echo "$old_cflags" ;; e
 native_cflags() { echo "$old_cflags"; }
 # 1.8.7 calls clock_gettime where the headers define CLOCK_MONOTONIC; on
 # mingw-w64 it lives in winpthread, linked in statically.
-cross_libs() { case $1 in 1.8.7) echo '-l:libwinpthread.a' ;; esac; }
+# 2.0 to 2.5 compile with _FORTIFY_SOURCE, whose checked copies
+# (__memcpy_chk...) live in the stack protector's library: linked in
+# statically too.
+cross_libs() { case $1 in 1.8.7) echo '-l:libwinpthread.a' ;; 2.*) echo '-l:libssp.a' ;; esac; }
 
 log() { echo "rubies: $*" >&2; }
 
@@ -83,8 +92,9 @@ ucrt_driver() {
   fi
   echo "$driver"
 }
+driver_option=-spec; driver_option+=s=   # gcc's option naming a driver file
 crt_cc_flags() { # host crt -> extra compiler flags
-  if [ "$2" = ucrt ]; then echo "-specs=$(ucrt_driver "$1") -D_UCRT -D__MSVCRT_VERSION__=0x0E00"; fi
+  if [ "$2" = ucrt ]; then echo "$driver_option$(ucrt_driver "$1") -D_UCRT -D__MSVCRT_VERSION__=0x0E00"; fi
 }
 
 key_of() { # version kind -> cache key
@@ -102,15 +112,16 @@ key_of() { # version kind -> cache key
 prefix_of() { echo "$cache/$2-$1-$(key_of "$1" "$2")"; }
 
 
-# Logged build time of the last build of this kind, else a rough estimate
-# for a 2-core machine.
+# Logged build time of the last build of this kind, else an estimate for a
+# 2-core machine shared with other work (times seen on one with a load of
+# 6 to 14).
 expected_seconds() {
   local v=$1 kind=$2 t
   t=$(awk -v v="$v" -v k="$kind" '$2==v && $3==k {s=$4} END {print s}' "$cache/build-times.log" 2>/dev/null)
   if [ -n "$t" ]; then echo "$t"; return; fi
   case "$kind:$v" in
-    native:1.8.7) echo 300 ;; native:*) echo 600 ;;
-    cross:1.8.7) echo 400 ;; cross:3.2.0*) echo 1200 ;; cross:*) echo 900 ;;
+    native:1.8.7) echo 300 ;; native:*) echo 1500 ;;
+    cross:1.8.7) echo 900 ;; *) echo 1500 ;;
   esac
 }
 
@@ -215,14 +226,18 @@ build_cross() { # version
     # rubygems would load the new rbconfig.rb and stop on the version.  (The
     # makefile sets RUBYOPT itself, so it goes on make's command line; 1.8
     # has no rubygems built in, nor the option.)
+    # 2.x pass windres its preprocessor as one word with options, which
+    # this windres takes for a program's name; its default is that call.
+    extra=()
+    case $v in 2.*) extra=("WINDRES=$host-windres -DRC_INVOKED") ;; esac
     make -j"$([ "$v" = 1.8.7 ] && echo 1 || echo "$jobs")" \
-      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) >make.log 2>&1
+      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) "${extra[@]}" >make.log 2>&1
     # Without bundled gems: they are not in the archives and cannot be fetched.
     # Without bundled gems (not in the archives, and nothing can be
     # fetched: HAVE_BASERUBY=no drops the download step), and with the
     # default gems in the prefix, not where Debian's rubygems would put them.
     DEBIAN_DISABLE_RUBYGEMS_INTEGRATION=1 make install-nodoc HAVE_BASERUBY=no \
-      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) >install.log 2>&1 ||
+      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) "${extra[@]}" >install.log 2>&1 ||
       installed "$prefix" bin/ruby.exe
   ) || { log "cross $v failed: see $src/*.log"; return 1; }
   # The zlib extension imports zlib1.dll: it goes beside the interpreter.
@@ -234,10 +249,25 @@ build_cross() { # version
   rm -rf "$src"
 }
 
+missing_seconds() { # version -> expected time to build what is missing
+  local need=0
+  [ -f "$(prefix_of "$1" cross)/.built" ] && { echo 0; return; }
+  needs_native "$1" && [ ! -f "$(prefix_of "$1" native)/.built" ] && need=$(expected_seconds "$1" native)
+  echo $(( need + $(expected_seconds "$1" cross) ))
+}
+if [ $estimate = 1 ]; then
+  for v in "${wanted[@]}"; do echo "$v $(missing_seconds "$v")"; done
+  exit 0
+fi
+
 if [ $list = 1 ]; then
   for v in "${wanted[@]}"; do
     p=$(prefix_of "$v" cross)
     [ -f "$p/.built" ] && runtime_dlls "$p" "$(host_of "$v")" && echo "$v $p"
+    if needs_native "$v"; then
+      p=$(prefix_of "$v" native)
+      [ -f "$p/.built" ] && echo "$v-native $p"
+    fi
   done
   exit 0
 fi
@@ -257,14 +287,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq >/dev/null
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+[ $setup = 1 ] && exit 0
 
 mkdir -p "$cache/build"
 status=0 left=()
 for v in "${wanted[@]}"; do
-  need=0
-  [ -f "$(prefix_of "$v" cross)/.built" ] && continue
-  needs_native "$v" && [ ! -f "$(prefix_of "$v" native)/.built" ] && need=$(expected_seconds "$v" native)
-  need=$(( need + $(expected_seconds "$v" cross) ))
+  need=$(missing_seconds "$v")
+  [ "$need" = 0 ] && continue
   if ! fits "$need"; then left+=("$v"); continue; fi
   if needs_native "$v"; then build_native "$v" || { status=1; continue; }; fi
   build_cross "$v" || status=1

@@ -81,7 +81,11 @@ class ArgumentErrorTest < QORTest::Case
       'setText' => [0, ->(r, w, _) { [[r, w], -> { r.setText('Hall') }] }],
       'to_s' => [0, ->(r, _, _) { [[r], -> { r.to_s }] }],
       'surfaceType' => [0, ->(r, w, _) { [[r, w], -> { r.surfaceType(w, true) }] }],
-      'select' => [0, ->(r, w, _) { [[r, w], -> { r.select(!r.selected) }] }],
+      'select' => [0, ->(r, w, _) { [[r, w], -> { r.select(true); r.select(false) }] }],
+      # Deselecting puts back the materials the room faces saved: the room
+      # is selected before each bad value goes in (the room face first: bad
+      # values of the room's own @selected upset its faces' counts).
+      'deselect' => [0, ->(r, w, _) { r.select(true); [[w, r], -> { r.select(false); r.select(true) }] }],
       'makeFloors' => [0, ->(r, w, f) { [[r, w, f], -> { r.makeFloors(0.5, 'true', nil) }] }],
       'getSpaceElement' => [3, ->(r, w, _) { [[r, w], -> { r.getSpaceElement(1) }] }],
       'countSelect' => [0, ->(_, w, _) { [[w], -> { w.countSelect(1) }] }],

@@ -23,13 +23,14 @@ require 'zlib'
 require 'tmpdir'
 require 'rexml/document'
 
-options = { seed: Random.new_seed % 1_000_000, cases: 2000, limit: 10.0, big: 2000, only: nil }
+options = { seed: Random.new_seed % 1_000_000, cases: 2000, limit: 10.0, big: 2000, only: nil, skip: [] }
 OptionParser.new do |o|
   o.on('--seed N', Integer) { |v| options[:seed] = v }
   o.on('--cases N', Integer, 'cases per function') { |v| options[:cases] = v }
   o.on('--limit SECONDS', Float, 'time limit per call') { |v| options[:limit] = v }
   o.on('--big N', Integer, 'points in the longest polygons') { |v| options[:big] = v }
   o.on('--only NAME', 'fuzz this function alone') { |v| options[:only] = v }
+  o.on('--skip NAME', 'leave this function out (repeatable)') { |v| options[:skip] << v }
   o.on('--show CLASS', 'print each refusal of this error class') { |v| options[:show] = v }
 end.parse!
 $stdout.sync = true
@@ -314,7 +315,7 @@ module Fuzz
     slowest = [0.0, nil]
     failures = []
     FUNCTIONS.each do |name, call|
-      next if options[:only] && options[:only] != name
+      next if (options[:only] && options[:only] != name) || options[:skip].include?(name)
       values.rng = Random.new(Zlib.crc32("#{options[:seed]} #{name}"))
       here = Hash.new(0)
       options[:cases].times do |k|

@@ -8,9 +8,16 @@
 # sets up.  What Windows cannot run is left out by name:
 #   - test/hook: drives a simulated window system through a Linux-only
 #     test library (the real window hook is checked by window_hook.rb);
-#   - the whole-road fault sweep: one forked child per failed call;
+#   - what forks: the whole-road fault sweep (one child per failed call)
+#     and the disagreeing-host checks (a child per host);
+#   - what needs Unix files or programs: symbolic links, a killed run
+#     spawned through `true`;
 #   - the preview's browser test: no browser for Windows here;
-#   - the schema checks of the export and gbXML commands: they run xmllint.
+#   - the schema checks of the export and gbXML commands: they run xmllint;
+#   - whatever reads gbXML: the reader is libxml2's through nokogiri, a
+#     native gem that has no build for the Windows interpreter here;
+#   - whatever writes a preview: the page names its script by a SHA-256
+#     from the digest extension, which the 3.2 build leaves out.
 # Prints "ok - ..." / "not ok - ..." lines.
 set -uo pipefail
 prefix=$1 libdir=$2
@@ -33,8 +40,12 @@ run_ruby() { # args... (QOR_MODULE_DIR points at the Windows build)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-excluded_tests='/test_every_example_is_valid_and_repeatable|test_exports_of_gbxml_files_are_valid/'
-echo "excluded on Windows: test/hook (Linux-only simulated window system), the whole-road fault sweep (fork), the preview's browser test (no browser), ExporterTest#test_every_example_is_valid_and_repeatable and GbxmlCommandsTest#test_exports_of_gbxml_files_are_valid (xmllint)"
+gbxml_readers='test_round_trip_through_our_import_agrees|test_gbxml_file_round_trip_keeps_spaces_surfaces_and_openings|test_command_line_format_and_preview_from_the_written_gbxml|test_rewritten_outputs_keep_their_mode_and_new_ones_get_the_usual_one'
+preview_writers='test_a_failing_output_writes_nothing_and_is_named|test_fifo_and_device_are_written_through_not_replaced'
+xmllint='test_every_example_is_valid_and_repeatable|test_names_with_markup_characters_stay_well_formed|test_valid_against_the_schema_and_the_same_bytes_every_run|test_space_ids_stay_valid_and_unique'
+unix='test_temporary_files_a_killed_run_left_are_removed_next_time|test_symbolic_link_keeps_the_link_and_writes_its_target|test_an_output_naming_the_input_is_misuse'
+excluded_tests="/$xmllint|$gbxml_readers|$preview_writers|$unix/"
+echo "excluded on Windows: test/hook (Linux-only simulated window system), the whole-road fault sweep and test/roomface/test_disagreeing_host.rb (fork), the preview's browser test (no browser), ExporterTest#test_every_example_is_valid_and_repeatable, ExporterEndToEndTest#test_names_with_markup_characters_stay_well_formed, GbxmlExportTest#test_valid_against_the_schema_and_the_same_bytes_every_run and #test_space_ids_stay_valid_and_unique (xmllint), OutputTargetsTest#test_temporary_files_a_killed_run_left_are_removed_next_time, #test_symbolic_link_keeps_the_link_and_writes_its_target and #test_an_output_naming_the_input_is_misuse (Unix programs and symbolic links), and what reads gbXML (nokogiri): test/gbxml/test_import.rb, test_mended_fixtures.rb, test_commands.rb, GbxmlExportTest#test_round_trip_through_our_import_agrees, #test_gbxml_file_round_trip_keeps_spaces_surfaces_and_openings, #test_command_line_format_and_preview_from_the_written_gbxml, OutputTargetsTest#test_rewritten_outputs_keep_their_mode_and_new_ones_get_the_usual_one; and what writes a preview (digest): test/preview/test_preview_document.rb, OutputTargetsTest#test_a_failing_output_writes_nothing_and_is_named, #test_fifo_and_device_are_written_through_not_replaced"
 
 # The exporter: the same bytes as on Linux for every bundled example.
 for example in "$root"/examples/*.json; do
@@ -57,7 +68,7 @@ suite() {
   local start=$SECONDS
   run_ruby "$(w "$root/test/run.rb")" "$@" >"$out/suite.log" 2>&1
   local status=$?
-  tr -d '\r' <"$out/suite.log" | grep -E '^[0-9]+ runs, |Error:|Failure:|^ +[A-Za-z]+Test#' | head -30
+  tr -d '\r' <"$out/suite.log" | grep -E '^[0-9]+ runs, |^[A-Za-z]+Test#' | head -30
   if [ $status -eq 0 ]; then echo "ok - $name under Wine ($((SECONDS - start)) s)"
   else tr -d '\r' <"$out/suite.log" | tail -40; echo "not ok - $name under Wine"; fi
 }
@@ -65,7 +76,9 @@ suite() {
 files=()
 for f in $(cd "$root" && ls test/*/test_*.rb); do
   case $f in
-    test/hook/*|test/headless/*|test/faults/*|test/preview/test_preview_browser.rb) ;;
+    test/hook/*|test/headless/*|test/faults/*|test/preview/*) ;;
+    test/gbxml/test_import.rb|test/gbxml/test_mended_fixtures.rb|test/gbxml/test_commands.rb) ;;
+    test/roomface/test_disagreeing_host.rb) ;;
     *) files+=("$(w "$root/$f")") ;;
   esac
 done
@@ -77,8 +90,10 @@ for f in "$root"/test/faults/test_*.rb; do
 done
 suite "the fault suites (but the forked road sweep)" "${faults[@]}"
 start=$SECONDS
-if run_ruby "$(w "$root/test/fuzz/fuzz.rb")" --seed 15 --cases 120 --big 400 >"$out/fuzz.log" 2>&1; then
-  echo "ok - fuzz run under Wine ($((SECONDS - start)) s)"
+# The gbXML cases read gbXML (nokogiri): left out.
+if run_ruby "$(w "$root/test/fuzz/fuzz.rb")" --seed 15 --cases 120 --big 400 --skip 'gbXML export' \
+     >"$out/fuzz.log" 2>&1; then
+  echo "ok - fuzz run under Wine, but the gbXML export cases ($((SECONDS - start)) s)"
 else
   tr -d '\r' <"$out/fuzz.log" | tail -20; echo "not ok - fuzz run under Wine"
 fi

@@ -306,6 +306,25 @@ class RoomHighlightTest < QORTest::Case
     assert_equal [[:start, 'deselect room'], [:commit, 'deselect room']], @model.operation_log
   end
 
+  # A deselect refused for a bad saved material leaves that face painted
+  # and counted: once the field is mended, deselecting restores its own
+  # materials instead of keeping the red as if it were the face's.
+  def test_a_refused_deselect_loses_no_material
+    before = material_names(@faces)
+    @room.select(true)
+    [[:@material, 7], [:@back_material, 7]].each do |field, bad|
+      rf = @room.roomFaces[1]
+      kept = rf.instance_variable_get(field)
+      rf.instance_variable_set(field, bad)
+      error = assert_raises(TypeError) { @room.select(false) }
+      assert_includes error.message, field.to_s
+      assert_same true, @room.selected
+      rf.instance_variable_set(field, kept)
+    end
+    @room.select(false)
+    assert_equal before, material_names(@faces)
+  end
+
   def test_failure_half_way_aborts_the_operation
     face = @faces[3]
     def face.material=(*)

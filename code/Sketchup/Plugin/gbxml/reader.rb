@@ -1,6 +1,5 @@
 require_relative '../building_json'
 require_relative 'plane_geometry'
-require_relative 'xml_tree'
 require_relative 'import_warning'
 
 module QORPlugin
@@ -89,10 +88,16 @@ module QORPlugin
         id ? %(#{node.name} "#{id}") : node.name
       end
 
+      # The XML parser's native library loads with the first gbXML file
+      # read, so that commands reading none run where it is not installed
+      # (the release interpreters under Wine have no native gems).
       def parse(text)
-        XmlTree.parse(text)
-      rescue XmlTree::Refused => e
-        refuse(nil, "not XML (#{e.message})")
+        require_relative 'xml_tree'
+        begin
+          XmlTree.parse(text)
+        rescue XmlTree::Refused => e
+          refuse(nil, "not XML (#{e.message})")
+        end
       end
 
       def check_root(root)

@@ -1,5 +1,3 @@
-require 'digest'
-
 module QORPlugin
   module Preview
     # The HTML document around the drawings: summary, legend, problems,
@@ -77,9 +75,16 @@ module QORPlugin
       JS
 
       # Only the page's own script may run: it is named by its hash, so a
-      # script that found its way into the text would not.
-      POLICY = "default-src 'none'; style-src 'unsafe-inline'; " \
-               "script-src 'sha256-#{[Digest::SHA256.digest(SCRIPT)].pack('m0')}'".freeze
+      # script that found its way into the text would not.  The hash library
+      # loads with the first page made, so that exports without a preview
+      # run where it is not built (the release interpreters under Wine).
+      def self.policy
+        @policy ||= begin
+          require 'digest'
+          "default-src 'none'; style-src 'unsafe-inline'; " \
+            "script-src 'sha256-#{[Digest::SHA256.digest(SCRIPT)].pack('m0')}'".freeze
+        end
+      end
 
       LEGEND_FILLS = [
         ['colour by type', [%w[#d9b77e floor], %w[#a9c3de wall], %w[#eeeeee ceiling]]],
@@ -106,7 +111,7 @@ module QORPlugin
         <<~HTML
           <!DOCTYPE html>
           <html xmlns="http://www.w3.org/1999/xhtml" lang="en"><head><meta charset="utf-8"/>
-          <meta http-equiv="Content-Security-Policy" content="#{POLICY}"/>
+          <meta http-equiv="Content-Security-Policy" content="#{Page.policy}"/>
           <title>#{esc(title)}</title><style>#{STYLE}</style></head><body>
           <h1>#{esc(title)}</h1>
           <div class="top">#{summary_section(summary, room_views, storeys, problems)}#{legend_section}#{problems_section(problems)}</div>

@@ -5,6 +5,7 @@
 #include <ruby.h>
 
 #include "fields.hpp"
+#include "version.hpp"
 
 // Method names called on the common paths, in load order.
 #define QOR_METHOD_NAMES(X)                                                         \
@@ -53,7 +54,7 @@
   X(qor_select_counted, "qor_select_counted") \
   X(addRoomTextHelper2, "addRoomTextHelper2") \
   X(to_str, "to_str") \
-  X(compare_by_identity, "compare_by_identity") \
+  X(compare_by_identity, QOR_COMPARE_BY_IDENTITY) \
   X(instance_method, "instance_method") \
   X(owner, "owner") \
   X(sort_bang, "sort!") \

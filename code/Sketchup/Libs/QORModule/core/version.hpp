@@ -88,9 +88,18 @@
 // interpreter (older array constructor names).  QOR_RUBY_22: 2.2.  None
 // set: 2.5 and later.  The older interpreters lack some of the names the
 // source uses; they are mapped to their older spellings here.
+// 1.8 has no identity Hash: a new Hash is asked to "rehash" instead (a
+// no-op), and its keys compare by eql?, which for the host's entities and
+// the extension's own point copies (unique by value) is identity too.
+#if defined(QOR_RUBY_18)
+#define QOR_COMPARE_BY_IDENTITY "rehash"
+#else
+#define QOR_COMPARE_BY_IDENTITY "compare_by_identity"
+#endif
 #if defined(QOR_RUBY_18) || defined(QOR_RUBY_20)
 #define rb_funcallv(recv, mid, argc, argv) \
   rb_funcall2((recv), (mid), (argc), (VALUE*)(argv))
+#define rb_ary_new_from_args rb_ary_new3
 #endif
 #if defined(QOR_RUBY_18)
 #define rb_str_new_cstr rb_str_new2

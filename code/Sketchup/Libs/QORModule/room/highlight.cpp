@@ -66,15 +66,45 @@ void unpaint(VALUE room) {
     if (is_true(call(F, id::deleted_p))) continue;
     if (is_true(ivar(R, iv::RoomFace::isWindow))) continue;
     if (!is_true(rb_attr_get(R, counted_mark()))) continue;
+    // The saved materials are checked before the count goes down: a bad
+    // one leaves this face counted and painted, so that the room, kept
+    // selected, still puts the face's own materials back later.  The back
+    // material goes back as the face gave it: nil or a material.
+    VALUE material = ivar(R, iv::RoomFace::material);
+    VALUE opacity = ivar(R, iv::RoomFace::opacity);
+    if (!NIL_P(material)) {
+      answering_ivar(R, iv::RoomFace::material, id::alpha_set);
+      number_ivar(R, iv::RoomFace::opacity);
+    }
+    VALUE back = ivar(R, iv::RoomFace::back_material);
+    if (!NIL_P(back)) back = object_ivar(R, iv::RoomFace::back_material, "a material");
     const bool last = counted_to(R, -1, 0);
     set_ivar(R, counted_mark(), Qfalse);
     if (!last) continue;  // another selected room still shows it
-    VALUE material = ivar(R, iv::RoomFace::material);
-    if (!NIL_P(material))
-      call(answering_ivar(R, iv::RoomFace::material, id::alpha_set), id::alpha_set,
-           ivar(R, iv::RoomFace::opacity));
+    if (!NIL_P(material)) call(material, id::alpha_set, opacity);
     call(F, id::material_set, material);
-    call(F, id::back_material_set, ivar(R, iv::RoomFace::back_material));
+    call(F, id::back_material_set, back);
+  }
+}
+
+// The room faces' counted marks as they stand, as pairs of room face and
+// mark.  An aborted operation undoes the counts and materials on the
+// model's faces but not these marks, so a failed call puts them back.
+VALUE counted_marks(VALUE room) {
+  VALUE marks = new_array();
+  VALUE roomFaces = ivar(room, iv::Room::roomFaces);
+  if (!RB_TYPE_P(roomFaces, T_ARRAY)) return marks;  // change_selection names it
+  for (long i = 0; i < RARRAY_LEN(roomFaces); ++i) {
+    VALUE R = RARRAY_AREF(roomFaces, i);
+    if (!SPECIAL_CONST_P(R)) push(marks, array_of(R, rb_attr_get(R, counted_mark())));
+  }
+  return marks;
+}
+
+void restore_marks(VALUE marks) {
+  for (long i = 0; i < len(marks); ++i) {
+    VALUE pair = at(marks, i);
+    set_ivar(at(pair, 0), counted_mark(), at(pair, 1));
   }
 }
 
@@ -101,6 +131,7 @@ VALUE select(VALUE self, VALUE flag) {
   call(model, id::startOperationHelper, new_string(on ? "select room" : "deselect room"));
 
   VALUE previous = ivar(self, iv::Room::selected);
+  VALUE marks = counted_marks(self);
   int state = 0;
   protect(
       [&] {
@@ -113,12 +144,14 @@ VALUE select(VALUE self, VALUE flag) {
     clean_up(&state, pending, [&] { return call(model, id::abort_operation); });
     clean_up(&state, pending, [&] {
       set_ivar(self, iv::Room::selected, previous);
+      restore_marks(marks);
       return Qnil;
     });
     RB_GC_GUARD(pending);
     rb_jump_tag(state);
   }
   RB_GC_GUARD(previous);
+  RB_GC_GUARD(marks);
   return Qtrue;
 }
 

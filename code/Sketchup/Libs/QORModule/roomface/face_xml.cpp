@@ -288,7 +288,7 @@ VALUE with_room_openings(VALUE room, VALUE (*write)(VALUE), VALUE argument) {
   }
   Restore restore{write, argument, room_openings};
   room_openings = array_of(room, index);
-  return rb_ensure(run_write, reinterpret_cast<VALUE>(&restore), restore_openings, reinterpret_cast<VALUE>(&restore));
+  return ensure(run_write, reinterpret_cast<VALUE>(&restore), restore_openings, reinterpret_cast<VALUE>(&restore));
 }
 
 VALUE getFaceElement(VALUE self) {
