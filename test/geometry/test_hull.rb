@@ -92,6 +92,12 @@ class ConvexHullTest < QORTest::Case
     end
   end
 
+  def test_sort_block_refuses_two_values_that_are_not_keyed_entries
+    with_sort_yielding(pt(1, 1), pt(2, 2)) do
+      assert_raises(TypeError) { QORTA.convexHull2([pt(0, 0), pt(1, 0), pt(0, 1)]) }
+    end
+  end
+
   def test_non_numeric_coordinates_raise_the_conversion_error
     odd = Struct.new(:x, :y).new('a', 'b')
     assert_raises(TypeError) { QORTA.convexHull2([pt(0, 0), odd, pt(1, 1)]) }

@@ -114,9 +114,11 @@ bool keyed_entry(VALUE e, double* k1, double* k2) {
 VALUE sortByReadKeys(QOR_BLOCK_ARGS) {
   VALUE a, b;
   double a1, a2, b1, b2;
-  if (!block_pair(QOR_BLOCK_FORWARD, &a, &b) || !keyed_entry(a, &a1, &a2) ||
-      !keyed_entry(b, &b1, &b2))
-    bad_sort_arguments();
+  if (!block_pair(QOR_BLOCK_FORWARD, &a, &b)) bad_sort_arguments();
+  // A count is the interpreter's to get wrong; an entry of another shape is
+  // a caller's, and 1.8 (which checks no count) must not take it for one.
+  if (!keyed_entry(a, &a1, &a2) || !keyed_entry(b, &b1, &b2))
+    rb_raise(rb_eTypeError, "sort entry is not [key, key, item]");
   int (*order)(double, double) = FIX2INT(data) > 0 ? ascending : descending;
   const int by_first = order(a1, b1);
   return ordering(by_first != 0 ? by_first : order(a2, b2));
