@@ -300,9 +300,9 @@ end
 
 three = [P.new(0, 0, 0), P.new(1, 0, 0), P.new(0, 1, 0)]
 if RUBY18
-  check('1.8: a packed pair reaches the sort block as its two members') do
+  check('1.8: a pair of keyed entries reaches the sort block as its two members') do
     # The hull sorts entries keyed by their coordinates.
-    SortYield.with([[[1.0, 0.0, P.new(1, 0, 0)], [0.0, 1.0, P.new(0, 1, 0)]]]) { QORTA.convexHull2(three) }
+    SortYield.with([[1.0, 0.0, P.new(1, 0, 0)], [0.0, 1.0, P.new(0, 1, 0)]]) { QORTA.convexHull2(three) }
     true
   end
   check('1.8: no count check, so no "Invalid arguments" message') do
