@@ -91,6 +91,15 @@
 // 1.8 has no identity Hash: a new Hash is asked to "rehash" instead (a
 // no-op), and its keys compare by eql?, which for the host's entities and
 // the extension's own point copies (unique by value) is identity too.
+// Before 2.7 the headers declare callbacks as taking any arguments
+// (ANYARGS), to which C++ converts no function pointer by itself.
+#if !defined(QOR_RUBY_18)
+#include <ruby/version.h>
+#endif
+#if defined(QOR_RUBY_18) || RUBY_API_VERSION_MAJOR < 2 || \
+    (RUBY_API_VERSION_MAJOR == 2 && RUBY_API_VERSION_MINOR < 7)
+#define QOR_ANYARGS_CALLBACKS 1
+#endif
 #if defined(QOR_RUBY_18)
 #define QOR_COMPARE_BY_IDENTITY "rehash"
 #else
@@ -176,7 +185,7 @@ namespace qor {
 
 // rb_ensure: 1.8 declares its functions as taking any arguments.
 inline VALUE ensure(VALUE (*body)(VALUE), VALUE data1, VALUE (*after)(VALUE), VALUE data2) {
-#if defined(QOR_RUBY_18)
+#if defined(QOR_ANYARGS_CALLBACKS)
   return rb_ensure(RUBY_METHOD_FUNC(body), data1, RUBY_METHOD_FUNC(after), data2);
 #else
   return rb_ensure(body, data1, after, data2);
@@ -245,11 +254,15 @@ inline VALUE fiber_body(VALUE, VALUE call, int, const VALUE*, VALUE) {
   return rb_funcallv(c[0], SYM2ID(c[1]), static_cast<int>(RARRAY_LEN(call) - 2), c + 2);
 }
 inline VALUE call_in_fiber(VALUE recv, ID mid, int argc, const VALUE* argv) {
-  VALUE call = rb_ary_new_capa(argc + 2);
+  VALUE call = ary_new_capa(argc + 2);
   rb_ary_push(call, recv);
   rb_ary_push(call, ID2SYM(mid));
   for (int i = 0; i < argc; ++i) rb_ary_push(call, argv[i]);
+#if defined(QOR_ANYARGS_CALLBACKS)
+  VALUE fiber = rb_fiber_new(RUBY_METHOD_FUNC(fiber_body), call);
+#else
   VALUE fiber = rb_fiber_new(fiber_body, call);
+#endif
   VALUE result = rb_fiber_resume(fiber, 0, nullptr);
   RB_GC_GUARD(call);
   return result;
@@ -312,6 +325,8 @@ inline VALUE block_call(VALUE recv, ID mid, int argc, const VALUE* argv, block_f
 #if defined(QOR_RUBY_18)
   Iteration18 it = {recv, mid, argc, argv};
   return rb_iterate(iterate18, reinterpret_cast<VALUE>(&it), RUBY_METHOD_FUNC(fn), data);
+#elif defined(QOR_ANYARGS_CALLBACKS)
+  return rb_block_call(recv, mid, argc, const_cast<VALUE*>(argv), RUBY_METHOD_FUNC(fn), data);
 #else
   return rb_block_call(recv, mid, argc, argv, fn, data);
 #endif

@@ -27,7 +27,9 @@ inline void grid_cells(const double lo[3], const double hi[3], int boxes, int ma
         volume *= extent[a];
         ++axes;
       }
-    side = axes == 0 ? 1.0 : std::pow(volume / target, 1.0 / axes);
+    // ::pow, not std::pow: the older interpreters' Windows headers rename
+    // it (to their exact replacement of the C library's).
+    side = axes == 0 ? 1.0 : ::pow(volume / target, 1.0 / axes);
     for (int a = 0; a < 3; ++a) flat[a] = flat[a] || extent[a] < side;
   }
   for (int a = 0; a < 3; ++a) {
