@@ -273,8 +273,8 @@ check_row() {
   fi
   file="$work/$folder/lib/$variant.so"
   ruby_exe="$prefix/bin/ruby.exe"
-  actual=$(wine "$ruby_exe" -e 'print RUBY_VERSION, "p", RUBY_PATCHLEVEL, " ", RUBY_PLATFORM' 2>&1 | tr -d '\r')
-  wine "$ruby_exe" "$(winpath "$root/test/release/variants.rb")" "$(winpath "$file")" >"$log" 2>&1
+  actual=$(wine "$ruby_exe" --disable-gems -e 'print RUBY_VERSION, "p", RUBY_PATCHLEVEL, " ", RUBY_PLATFORM' 2>&1 | tr -d '\r')
+  wine "$ruby_exe" --disable-gems "$(winpath "$root/test/release/variants.rb")" "$(winpath "$file")" >"$log" 2>&1
   status=$?
   tally <"$log"
   record $status "$variant: variant suite under Wine on $actual"
@@ -283,7 +283,7 @@ check_row() {
 
   # The window hook on a real window.
   if build_probe "$variant" "$toolchain" "$work/$folder"; then
-    wine "$ruby_exe" "$(winpath "$root/test/release/window_hook.rb")" "$(winpath "$file")" \
+    wine "$ruby_exe" --disable-gems "$(winpath "$root/test/release/window_hook.rb")" "$(winpath "$file")" \
       "$(winpath "$work/$folder/window_probe.so")" >"$log" 2>&1
     status=$?
     tally <"$log"

@@ -230,8 +230,12 @@ build_cross() { # version
     # this windres takes for a program's name; its default is that call.
     extra=()
     case $v in 2.*) extra=("WINDRES=$host-windres -DRC_INVOKED") ;; esac
+    # 2.5 links its programs only on the way to its extensions: without
+    # extensions they are named.
+    targets=()
+    case $v in 2.*) targets=(all ruby.exe rubyw.exe) ;; esac
     make -j"$([ "$v" = 1.8.7 ] && echo 1 || echo "$jobs")" \
-      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) "${extra[@]}" >make.log 2>&1
+      $([ "$v" = 1.8.7 ] || echo RUBYOPT=--disable-gems) "${extra[@]}" "${targets[@]}" >make.log 2>&1
     # Without bundled gems: they are not in the archives and cannot be fetched.
     # Without bundled gems (not in the archives, and nothing can be
     # fetched: HAVE_BASERUBY=no drops the download step), and with the

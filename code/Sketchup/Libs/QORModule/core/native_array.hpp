@@ -7,7 +7,7 @@
 // interpreter's NoMemoryError, which that protect() catches too.
 #pragma once
 
-#include <ruby.h>
+#include "version.hpp"
 
 #include <cstdlib>
 #include <type_traits>

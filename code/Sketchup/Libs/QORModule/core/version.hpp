@@ -154,8 +154,14 @@ inline void qor_throw_obj18(VALUE tag, VALUE value) {
 #ifndef T_COMPLEX
 #define T_COMPLEX 0x101
 #endif
-#if defined(QOR_RUBY_18) || defined(QOR_RUBY_20) || defined(QOR_RUBY_22)
+#if !defined(rb_str_cat_cstr) && \
+    (defined(QOR_RUBY_18) || defined(QOR_RUBY_20) || defined(QOR_RUBY_22))
 #define rb_str_cat_cstr rb_str_cat2
+#endif
+// 2.2's header stands finite() in for isfinite(), which would turn
+// std::isfinite into a name <cmath> does not have.
+#ifdef isfinite
+#undef isfinite
 #endif
 #ifndef RB_TYPE_P
 #define RB_TYPE_P(v, t) (TYPE(v) == (t))
