@@ -283,7 +283,16 @@ inline bool ruby_method_running() {
 #else
   ID mid;
   VALUE klass;
+  // 2.5's header marks it deprecated, with nothing that answers the same
+  // question in its place.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
   return rb_frame_method_id_and_class(&mid, &klass) != 0;
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 #endif
 }
 
