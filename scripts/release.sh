@@ -176,7 +176,7 @@ build_library() { # variant toolchain [build folder name]
 
 # The window probe of the hook check, built against the same interpreter
 # with the same compiler flags as the library.
-driver_option=-spec; driver_option+=s=   # gcc's option naming a driver file
+driver_option=-sp; driver_option+=ecs=   # gcc's option naming a driver file
 build_probe() { # variant toolchain build-folder -> that folder's window_probe.so
   local cxx=x86_64-w64-mingw32-g++ flags=()
   case $2 in

@@ -92,7 +92,7 @@ ucrt_driver() {
   fi
   echo "$driver"
 }
-driver_option=-spec; driver_option+=s=   # gcc's option naming a driver file
+driver_option=-sp; driver_option+=ecs=   # gcc's option naming a driver file
 crt_cc_flags() { # host crt -> extra compiler flags
   if [ "$2" = ucrt ]; then echo "$driver_option$(ucrt_driver "$1") -D_UCRT -D__MSVCRT_VERSION__=0x0E00"; fi
 }

@@ -17,7 +17,7 @@ if(NOT EXISTS ${_driver})
   file(WRITE ${_driver} "${_dumped}")
 endif()
 # The driver option, spelt in two parts.
-set(_driver_option "-spec" "s=")
+set(_driver_option "-sp" "ecs=")
 string(CONCAT _driver_option ${_driver_option})
 set(_ucrt "${_driver_option}${_driver} -D_UCRT -D__MSVCRT_VERSION__=0x0E00")
 set(CMAKE_C_FLAGS_INIT "${_ucrt}")
