@@ -14,45 +14,10 @@
 # values worked by hand.
 $LOAD_PATH.unshift(File.dirname(File.expand_path(__FILE__)))
 require 'host_points'
+require 'checks'
 
 library = ARGV[0] or abort('usage: variants.rb LIBRARY')
 RUBY18 = RUBY_VERSION < '1.9'
-
-# ---------------------------------------------------------------- helper
-$passed = 0
-$failed = 0
-def check(name)
-  ok = begin
-    yield
-  rescue Exception => e
-    puts "# #{e.class}: #{e.message}"
-    (e.backtrace || [])[0, 3].each { |l| puts "#   #{l}" }
-    false
-  end
-  if ok == true
-    $passed += 1
-    puts "ok - #{name}"
-  else
-    $failed += 1
-    puts "not ok - #{name}"
-  end
-end
-
-# expected == actual, else both shown.
-def same(expected, actual)
-  return true if expected == actual
-  puts "#   expected: #{expected.inspect}"
-  puts "#     actual: #{actual.inspect}"
-  false
-end
-
-# The exception the block raised (nil when none).
-def raised
-  yield
-  nil
-rescue Exception => e
-  e
-end
 
 # --------------------------------------------------------- registration
 $events = []
@@ -366,5 +331,4 @@ check('the collector running inside host calls loses nothing') do
   same(HULL, xy(QORTA.convexHull2(points)))
 end
 
-puts "#{$passed} passed, #{$failed} failed"
-exit($failed == 0 ? 0 : 1)
+finish_checks

@@ -11,37 +11,8 @@
 library, probe = ARGV
 abort('usage: window_hook.rb LIBRARY WINDOW_PROBE') unless library && probe
 
-$passed = 0
-$failed = 0
-def check(name)
-  ok = begin
-    yield
-  rescue Exception => e
-    puts "# #{e.class}: #{e.message}"
-    false
-  end
-  if ok == true
-    $passed += 1
-    puts "ok - #{name}"
-  else
-    $failed += 1
-    puts "not ok - #{name}"
-  end
-end
-
-def same(expected, actual)
-  return true if expected == actual
-  puts "#   expected: #{expected.inspect}"
-  puts "#     actual: #{actual.inspect}"
-  false
-end
-
-def raised
-  yield
-  nil
-rescue Exception => e
-  e
-end
+$LOAD_PATH.unshift(File.dirname(File.expand_path(__FILE__)))
+require 'checks'
 
 WM_COMMAND = 0x0111
 WM_MENUSELECT = 0x011F
@@ -182,5 +153,4 @@ check('still hooked and working afterwards; unsubclass restores the window') do
     same(OWN_RESULT, WindowProbe.send(WM_USER, 0, 0)) && same([], scripts.take)
 end
 
-puts "#{$passed} passed, #{$failed} failed"
-exit($failed == 0 ? 0 : 1)
+finish_checks
