@@ -14,25 +14,7 @@ wine_programs=(
   hook_driver.exe
 )
 
-passed=0
-failed=0
-record() {  # record <ok:0|1> <name>
-  if [ "$1" -eq 0 ]; then echo "ok - $2"; passed=$((passed + 1)); else echo "not ok - $2"; failed=$((failed + 1)); fi
-}
-# Echoes a checker's output, counting its ok / not ok lines; its own summary
-# line is kept as a comment so that only the last line below is a total.
-tally() {
-  local line
-  while IFS= read -r line; do
-    line=${line%$'\r'}
-    case $line in
-      "ok - "*) passed=$((passed + 1)); echo "$line" ;;
-      "not ok - "*) failed=$((failed + 1)); echo "$line" ;;
-      *" passed, "*" failed") echo "# $line" ;;
-      *) echo "# $line" ;;
-    esac
-  done
-}
+. "$here/tap.sh"
 finish() {
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
