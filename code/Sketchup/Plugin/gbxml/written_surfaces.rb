@@ -1,5 +1,8 @@
 require_relative 'face_element'
 require_relative 'loop_math'
+require_relative 'mid_planes'
+require_relative 'outward_normals'
+require_relative 'plane_clip'
 
 module QORPlugin
   module Gbxml
@@ -7,8 +10,11 @@ module QORPlugin
     # gbXML: one per face the road writes, except that a face two rooms
     # write on the same place (a wall's or slab's shared face on its
     # intermediate plane, or a thin wall both rooms list) is one surface
-    # with both spaces.  Loops turn anticlockwise seen from outside the
-    # first space.
+    # with both spaces.  In a building of thick walls the faces are the
+    # rooms' own, moved to their walls' and slabs' middles (MidPlanes);
+    # where two rooms' faces there overlap in part, the shared part is one
+    # surface with both spaces and the rest of each stands alone.  Loops
+    # turn anticlockwise seen from outside the first space.
     class WrittenSurfaces
       # What one room's face gave: its space (index), the road's typing
       # and whether the road wrote it as external, the loop and openings of
@@ -35,41 +41,66 @@ module QORPlugin
       attr_reader :surfaces, :shells, :problems, :mended, :joined_outside
 
       # rooms: the exported QORTA_Room objects; thin: thin-wall mode, where
-      # each room writes its own model faces.
-      def initialize(rooms, thin:)
+      # each room writes its own model faces; max_gap: the thickest wall
+      # (metres).
+      def initialize(rooms, thin:, max_gap: MidPlanes.max_gap)
         @thin = thin
+        unless thin
+          @outward = OutwardNormals.new(rooms)
+          @mid = MidPlanes.new(rooms, max_gap, @outward)
+        end
         @problems = []
         @mended = []
         @joined_outside = 0
         @shells = Array.new(rooms.length) { [] }
         @candidates = []
+        @mended.concat(@outward.turned) if @outward
         rooms.each_with_index { |room, i| collect(room, i) }
         @ground = @candidates.flat_map(&:points).map { |p| p[2] }.min
-        @surfaces = panes_into_walls(pair_up)
+        @surfaces = panes_into_walls(@mid ? overlay : pair_up)
         @shells = @shells.map { |loops| without_inner_loops(loops) }
       end
 
       private
 
       def collect(room, index)
+        leaves = []
+        first = @candidates.length
         list(room, :@roomFaces).each do |rf|
           next if flag?(rf, :@internallyConstructed)
           if flag?(rf, :@blind)
             leaf = door_leaf(rf)
             @shells[index] << leaf if leaf
+            leaves << leaf.map { |p| @mid.move(index, p) } if leaf && @mid
             next
           end
           own = candidate(index, rf, rf)
-          @shells[index] << own.points if own && !flag?(rf, :@isOpening)
-          if @thin
-            @candidates << own if own
-          elsif !flag?(rf, :@isOpening)
-            list(rf, :@outerShellRoomFaces).each do |v|
-              c = candidate(index, v, rf)
-              @candidates << c if c
-            end
-          end
+          shell = @mid ? own_loop(rf) : own&.points
+          @shells[index] << shell if shell && !flag?(rf, :@isOpening)
+          @candidates << own if own && (@thin || !flag?(rf, :@isOpening))
         end
+        leaves.each { |leaf| @candidates[first..].find { |c| fill_notch(c, leaf) } } if @mid
+      end
+
+      # On a wall's middle, a door leaf lies in the notch of the far room's
+      # wall as it lies in the near room's: the notch is filled (the door's
+      # corners left out, as the road writes the near wall) and the leaf
+      # becomes the wall's door, unless the wall has it already.
+      def fill_notch(c, leaf)
+        return false unless PlaneGeometry.dot(PlaneGeometry.loop_normal(leaf), c.outward) > 0.999
+        on_leaf = c.points.map { |p| leaf.index { |q| PlaneGeometry.same_point?(p, q) } }
+        n = c.points.length
+        start = (0...n).find { |i| on_leaf[i] && !on_leaf[i - 1] } or return false
+        run = (0...n).map { |k| (start + k) % n }.take_while { |i| on_leaf[i] }
+        ends = [on_leaf[run.first], on_leaf[run.last]]
+        return false unless run.length >= 3 && run.length == leaf.length && [1, leaf.length - 1].include?((ends[0] - ends[1]).abs)
+        gone = run[1...-1]
+        c.points = c.points.each_index.reject { |i| gone.include?(i) }.map { |i| c.points[i] }
+        centre = PlaneGeometry.centroid(leaf)
+        unless c.openings.any? { |o| PlaneGeometry.distance(PlaneGeometry.centroid(o.points), centre) <= PlaneGeometry::POINT_TOLERANCE }
+          c.openings << FaceElement::Opening.new('Door', leaf)
+        end
+        true
       end
 
       # The candidate for written face v standing for room face rf; nil for
@@ -78,6 +109,8 @@ module QORPlugin
         parsed = FaceElement.parse(v.getFaceElement)
         return nil unless parsed
         outward = outward_normal(rf)
+        parsed = on_mid_plane(index, rf, parsed) if @mid
+        return nil unless parsed
         loop = without_repeats(parsed.points)
         if loop.length < parsed.points.length
           @mended << "room #{index + 1} face #{field(rf, :@reference)}: a corner given twice in a row, written once"
@@ -95,12 +128,35 @@ module QORPlugin
         nil
       end
 
+      # The face element moved to its wall's middle: each corner where
+      # its room's moved faces meet, each opening along with the face.
+      # nil for a face with nothing left there (a reveal across the wall).
+      def on_mid_plane(index, rf, parsed)
+        points = parsed.points.map { |p| @mid.move(index, p) }
+        if PlaneGeometry.area(points) < PlaneClip::MIN_AREA
+          @mended << "room #{index + 1} face #{field(rf, :@reference)}: lies across its wall, nothing of it on the middle"
+          return nil
+        end
+        shift = @mid.shift(rf) || [0.0, 0.0, 0.0]
+        openings = parsed.openings.map { |o| FaceElement::Opening.new(o.kind, o.points.map { |p| PlaneGeometry.add(p, shift) }) }
+        FaceElement::Parsed.new(points, openings)
+      end
+
       # A door leaf (a face the road leaves blind) closes its room's shell,
       # though no surface stands for it: its outline turned outward.
       def door_leaf(rf)
         face = field(rf, :@face)
         return nil unless face.respond_to?(:outer_loop) && face.respond_to?(:normal)
         orient(face.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) }, outward_normal(rf))
+      end
+
+      # The room face's own loop where it is, turned outward: the room's
+      # closed shell stays the room itself, as its area and volume are.
+      def own_loop(rf)
+        parsed = FaceElement.parse(rf.getFaceElement) or return nil
+        orient(without_repeats(parsed.points), outward_normal(rf))
+      rescue ArgumentError, TypeError
+        nil
       end
 
       # The loop without a corner that repeats the one before it (the last
@@ -113,6 +169,7 @@ module QORPlugin
 
       # The room face's normal turned to point out of its room.
       def outward_normal(rf)
+        return @outward[rf] if @outward
         face = field(rf, :@face)
         n = face.normal.to_a.map(&:to_f)
         n = PlaneGeometry.scale(n, -1.0) if field(rf, :@normalDirectionIn) == true
@@ -169,6 +226,83 @@ module QORPlugin
           end
         end
         surfaces
+      end
+
+      # Candidates of two rooms facing each other on one plane share the
+      # part where they overlap: one surface with both spaces per part (the
+      # whole of the smaller when it lies within the other); what is left
+      # of each stands alone.
+      def overlay
+        partner = exact_pairs
+        across = facing(partner)
+        surfaces = []
+        @candidates.each_with_index do |c, i|
+          if (j = partner[i])
+            next unless i < j
+            @joined_outside += 1 if c.external == true && @candidates[j].external == true
+            surfaces << surface([c, @candidates[j]])
+            next
+          end
+          others = across[i]
+          if others.empty? && c.external == false
+            @problems << "room #{c.space + 1} face #{c.reference}: the road finds a room across, but no face " \
+                         'of it lies here; written as an outside surface'
+          end
+          others.each do |j|
+            next unless i < j
+            shared(c, @candidates[j]).each { |pts| surfaces << surface([piece(c, pts), piece(@candidates[j], pts.reverse)]) }
+          end
+          rest = others.empty? ? [c.points] : PlaneClip.difference(c.points, others.map { |j| @candidates[j].points }, c.outward)
+          rest.each { |pts| surfaces << surface([piece(c, pts)]) }
+        end
+        surfaces
+      end
+
+      # Per candidate, the candidates of other rooms facing it on its plane
+      # that overlap it.
+      def facing(partner)
+        planes = Hash.new { |h, k| h[k] = [] }
+        keys = @candidates.each_index.to_h { |i| [i, partner.key?(i) ? nil : plane_key(@candidates[i])] }
+        keys.each { |i, key| planes[key] << i if key }
+        keys.to_h do |i, key|
+          next [i, []] unless key
+          x = @candidates[i]
+          near = (key[1] - 1..key[1] + 1).flat_map { |d| planes.fetch([key[0], d], []) }
+          [i, near.select do |j|
+            y = @candidates[j]
+            y.space != x.space && PlaneGeometry.dot(x.outward, y.outward) < -0.999 &&
+              PlaneGeometry.dot(x.outward, PlaneGeometry.sub(y.points.first, x.points.first)).abs <= PlaneGeometry::POINT_TOLERANCE &&
+              boxes_overlap?(x.points, y.points) && PlaneClip.shared_area(x.points, y.points.reverse, x.outward) > PlaneClip::MIN_AREA
+          end]
+        end
+      end
+
+      def boxes_overlap?(a, b)
+        (0..2).all? do |k|
+          lo_a, hi_a = a.map { |p| p[k] }.minmax
+          lo_b, hi_b = b.map { |p| p[k] }.minmax
+          lo_a <= hi_b + PlaneGeometry::POINT_TOLERANCE && lo_b <= hi_a + PlaneGeometry::POINT_TOLERANCE
+        end
+      end
+
+      # Where a and b (facing each other) overlap, as loops turned with a.
+      def shared(a, b)
+        back = b.points.reverse
+        return [a.points] if PlaneClip.difference(a.points, [back], a.outward).empty?
+        return [back] if PlaneClip.difference(back, [a.points], a.outward).empty?
+        PlaneClip.intersection(a.points, back, a.outward)
+      end
+
+      # The candidate cut down to the loop given, with the openings whose
+      # middle lies on it.
+      def piece(c, points)
+        return c if points.equal?(c.points)
+        axes = LoopMath.frame(c.outward)
+        flat = LoopMath.flat(points, axes)
+        openings = c.openings.select do |o|
+          LoopMath.locate(LoopMath.flat([PlaneGeometry.centroid(o.points)], axes).first, flat) == :inside
+        end
+        Candidate.new(c.space, c.type, c.external, points, openings, c.outward, c.model_face, c.reference, c.panes)
       end
 
       # Candidates of two rooms on the same place, facing away from each
@@ -284,7 +418,11 @@ module QORPlugin
         return false if a.any? { |p| PlaneGeometry.dot(PlaneGeometry.sub(p, b.first), fb.normal).abs > PlaneGeometry::POINT_TOLERANCE }
         axes = LoopMath.frame(fb.normal)
         flat = LoopMath.flat(b, axes)
-        LoopMath.flat(a, axes).none? { |p| LoopMath.locate(p, flat) == :outside }
+        inner = LoopMath.flat(a, axes)
+        return false if inner.any? { |p| LoopMath.locate(p, flat) == :outside }
+        # Corners all on b's border do not make a inside b (a leaf in a notch).
+        middle = LoopMath.interior_point(inner)
+        middle.nil? || LoopMath.locate(middle, flat) != :outside
       end
 
       Footprint = Struct.new(:normal, :area, :box)

@@ -1,0 +1,173 @@
+require_relative 'loop_math'
+
+module QORPlugin
+  module Gbxml
+    # The centreline model gbXML asks for, composed from the rooms' own
+    # faces: each face moves along its normal to the middle of its wall or
+    # slab (half way to the nearest face of another room across it, no
+    # farther than the thickest wall), or stays where it is when nothing of
+    # another room lies across; a door leaf moves with the wall it sits in.
+    # Each corner of a room then goes to where the moved planes of its
+    # faces meet, by the shortest way, so the room's faces still close
+    # round it and two rooms' faces on one wall's middle meet there.
+    class MidPlanes
+      TOL = PlaneGeometry::POINT_TOLERANCE
+      # Two normals closer than this (cosine) are parallel.
+      PARALLEL = 0.999
+
+      # A room's face: its room (index), outward normal, outline (metres),
+      # offset of its plane along the normal, and whether it is a door leaf.
+      Face = Struct.new(:space, :outward, :points, :offset, :blind, :shift)
+
+      # The thickest wall the road allows, in metres.
+      def self.max_gap
+        t = $maxWallThickness.to_f
+        t.positive? ? t.to_m : 0.6
+      end
+
+      # rooms: the road's rooms; max_gap: the thickest wall, in metres;
+      # outward: OutwardNormals of the rooms.
+      def initialize(rooms, max_gap, outward)
+        @max_gap = max_gap
+        @outward = outward
+        @by_room_face = {}.compare_by_identity
+        @rooms = rooms.each_with_index.map do |room, i|
+          room.roomFaces.filter_map do |rf|
+            next if field(rf, :@internallyConstructed) == true
+            face = face_of(i, rf) or next
+            @by_room_face[rf] = face
+          end
+        end
+        @buckets = Hash.new { |h, k| h[k] = [] }
+        @rooms.flatten.each { |f| @buckets[bucket(f.outward, f.offset)] << f }
+        @rooms.flatten.reject(&:blind).each { |f| f.shift = PlaneGeometry.scale(f.outward, gap(f) / 2.0) }
+        @rooms.flatten.select(&:blind).each { |f| f.shift = leaf_shift(f) }
+        @moved = Array.new(rooms.length) { {} }
+      end
+
+      # How far room face rf moves: a vector; nil for a face not known.
+      def shift(rf) = @by_room_face[rf]&.shift
+
+      # Where the corner p (metres) of room `space` goes.
+      def move(space, p)
+        @moved[space][p.map { |c| (c / TOL).round }] ||= meet(@rooms[space].select { |f| through?(f, p) }, p)
+      end
+
+      private
+
+      def face_of(space, rf)
+        face = field(rf, :@face)
+        n = @outward[rf] or return nil
+        points = face.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) }
+        Face.new(space, n, points, PlaneGeometry.dot(n, points.first), field(rf, :@blind) == true, [0.0, 0.0, 0.0])
+      end
+
+      # Faces are looked up by their plane: its normal turned one fixed way
+      # and rounded, and its offset in steps of the thickest wall.
+      def bucket(n, offset)
+        sign = n.find { |c| c.abs > 1e-6 }.negative? ? -1.0 : 1.0
+        [n.map { |c| (c * sign).round(2) }, (offset * sign / @max_gap).floor]
+      end
+
+      def nearby(f)
+        key, step = bucket(f.outward, f.offset)
+        (step - 1..step + 1).flat_map { |s| @buckets.fetch([key, s], []) }
+      end
+
+      # The distance to the nearest face of another room across, facing
+      # back, that overlaps this one; 0 when there is none, or one lies on
+      # this face (a thin wall both rooms list is already the middle).
+      def gap(f)
+        best = nil
+        nearby(f).each do |g|
+          next if g.space == f.space || g.blind || PlaneGeometry.dot(f.outward, g.outward) > -PARALLEL
+          d = PlaneGeometry.dot(f.outward, PlaneGeometry.sub(g.points.first, f.points.first))
+          next if d < -TOL || d > @max_gap + TOL || !overlap?(f, g)
+          best = d if best.nil? || d < best
+        end
+        best.nil? || best <= TOL ? 0.0 : best
+      end
+
+      # The two outlines' boxes overlap with some area, seen along f's normal.
+      def overlap?(f, g)
+        u, v = LoopMath.frame(f.outward)
+        [u, v].all? do |axis|
+          a = f.points.map { |p| PlaneGeometry.dot(p, axis) }.minmax
+          b = g.points.map { |p| PlaneGeometry.dot(p, axis) }.minmax
+          [a[1], b[1]].min - [a[0], b[0]].max > TOL
+        end
+      end
+
+
+      # A leaf moves as the wall face on its plane that shares a corner
+      # with it: its own room's first, else the room's whose wall holds it.
+      def leaf_shift(f)
+        walls = nearby(f).select do |g|
+          !g.blind && PlaneGeometry.dot(f.outward, g.outward).abs > PARALLEL &&
+            (PlaneGeometry.dot(f.outward, PlaneGeometry.sub(g.points.first, f.points.first))).abs <= TOL &&
+            f.points.any? { |p| g.points.any? { |q| PlaneGeometry.same_point?(p, q) } }
+        end
+        wall = walls.find { |g| g.space == f.space } || walls.first
+        wall ? wall.shift : [0.0, 0.0, 0.0]
+      end
+
+      # p lies on f's outline.
+      def through?(f, p)
+        return false if (PlaneGeometry.dot(f.outward, p) - f.offset).abs > TOL
+        f.points.each_index.any? do |i|
+          PlaneGeometry.distance(p, PlaneGeometry.closest_on_segment(p, f.points[i - 1], f.points[i])) <= TOL
+        end
+      end
+
+      # The point nearest p on every moved plane of the faces through it:
+      # p plus the shortest step that puts it on each of them.
+      def meet(faces, p)
+        rows = []
+        faces.each do |f|
+          n = f.outward
+          target = PlaneGeometry.dot(n, PlaneGeometry.add(f.points.first, f.shift))
+          next if rows.any? { |m, _| PlaneGeometry.dot(m, n).abs > PARALLEL }
+          rows << [n, target - PlaneGeometry.dot(n, p)] if independent?(rows.map(&:first), n)
+        end
+        return p if rows.empty?
+        lambdas = solve(rows.map { |m, _| rows.map { |k, _| PlaneGeometry.dot(m, k) } }, rows.map(&:last))
+        return p unless lambdas
+        rows.zip(lambdas).reduce(p) { |q, ((n, _), l)| PlaneGeometry.add(q, PlaneGeometry.scale(n, l)) }
+      end
+
+      # n is not (nearly) a combination of the normals kept.
+      def independent?(kept, n)
+        rest = n
+        basis = []
+        kept.each do |k|
+          basis.each { |b| k = PlaneGeometry.sub(k, PlaneGeometry.scale(b, PlaneGeometry.dot(k, b))) }
+          len = PlaneGeometry.length(k)
+          basis << PlaneGeometry.scale(k, 1.0 / len) if len > 1e-6
+        end
+        basis.each { |b| rest = PlaneGeometry.sub(rest, PlaneGeometry.scale(b, PlaneGeometry.dot(rest, b))) }
+        PlaneGeometry.length(rest) > 0.05
+      end
+
+      # Gaussian elimination of a small system; nil when it is singular.
+      def solve(a, b)
+        m = a.each_with_index.map { |row, i| row + [b[i]] }
+        n = m.length
+        n.times do |c|
+          pivot = (c...n).max_by { |r| m[r][c].abs }
+          return nil if m[pivot][c].abs < 1e-9
+          m[c], m[pivot] = m[pivot], m[c]
+          (0...n).each do |r|
+            next if r == c
+            k = m[r][c] / m[c][c]
+            m[r] = m[r].each_with_index.map { |x, j| x - k * m[c][j] }
+          end
+        end
+        (0...n).map { |i| m[i][n] / m[i][i] }
+      end
+
+      def field(object, name)
+        object.instance_variable_defined?(name) ? object.instance_variable_get(name) : nil
+      end
+    end
+  end
+end

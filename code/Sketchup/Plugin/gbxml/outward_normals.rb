@@ -1,0 +1,103 @@
+require_relative 'plane_geometry'
+
+module QORPlugin
+  module Gbxml
+    # Each room face's normal turned out of its room.  The road's own
+    # answer (the model face's normal, reversed when it points in) stands
+    # unless the face's edges run the same way as those of most faces of
+    # its room beside it: a closed room's faces, all turned outward, run
+    # each shared edge once each way, so such a face is turned into its
+    # room and is turned back (and named).
+    class OutwardNormals
+      TOL = PlaneGeometry::POINT_TOLERANCE
+
+      # turned: one line per face turned back.
+      attr_reader :turned
+
+      def initialize(rooms)
+        @normals = {}.compare_by_identity
+        @turned = []
+        rooms.each_with_index { |room, i| settle(room, i) }
+      end
+
+      # The outward normal of room face rf; nil for a face without one.
+      def [](rf) = @normals[rf]
+
+      private
+
+      Entry = Struct.new(:rf, :normal, :points, :box)
+
+      def settle(room, index)
+        entries = room.roomFaces.filter_map do |rf|
+          next if field(rf, :@internallyConstructed) == true
+          entry(rf)
+        end
+        wrong = entries.select { |e| votes(e, entries).then { |same, opposite| same > opposite } }
+        wrong.each do |e|
+          e.normal = PlaneGeometry.scale(e.normal, -1.0)
+          @turned << "room #{index + 1} face #{field(e.rf, :@reference)}: turned into its room by the road; turned out"
+        end
+        entries.each { |e| @normals[e.rf] = e.normal }
+      end
+
+      def entry(rf)
+        face = field(rf, :@face)
+        return nil unless face.respond_to?(:outer_loop) && face.respond_to?(:normal)
+        n = face.normal.to_a.map(&:to_f)
+        n = PlaneGeometry.scale(n, -1.0) if field(rf, :@normalDirectionIn) == true
+        return nil unless PlaneGeometry.length(n) > 0.5
+        points = face.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) }
+        # The loop as it turns round the outward normal.
+        loop_n = PlaneGeometry.loop_normal(points) or return nil
+        points = points.reverse if PlaneGeometry.dot(loop_n, n).negative?
+        Entry.new(rf, n, points, points.transpose.map(&:minmax))
+      end
+
+      # How many of the other faces' edges run along one of e's edges the
+      # same way, and how many the other way.
+      def votes(e, entries)
+        same = 0
+        opposite = 0
+        entries.each do |o|
+          next if o.equal?(e) || !touch?(e.box, o.box)
+          edges(e.points).each do |a, b|
+            edges(o.points).each do |c, d|
+              case along(a, b, c, d)
+              when 1 then same += 1
+              when -1 then opposite += 1
+              end
+            end
+          end
+        end
+        [same, opposite]
+      end
+
+      def touch?(a, b) = a.zip(b).all? { |(lo1, hi1), (lo2, hi2)| lo1 <= hi2 + TOL && lo2 <= hi1 + TOL }
+
+      def edges(points) = points.each_index.map { |i| [points[i - 1], points[i]] }
+
+      # 1 when segment cd lies along ab (overlapping some length) the same
+      # way, -1 the other way, nil when they do not share a stretch.
+      def along(a, b, c, d)
+        ab = PlaneGeometry.sub(b, a)
+        len = PlaneGeometry.length(ab)
+        return nil if len < TOL
+        u = PlaneGeometry.scale(ab, 1.0 / len)
+        return nil if off_line(c, a, u) > TOL || off_line(d, a, u) > TOL
+        tc = PlaneGeometry.dot(PlaneGeometry.sub(c, a), u)
+        td = PlaneGeometry.dot(PlaneGeometry.sub(d, a), u)
+        return nil if [tc, td].max.clamp(0.0, len) - [tc, td].min.clamp(0.0, len) <= TOL
+        td > tc ? 1 : -1
+      end
+
+      def off_line(p, a, u)
+        ap = PlaneGeometry.sub(p, a)
+        PlaneGeometry.length(PlaneGeometry.sub(ap, PlaneGeometry.scale(u, PlaneGeometry.dot(ap, u))))
+      end
+
+      def field(object, name)
+        object.instance_variable_defined?(name) ? object.instance_variable_get(name) : nil
+      end
+    end
+  end
+end
