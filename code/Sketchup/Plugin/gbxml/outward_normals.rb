@@ -32,10 +32,13 @@ module QORPlugin
           next if field(rf, :@internallyConstructed) == true
           entry(rf)
         end
-        wrong = entries.select { |e| votes(e, entries).then { |same, opposite| same > opposite } }
-        wrong.each do |e|
-          e.normal = PlaneGeometry.scale(e.normal, -1.0)
-          @turned << "room #{index + 1} face #{field(e.rf, :@reference)}: turned into its room by the road; turned out"
+        # The worst first: a wrong face misleads the votes of those beside it.
+        entries.length.times do
+          worst, lead = entries.map { |e| [e, votes(e, entries).then { |same, opposite| same - opposite }] }.max_by(&:last)
+          break unless worst && lead.positive?
+          worst.normal = PlaneGeometry.scale(worst.normal, -1.0)
+          worst.points = worst.points.reverse
+          @turned << "room #{index + 1} face #{field(worst.rf, :@reference)}: turned into its room by the road; turned out"
         end
         entries.each { |e| @normals[e.rf] = e.normal }
       end

@@ -84,10 +84,14 @@ module QORPlugin
       end
 
       # The loop without repeated corners and corners on a straight line,
-      # as a list of none or one piece.
+      # as a list of none or one piece; a sliver no wider than the
+      # tolerance (where two edges cross at a shallow angle) is no piece.
       def kept(loop)
         pts = clean(loop)
-        pts.length >= 3 && FlatPolygon.signed_area(pts) > MIN_AREA ? [pts] : []
+        return [] if pts.length < 3
+        area = FlatPolygon.signed_area(pts)
+        longest = pts.each_index.map { |i| Math.hypot(pts[i][0] - pts[i - 1][0], pts[i][1] - pts[i - 1][1]) }.max
+        area > MIN_AREA && 2 * area / longest > TOL ? [pts] : []
       end
 
       def clean(loop)

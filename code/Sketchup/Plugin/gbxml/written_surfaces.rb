@@ -245,8 +245,8 @@ module QORPlugin
           end
           others = across[i]
           if others.empty? && c.external == false
-            @problems << "room #{c.space + 1} face #{c.reference}: the road finds a room across, but no face " \
-                         'of it lies here; written as an outside surface'
+            @problems << "room #{c.space + 1} face #{c.reference}: the road finds a room across, but no other " \
+                         "room's face lies across it within the thickest wall; written as an outside surface"
           end
           others.each do |j|
             next unless i < j
