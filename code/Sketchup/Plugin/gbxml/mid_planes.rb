@@ -41,6 +41,7 @@ module QORPlugin
         @buckets = Hash.new { |h, k| h[k] = [] }
         @rooms.flatten.each { |f| @buckets[bucket(f.outward, f.offset)] << f }
         @rooms.flatten.reject(&:blind).each { |f| f.shift = PlaneGeometry.scale(f.outward, gap(f) / 2.0) }
+        @rooms.each { |faces| share_shifts(faces.reject(&:blind)) }
         @rooms.flatten.select(&:blind).each { |f| f.shift = leaf_shift(f) }
         @moved = Array.new(rooms.length) { {} }
       end
@@ -98,6 +99,17 @@ module QORPlugin
         end
       end
 
+
+      # A room's faces on one plane, turned one way, move as the largest of
+      # them: a door's threshold across the wall's thickness with the floor
+      # it continues, though nothing lies under the threshold itself.
+      def share_shifts(faces)
+        faces.group_by { |f| [f.outward.map { |c| c.round(3) }, (f.offset / TOL).round] }.each_value do |same|
+          next if same.length < 2
+          lead = same.max_by { |f| PlaneGeometry.area(f.points) }
+          same.each { |f| f.shift = lead.shift }
+        end
+      end
 
       # A leaf moves as the wall face on its plane that shares a corner
       # with it: its own room's first, else the room's whose wall holds it.
