@@ -90,8 +90,8 @@ module QORPlugin
         pts = clean(loop)
         return [] if pts.length < 3
         area = FlatPolygon.signed_area(pts)
-        longest = pts.each_index.map { |i| Math.hypot(pts[i][0] - pts[i - 1][0], pts[i][1] - pts[i - 1][1]) }.max
-        area > MIN_AREA && 2 * area / longest > TOL ? [pts] : []
+        perimeter = pts.each_index.sum { |i| Math.hypot(pts[i][0] - pts[i - 1][0], pts[i][1] - pts[i - 1][1]) }
+        area > MIN_AREA && 2 * area / perimeter > TOL ? [pts] : []
       end
 
       def clean(loop)
