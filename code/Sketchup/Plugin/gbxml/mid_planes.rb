@@ -1,4 +1,5 @@
 require_relative 'loop_math'
+require_relative 'room_fields'
 
 module QORPlugin
   module Gbxml
@@ -11,6 +12,8 @@ module QORPlugin
     # faces meet, by the shortest way, so the room's faces still close
     # round it and two rooms' faces on one wall's middle meet there.
     class MidPlanes
+      include RoomFields
+
       TOL = PlaneGeometry::POINT_TOLERANCE
       # Two normals closer than this (cosine) are parallel.
       PARALLEL = 0.999
@@ -175,10 +178,6 @@ module QORPlugin
           end
         end
         (0...n).map { |i| m[i][n] / m[i][i] }
-      end
-
-      def field(object, name)
-        object.instance_variable_defined?(name) ? object.instance_variable_get(name) : nil
       end
     end
   end

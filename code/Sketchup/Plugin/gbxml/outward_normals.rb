@@ -1,4 +1,5 @@
 require_relative 'plane_geometry'
+require_relative 'room_fields'
 
 module QORPlugin
   module Gbxml
@@ -9,6 +10,8 @@ module QORPlugin
     # each shared edge once each way, so such a face is turned into its
     # room and is turned back (and named).
     class OutwardNormals
+      include RoomFields
+
       TOL = PlaneGeometry::POINT_TOLERANCE
 
       # turned: one line per face turned back.
@@ -96,10 +99,6 @@ module QORPlugin
       def off_line(p, a, u)
         ap = PlaneGeometry.sub(p, a)
         PlaneGeometry.length(PlaneGeometry.sub(ap, PlaneGeometry.scale(u, PlaneGeometry.dot(ap, u))))
-      end
-
-      def field(object, name)
-        object.instance_variable_defined?(name) ? object.instance_variable_get(name) : nil
       end
     end
   end

@@ -3,6 +3,7 @@ require_relative 'loop_math'
 require_relative 'mid_planes'
 require_relative 'outward_normals'
 require_relative 'plane_clip'
+require_relative 'room_fields'
 
 module QORPlugin
   module Gbxml
@@ -16,6 +17,8 @@ module QORPlugin
     # surface with both spaces and the rest of each stands alone.  Loops
     # turn anticlockwise seen from outside the first space.
     class WrittenSurfaces
+      include RoomFields
+
       # What one room's face gave: its space (index), the road's typing
       # and whether the road wrote it as external, the loop and openings of
       # its Face element, the outward normal of the room face it stands
@@ -561,9 +564,6 @@ module QORPlugin
       # Closer to level than to upright.
       def level?(c) = c.outward[2].abs >= Math.sqrt(0.5)
 
-      def field(object, name)
-        object.instance_variable_defined?(name) ? object.instance_variable_get(name) : nil
-      end
 
       def flag?(object, name) = field(object, name) == true
 
