@@ -1,5 +1,6 @@
 require_relative 'loop_math'
 require_relative 'room_fields'
+require_relative 'box_grid'
 
 module QORPlugin
   module Gbxml
@@ -20,7 +21,7 @@ module QORPlugin
 
       # A room's face: its room (index), outward normal, outline (metres),
       # offset of its plane along the normal, and whether it is a door leaf.
-      Face = Struct.new(:space, :outward, :points, :offset, :blind, :shift)
+      Face = Struct.new(:space, :outward, :points, :offset, :blind, :shift, :box)
 
       # The thickest wall the road allows, in metres.
       def self.max_gap
@@ -41,8 +42,8 @@ module QORPlugin
             @by_room_face[rf] = face
           end
         end
-        @buckets = Hash.new { |h, k| h[k] = [] }
-        @rooms.flatten.each { |f| @buckets[bucket(f.outward, f.offset)] << f }
+        @grid = BoxGrid.new(4.0)
+        @rooms.flatten.each { |f| @grid.add(f, f.box) }
         @rooms.flatten.reject(&:blind).each { |f| f.shift = PlaneGeometry.scale(f.outward, gap(f) / 2.0) }
         @rooms.each { |faces| share_shifts(faces.reject(&:blind)) }
         @rooms.flatten.select(&:blind).each { |f| f.shift = leaf_shift(f) }
@@ -63,20 +64,12 @@ module QORPlugin
         face = field(rf, :@face)
         n = @outward[rf] or return nil
         points = face.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) }
-        Face.new(space, n, points, PlaneGeometry.dot(n, points.first), field(rf, :@blind) == true, [0.0, 0.0, 0.0])
+        Face.new(space, n, points, PlaneGeometry.dot(n, points.first), field(rf, :@blind) == true, [0.0, 0.0, 0.0],
+                 points.transpose.map(&:minmax))
       end
 
-      # Faces are looked up by their plane: its normal turned one fixed way
-      # and rounded, and its offset in steps of the thickest wall.
-      def bucket(n, offset)
-        sign = n.find { |c| c.abs > 1e-6 }.negative? ? -1.0 : 1.0
-        [n.map { |c| (c * sign).round(2) }, (offset * sign / @max_gap).floor]
-      end
-
-      def nearby(f)
-        key, step = bucket(f.outward, f.offset)
-        (step - 1..step + 1).flat_map { |s| @buckets.fetch([key, s], []) }
-      end
+      # The faces whose boxes lie within the thickest wall of f's.
+      def nearby(f) = @grid.near(f.box, @max_gap + TOL)
 
       # The distance to the nearest face of another room across, facing
       # back, that overlaps this one; 0 when there is none, or one lies on
@@ -84,12 +77,18 @@ module QORPlugin
       def gap(f)
         best = nil
         nearby(f).each do |g|
-          next if g.space == f.space || g.blind || PlaneGeometry.dot(f.outward, g.outward) > -PARALLEL
+          next if g.space == f.space || g.blind || !near_box?(f, g) || PlaneGeometry.dot(f.outward, g.outward) > -PARALLEL
           d = PlaneGeometry.dot(f.outward, PlaneGeometry.sub(g.points.first, f.points.first))
           next if d < -TOL || d > @max_gap + TOL || !overlap?(f, g)
           best = d if best.nil? || d < best
         end
         best.nil? || best <= TOL ? 0.0 : best
+      end
+
+      # The boxes lie no farther apart than the thickest wall on any axis.
+      def near_box?(f, g)
+        reach = @max_gap + TOL
+        f.box.zip(g.box).all? { |(lo1, hi1), (lo2, hi2)| lo1 <= hi2 + reach && lo2 <= hi1 + reach }
       end
 
       # The two outlines' boxes overlap with some area, seen along f's normal.

@@ -28,7 +28,9 @@ module QORPlugin
 
       private
 
-      Entry = Struct.new(:rf, :normal, :points, :box)
+      Entry = Struct.new(:rf, :normal, :points, :box, :edges)
+      # An edge from a to b: its direction (unit) and length.
+      Edge = Struct.new(:a, :b, :unit, :length)
 
       def settle(room, index)
         entries = room.roomFaces.filter_map do |rf|
@@ -41,6 +43,7 @@ module QORPlugin
           break unless worst && lead.positive?
           worst.normal = PlaneGeometry.scale(worst.normal, -1.0)
           worst.points = worst.points.reverse
+          worst.edges = edges(worst.points)
           @turned << "room #{index + 1} face #{field(worst.rf, :@reference)}: turned into its room by the road; turned out"
         end
         entries.each { |e| @normals[e.rf] = e.normal }
@@ -56,7 +59,7 @@ module QORPlugin
         # The loop as it turns round the outward normal.
         loop_n = PlaneGeometry.loop_normal(points) or return nil
         points = points.reverse if PlaneGeometry.dot(loop_n, n).negative?
-        Entry.new(rf, n, points, points.transpose.map(&:minmax))
+        Entry.new(rf, n, points, points.transpose.map(&:minmax), edges(points))
       end
 
       # How many of the other faces' edges run along one of e's edges the
@@ -66,9 +69,9 @@ module QORPlugin
         opposite = 0
         entries.each do |o|
           next if o.equal?(e) || !touch?(e.box, o.box)
-          edges(e.points).each do |a, b|
-            edges(o.points).each do |c, d|
-              case along(a, b, c, d)
+          e.edges.each do |x|
+            o.edges.each do |y|
+              case along(x, y)
               when 1 then same += 1
               when -1 then opposite += 1
               end
@@ -80,15 +83,24 @@ module QORPlugin
 
       def touch?(a, b) = a.zip(b).all? { |(lo1, hi1), (lo2, hi2)| lo1 <= hi2 + TOL && lo2 <= hi1 + TOL }
 
-      def edges(points) = points.each_index.map { |i| [points[i - 1], points[i]] }
+      def edges(points)
+        points.each_index.filter_map do |i|
+          a = points[i - 1]
+          ab = PlaneGeometry.sub(points[i], a)
+          len = PlaneGeometry.length(ab)
+          Edge.new(a, points[i], PlaneGeometry.scale(ab, 1.0 / len), len) if len >= TOL
+        end
+      end
 
-      # 1 when segment cd lies along ab (overlapping some length) the same
+      # 1 when edge y lies along edge x (overlapping some length) the same
       # way, -1 the other way, nil when they do not share a stretch.
-      def along(a, b, c, d)
-        ab = PlaneGeometry.sub(b, a)
-        len = PlaneGeometry.length(ab)
-        return nil if len < TOL
-        u = PlaneGeometry.scale(ab, 1.0 / len)
+      def along(x, y)
+        return nil if PlaneGeometry.dot(x.unit, y.unit).abs < 0.999
+        a = x.a
+        u = x.unit
+        len = x.length
+        c = y.a
+        d = y.b
         return nil if off_line(c, a, u) > TOL || off_line(d, a, u) > TOL
         tc = PlaneGeometry.dot(PlaneGeometry.sub(c, a), u)
         td = PlaneGeometry.dot(PlaneGeometry.sub(d, a), u)

@@ -3,6 +3,7 @@ require_relative 'loop_math'
 require_relative 'mid_planes'
 require_relative 'outward_normals'
 require_relative 'plane_clip'
+require_relative 'box_grid'
 require_relative 'room_fields'
 
 module QORPlugin
@@ -264,27 +265,32 @@ module QORPlugin
       # Per candidate, the candidates of other rooms facing it on its plane
       # that overlap it.
       def facing(partner)
-        planes = Hash.new { |h, k| h[k] = [] }
-        keys = @candidates.each_index.to_h { |i| [i, partner.key?(i) ? nil : plane_key(@candidates[i])] }
-        keys.each { |i, key| planes[key] << i if key }
-        keys.to_h do |i, key|
-          next [i, []] unless key
+        grid = BoxGrid.new(4.0)
+        alone = @candidates.each_index.reject { |i| partner.key?(i) }
+        alone.each { |i| grid.add(i, footprint(@candidates[i].points).box) }
+        @candidates.each_index.to_h do |i|
+          next [i, []] if partner.key?(i)
           x = @candidates[i]
-          near = (key[1] - 1..key[1] + 1).flat_map { |d| planes.fetch([key[0], d], []) }
+          near = grid.near(footprint(x.points).box, PlaneGeometry::POINT_TOLERANCE).sort
           [i, near.select do |j|
             y = @candidates[j]
-            y.space != x.space && PlaneGeometry.dot(x.outward, y.outward) < -0.999 &&
+            y.space != x.space && boxes_overlap?(x.points, y.points) && PlaneGeometry.dot(x.outward, y.outward) < -0.999 &&
               PlaneGeometry.dot(x.outward, PlaneGeometry.sub(y.points.first, x.points.first)).abs <= PlaneGeometry::POINT_TOLERANCE &&
-              boxes_overlap?(x.points, y.points) && PlaneClip.shared_area(x.points, y.points.reverse, x.outward) > PlaneClip::MIN_AREA
+              PlaneClip.shared_area(x.points, y.points.reverse, x.outward) > PlaneClip::MIN_AREA
           end]
         end
       end
 
+      # The boxes overlap along every axis both reach along (so loops that
+      # only touch end to end are not compared further).
       def boxes_overlap?(a, b)
-        (0..2).all? do |k|
-          lo_a, hi_a = a.map { |p| p[k] }.minmax
-          lo_b, hi_b = b.map { |p| p[k] }.minmax
-          lo_a <= hi_b + PlaneGeometry::POINT_TOLERANCE && lo_b <= hi_a + PlaneGeometry::POINT_TOLERANCE
+        tol = PlaneGeometry::POINT_TOLERANCE
+        footprint(a).box.zip(footprint(b).box).all? do |(lo_a, hi_a), (lo_b, hi_b)|
+          if hi_a - lo_a > tol && hi_b - lo_b > tol
+            [hi_a, hi_b].min - [lo_a, lo_b].max > tol
+          else
+            lo_a <= hi_b + tol && lo_b <= hi_a + tol
+          end
         end
       end
 
