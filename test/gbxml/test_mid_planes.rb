@@ -64,7 +64,8 @@ class GbxmlMidPlanesTest < QORTest::Case
   FakeRoom = Struct.new(:roomFaces)
 
   # A unit box whose top the road says points in (its model normal points
-  # up, out of the box): it is turned out and named; the others stand.
+  # up, out of the box): it is turned out and named; the others stand.  A
+  # face whose outline the host cannot give is left out and named.
   def test_a_face_the_road_turns_into_its_room_is_turned_out
     model = Sketchup.new_model
     m = 39.37007874015748
@@ -77,8 +78,12 @@ class GbxmlMidPlanesTest < QORTest::Case
       out = face.normal.to_a.zip(G::PlaneGeometry.loop_normal(l)).sum { |a, b| a * b }.positive?
       FakeRoomFace.new(face: face, reference: i + 1, normalDirectionIn: i == 1 ? out : !out)
     end
-    normals = G::OutwardNormals.new([FakeRoom.new(faces)])
+    broken = Object.new
+    def broken.normal = Geom::Vector3d.new(0, 0, 1)
+    def broken.outer_loop = raise(TypeError, 'no loop')
+    normals = G::OutwardNormals.new([FakeRoom.new(faces + [FakeRoomFace.new(face: broken, reference: 7)])])
     assert_equal ['room 1 face 2: turned into its room by the road; turned out'], normals.turned
+    assert_equal ['room 1 face 7: its outline cannot be read (no loop); left out'], normals.unread
     assert_equal [[0, 0, -1], [0, 0, 1], [0, -1, 0], [0, 1, 0], [-1, 0, 0], [1, 0, 0]],
                  faces.map { |f| normals[f].map { |c| c.round(6) + 0 } }
   end

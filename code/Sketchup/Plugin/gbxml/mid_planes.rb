@@ -61,9 +61,8 @@ module QORPlugin
       private
 
       def face_of(space, rf)
-        face = field(rf, :@face)
         n = @outward[rf] or return nil
-        points = face.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) }
+        points = @outward.outline(rf)
         Face.new(space, n, points, PlaneGeometry.dot(n, points.first), field(rf, :@blind) == true, [0.0, 0.0, 0.0],
                  points.transpose.map(&:minmax))
       end

@@ -14,17 +14,22 @@ module QORPlugin
 
       TOL = PlaneGeometry::POINT_TOLERANCE
 
-      # turned: one line per face turned back.
-      attr_reader :turned
+      # turned: one line per face turned back; unread: one line per face
+      # whose outline or normal could not be read (left out).
+      attr_reader :turned, :unread
 
       def initialize(rooms)
         @normals = {}.compare_by_identity
         @turned = []
+        @unread = []
         rooms.each_with_index { |room, i| settle(room, i) }
       end
 
       # The outward normal of room face rf; nil for a face without one.
-      def [](rf) = @normals[rf]
+      def [](rf) = @normals[rf]&.normal
+
+      # Room face rf's outline (metres), turned round its outward normal.
+      def outline(rf) = @normals[rf]&.points
 
       private
 
@@ -35,7 +40,12 @@ module QORPlugin
       def settle(room, index)
         entries = room.roomFaces.filter_map do |rf|
           next if field(rf, :@internallyConstructed) == true
-          entry(rf)
+          begin
+            entry(rf)
+          rescue StandardError => e
+            @unread << "room #{index + 1} face #{field(rf, :@reference)}: its outline cannot be read (#{e.message}); left out"
+            nil
+          end
         end
         # The worst first: a wrong face misleads the votes of those beside it.
         entries.length.times do
@@ -46,7 +56,7 @@ module QORPlugin
           worst.edges = edges(worst.points)
           @turned << "room #{index + 1} face #{field(worst.rf, :@reference)}: turned into its room by the road; turned out"
         end
-        entries.each { |e| @normals[e.rf] = e.normal }
+        entries.each { |e| @normals[e.rf] = e }
       end
 
       def entry(rf)

@@ -58,7 +58,10 @@ module QORPlugin
         @joined_outside = 0
         @shells = Array.new(rooms.length) { [] }
         @candidates = []
-        @mended.concat(@outward.turned) if @outward
+        if @outward
+          @mended.concat(@outward.turned)
+          @problems.concat(@outward.unread)
+        end
         rooms.each_with_index { |room, i| collect(room, i) }
         @ground = @candidates.flat_map(&:points).map { |p| p[2] }.min
         @surfaces = panes_into_walls(@mid ? overlay : pair_up)
