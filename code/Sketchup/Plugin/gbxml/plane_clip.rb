@@ -89,9 +89,13 @@ module QORPlugin
       def kept(loop)
         pts = clean(loop)
         return [] if pts.length < 3
-        area = FlatPolygon.signed_area(pts)
-        perimeter = pts.each_index.sum { |i| Math.hypot(pts[i][0] - pts[i - 1][0], pts[i][1] - pts[i - 1][1]) }
-        area > MIN_AREA && 2 * area / perimeter > TOL ? [pts] : []
+        return [] unless FlatPolygon.signed_area(pts) > MIN_AREA
+        # How far the loop reaches from the line of its longest edge.
+        i = pts.each_index.max_by { |k| Math.hypot(pts[k][0] - pts[k - 1][0], pts[k][1] - pts[k - 1][1]) }
+        a = pts[i - 1]
+        b = pts[i]
+        length = Math.hypot(b[0] - a[0], b[1] - a[1])
+        pts.map { |p| FlatPolygon.orient(a, b, p).abs / length }.max > TOL ? [pts] : []
       end
 
       def clean(loop)
