@@ -242,12 +242,15 @@ module QORPlugin
       def overlay
         partner = exact_pairs
         across = facing(partner)
-        surfaces = []
+        # Each surface as [candidate index, loop] per side; the loops of
+        # each candidate's pieces, to share its openings out.
+        written = []
+        loops = Hash.new { |h, k| h[k] = [] }
         @candidates.each_with_index do |c, i|
           if (j = partner[i])
             next unless i < j
             @joined_outside += 1 if c.external == true && @candidates[j].external == true
-            surfaces << surface([c, @candidates[j]])
+            written << [[i, c.points], [j, @candidates[j].points]]
             next
           end
           others = across[i]
@@ -257,12 +260,36 @@ module QORPlugin
           end
           others.each do |j|
             next unless i < j
-            shared(c, @candidates[j]).each { |pts| surfaces << surface([piece(c, pts), piece(@candidates[j], pts.reverse)]) }
+            shared(c, @candidates[j]).each { |pts| written << [[i, pts], [j, pts.reverse]] }
           end
           rest = others.empty? ? [c.points] : PlaneClip.difference(c.points, others.map { |j| @candidates[j].points }, c.outward)
-          rest.each { |pts| surfaces << surface([piece(c, pts)]) }
+          rest.each { |pts| written << [[i, pts]] }
         end
-        surfaces
+        written.each { |sides| sides.each { |i, pts| loops[i] << pts } }
+        share = loops.to_h { |i, list| [i, openings_by_piece(@candidates[i], list)] }
+        written.map { |sides| surface(sides.map { |i, pts| piece(@candidates[i], pts, share[i][pts]) }) }
+      end
+
+      # Which of the candidate's pieces each of its openings goes to: the
+      # one its middle lies inside, else one whose edge it lies on (named);
+      # loop => openings.
+      def openings_by_piece(c, pieces)
+        out = {}.compare_by_identity
+        pieces.each { |pts| out[pts] = [] }
+        return out.tap { |h| h[pieces.first] = c.openings } if pieces.length == 1
+        axes = LoopMath.frame(c.outward)
+        flats = pieces.map { |pts| LoopMath.flat(pts, axes) }
+        c.openings.each do |o|
+          middle = LoopMath.flat([PlaneGeometry.centroid(o.points)], axes).first
+          k = flats.index { |f| LoopMath.locate(middle, f) == :inside } ||
+              flats.index { |f| LoopMath.locate(middle, f) == :border }
+          if k.nil? || LoopMath.locate(middle, flats[k]) == :border
+            @problems << "room #{c.space + 1} face #{c.reference}: an opening lies across the parts its face is " \
+                         "cut into#{k ? '; written with one of them' : '; left out'}"
+          end
+          out[pieces[k]] << o if k
+        end
+        out
       end
 
       # Per candidate, the candidates of other rooms facing it on its plane
@@ -305,15 +332,9 @@ module QORPlugin
         PlaneClip.intersection(a.points, back, a.outward)
       end
 
-      # The candidate cut down to the loop given, with the openings whose
-      # middle lies on it.
-      def piece(c, points)
+      # The candidate cut down to the loop given, with the openings given.
+      def piece(c, points, openings)
         return c if points.equal?(c.points)
-        axes = LoopMath.frame(c.outward)
-        flat = LoopMath.flat(points, axes)
-        openings = c.openings.select do |o|
-          LoopMath.locate(LoopMath.flat([PlaneGeometry.centroid(o.points)], axes).first, flat) == :inside
-        end
         Candidate.new(c.space, c.type, c.external, points, openings, c.outward, c.model_face, c.reference, c.panes)
       end
 
