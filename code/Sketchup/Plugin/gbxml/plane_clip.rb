@@ -11,6 +11,11 @@ module QORPlugin
       TOL = PlaneGeometry::POINT_TOLERANCE
       # A piece with less area than this (square metres) is no piece.
       MIN_AREA = 1e-6
+      # A loop with more corners than this is not cut into convex parts
+      # (the cutting grows with the cube of the corners): it is clipped
+      # whole, which is right where it is convex, and what comes of it is
+      # left to the checks.
+      MAX_CUT = 48
 
       module_function
 
@@ -125,7 +130,7 @@ module QORPlugin
       def convex_parts(loop)
         loop = clean(loop)
         loop = loop.reverse if FlatPolygon.signed_area(loop).negative?
-        return [loop] if loop.length < 4 || convex?(loop)
+        return [loop] if loop.length < 4 || loop.length > MAX_CUT || convex?(loop)
         merge(ears(loop))
       end
 
