@@ -88,6 +88,18 @@ class GbxmlMidPlanesTest < QORTest::Case
                  faces.map { |f| normals[f].map { |c| c.round(6) + 0 } }
   end
 
+  # A box the grid cannot hold in a few cells (huge, or not finite, as a
+  # fuzzed building has) is near every box; the others only near theirs.
+  def test_box_grid_holds_huge_and_broken_boxes_apart
+    grid = G::BoxGrid.new(4.0)
+    grid.add(:small, [[0, 1], [0, 1], [0, 1]])
+    grid.add(:far, [[100, 101], [0, 1], [0, 1]])
+    grid.add(:huge, [[-1e300, 1e300], [0, 1], [0, 1]])
+    grid.add(:broken, [[Float::NAN, 1], [0, 1], [0, 1]])
+    assert_equal %i[huge broken small], grid.near([[0.5, 0.6], [0.5, 0.6], [0.5, 0.6]])
+    assert_equal %i[small far huge broken], grid.near([[0, Float::INFINITY], [0, 1], [0, 1]])
+  end
+
   # [a, b] => areas of what they share, and of the pieces left of a (a
   # ring left round a hole comes in convex pieces).
   CLIPS = {
