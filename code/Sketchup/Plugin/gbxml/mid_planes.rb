@@ -55,6 +55,7 @@ module QORPlugin
 
       # Where the corner p (metres) of room `space` goes.
       def move(space, p)
+        return p unless p.all? { |c| c.is_a?(Numeric) && c.finite? }
         @moved[space][p.map { |c| (c / TOL).round }] ||= meet(@rooms[space].select { |f| through?(f, p) }, p)
       end
 

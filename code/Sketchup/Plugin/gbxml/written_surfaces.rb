@@ -94,7 +94,8 @@ module QORPlugin
       # corners left out, as the road writes the near wall) and the leaf
       # becomes the wall's door, unless the wall has it already.
       def fill_notch(c, leaf)
-        return false unless PlaneGeometry.dot(PlaneGeometry.loop_normal(leaf), c.outward) > 0.999
+        n = PlaneGeometry.loop_normal(leaf)
+        return false unless n && PlaneGeometry.dot(n, c.outward) > 0.999
         on_leaf = c.points.map { |p| leaf.index { |q| PlaneGeometry.same_point?(p, q) } }
         n = c.points.length
         start = (0...n).find { |i| on_leaf[i] && !on_leaf[i - 1] } or return false
