@@ -20,7 +20,8 @@ module QORPlugin
       PARALLEL = 0.999
 
       # A room's face: its room (index), outward normal, outline (metres),
-      # offset of its plane along the normal, and whether it is a door leaf.
+      # offset of its plane along the normal, whether it is a door leaf,
+      # how far it moves (a vector) and its box.
       Face = Struct.new(:space, :outward, :points, :offset, :blind, :shift, :box)
 
       # The thickest wall the road allows, in metres.
