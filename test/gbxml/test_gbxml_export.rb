@@ -113,12 +113,13 @@ class GbxmlExportTest < QORTest::Case
   # Our gbXML read back by our import and checked: every surface agrees
   # in typing and adjacency.  The generated buildings with thick walls
   # have doors drawn both ways (a leaf both rooms list with reveals, and a
-  # leaf on each side) and walls all thick or some thin (seed 1 has one):
+  # leaf on each side) and walls all thick or some thin (seed 1 has one),
+  # on one storey or two (seed 8, slabs between):
   # their rooms' own shells close, door leaves included, so do the
   # surfaces round each space, no surfaces overlap and no loop touches
   # itself.
   def test_round_trip_through_our_import_agrees
-    thick = { 1 => {}, 9 => {}, 5 => { doors: :two_leaves, shared_walls: false } }.map do |seed, drawing|
+    thick = { 1 => {}, 9 => {}, 5 => { doors: :two_leaves, shared_walls: false }, 8 => { storeys: 2 } }.map do |seed, drawing|
       result = export(generated(seed, **drawing))
       assert_empty result.problems.grep(/closed shell|surfaces|overlap|itself|opening/), "generated #{seed}, thick walls"
       ["generated #{seed}, thick walls #{drawing}", result]
