@@ -277,8 +277,9 @@ if [ $list = 1 ]; then
 fi
 
 # What the builds need from Debian (the mingw-w64 compilers, zlib for the
-# 3.2 build's zlib extension, bison and autoconf 2.69 for 1.8.7).
-packages=(gcc make bison autoconf2.69 xz-utils ruby
+# 3.2 build's zlib extension, bison and autoconf 2.69 for 1.8.7, ccache for
+# the release libraries).
+packages=(gcc make bison autoconf2.69 xz-utils ruby ccache
   gcc-mingw-w64-i686-win32 gcc-mingw-w64-x86-64-win32
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 libz-mingw-w64-dev)
 missing=()
