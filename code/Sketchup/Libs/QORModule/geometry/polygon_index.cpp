@@ -44,7 +44,7 @@ void PolygonIndex::build(const arith::Xyz* points, long n) {
 long PolygonIndex::listed(const View& view) const {
   long total = 0;
   for (long i = 0; i < n_; ++i) {
-    const double va = coordinate(points_[i], view.v), vb = coordinate(points_[(i + 1) % n_], view.v);
+    const double va = coordinate(points_[i], view.along), vb = coordinate(points_[(i + 1) % n_], view.along);
     if (!std::isfinite(va) || !std::isfinite(vb)) return view.slabs * n_;
     total += slab_of(view, std::max(va, vb) + margin_) - slab_of(view, std::min(va, vb) - margin_) + 1;
   }
@@ -54,15 +54,25 @@ long PolygonIndex::listed(const View& view) const {
 void PolygonIndex::build_view(View* view, int u, int v) {
   view->u = u;
   view->v = v;
+  view->along = v;
   double nz = 0.0;
-  double lo = INFINITY, hi = -INFINITY;
+  double lo = INFINITY, hi = -INFINITY, ulo = INFINITY, uhi = -INFINITY;
+  bool finite = true;
   for (long i = 0; i < n_; ++i) {
     const arith::Xyz a = flat(*view, points_[i]), b = flat(*view, points_[(i + 1) % n_]);
     nz += (a.x - b.x) * (a.y + b.y);
     lo = std::min(lo, a.y);
     hi = std::max(hi, a.y);
+    ulo = std::min(ulo, a.x);
+    uhi = std::max(uhi, a.x);
+    finite = finite && std::isfinite(a.x) && std::isfinite(a.y);
   }
   view->area = nz;
+  if (finite && n_ > 0 && lo == hi) {
+    view->along = u;
+    lo = ulo;
+    hi = uhi;
+  }
   view->lo = lo;
   // About one slab per edge, fewer when long edges would fill too many: the
   // lists stay within a few times the edges.
@@ -81,7 +91,7 @@ void PolygonIndex::build_view(View* view, int u, int v) {
     next.clear();
     for (long s = 0; s < view->slabs; ++s) next.push(view->start[s]);
     for (long i = 0; i < n_; ++i) {
-      const double va = coordinate(points_[i], v), vb = coordinate(points_[(i + 1) % n_], v);
+      const double va = coordinate(points_[i], view->along), vb = coordinate(points_[(i + 1) % n_], view->along);
       const long from = slab_of(*view, std::min(va, vb) - margin_);
       const long to = slab_of(*view, std::max(va, vb) + margin_);
       // An edge the slabs cannot place (NaN) goes in every slab.
@@ -103,12 +113,15 @@ void PolygonIndex::build_view(View* view, int u, int v) {
 // certain::in_polygon_2d over the slab's edges only.  No other edge comes
 // within the knife edge of p, nor straddles its line; which edge is
 // nearest, and the order of the crossings, do not change the answer.
+// Slabs cut along u belong to a polygon no edge of which straddles any
+// line, so nothing is inside it.
 certain::Sure PolygonIndex::in_view(View& view, const arith::Xyz& point) {
   using certain::Sure;
   const arith::Xyz p = flat(view, point);
-  if (!std::isfinite(p.y))
+  const bool across_u = view.along == view.u;
+  if (!std::isfinite(p.y) || (across_u && !std::isfinite(p.x)))
     return certain::in_polygon_2d(p, n_, [&](long i) { return flat(view, points_[i]); });
-  const long s = slab_of(view, p.y);
+  const long s = slab_of(view, across_u ? p.x : p.y);
   double nearest = INFINITY;
   for (long e = view.start[s]; e < view.start[s + 1]; ++e) {
     const long i = view.edges[e];
@@ -116,6 +129,7 @@ certain::Sure PolygonIndex::in_view(View& view, const arith::Xyz& point) {
   }
   const Sure on_border = certain::within_tolerance(nearest, scale_);
   if (on_border != Sure::kNo) return on_border;
+  if (across_u) return Sure::kNo;
   bool inside = false;
   for (long e = view.start[s]; e < view.start[s + 1]; ++e) {
     const long i = view.edges[e];

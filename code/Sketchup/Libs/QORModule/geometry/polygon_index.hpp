@@ -3,7 +3,10 @@
 // edges whose span across the sight line comes within twice the knife edge
 // of the point can hold it near their border or cross the line through it.  Those
 // are found in slabs of that span; the polygon's area, which decides
-// whether it has an inside at all, is summed once in the same order.
+// whether it has an inside at all, is summed once in the same order.  A
+// view in which the polygon is a line across the sight line (a level floor
+// seen from the side) has no edge crossing any sight line, and its slabs
+// are cut along the line instead.
 //
 // Plain numbers only: an owner keeps it alive across host calls only under
 // protect().
@@ -25,6 +28,7 @@ class PolygonIndex {
   // The polygon seen along one axis: its points flattened to (u, v, 0).
   struct View {
     int u, v;          // the coordinates kept
+    int along;         // the one the slabs are cut across: v, or u when v is one value
     double area;       // Newell's z
     double lo, step;   // slabs across v
     long slabs;
