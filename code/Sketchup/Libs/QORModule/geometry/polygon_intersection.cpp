@@ -168,34 +168,27 @@ struct NumbersKernel {
 
   // The host kernel's crosses_edge step by step: the meeting point is the
   // host's, and each test on it is asked of the host only where its
-  // numbers leave it unsure.
+  // numbers leave it unsure, and only when the answer still depends on it.
+  // The host kernel answers
+  //   !(at_e && inside_q) && ((inside_q && inside_e) || (at_q && inside_e)),
+  // which is inside_q ? !at_e && inside_e : at_q && inside_e.
   bool crosses_edge_asked(const Point& q0, const Point& q1, const Point& e0, const Point& e1) {
     if (same(q0, q1) || same(e0, e1)) return false;
     const Meeting x = meet(q0, q1, e0, e1);
     if (NIL_P(x.at)) return false;
-    const bool inside_q = between(x, q0, q1);
-    const bool inside_e = between(x, e0, e1);
-    if ((at_point(x, e0) || at_point(x, e1)) && inside_q) return false;
-    if (inside_q && inside_e) return true;
-    return (at_point(x, q0) || at_point(x, q1)) && inside_e;
+    if (between(x, q0, q1)) return !(at_point(x, e0) || at_point(x, e1)) && between(x, e0, e1);
+    return (at_point(x, q0) || at_point(x, q1)) && between(x, e0, e1);
   }
 
-  // The same for crosses_properly (segment_intersection(…, false)), each
-  // of its two betweenness tests asked once.
+  // The same for crosses_properly (segment_intersection(…, false)): a
+  // crossing inside both segments that is no touch, i1 && i2 && !(e1 && i2)
+  // && !(e2 && i1), which is i1 && i2 && !e1 && !e2.
   bool crosses_properly_asked(const Point& a0, const Point& a1, const Point& b0, const Point& b1) {
     if (same(b0, b1) || same(a0, a1)) return false;
     const Meeting p = meet(a0, a1, b0, b1);
     if (NIL_P(p.at)) return false;
-    int in_a = -1, in_b = -1;  // not yet asked
-    auto inside_a = [&] { return (in_a < 0 ? in_a = between(p, a0, a1) : in_a) == 1; };
-    auto inside_b = [&] { return (in_b < 0 ? in_b = between(p, b0, b1) : in_b) == 1; };
-    const bool i1 = inside_a();
-    const bool i1_i2 = i1 && inside_b();
-    const bool e1 = at_point(p, a0) || at_point(p, a1);
-    const bool e1_i2 = e1 && inside_b();
-    const bool e2 = at_point(p, b0) || at_point(p, b1);
-    const bool e2_i1 = e2 && inside_a();
-    return i1_i2 && !(e1_i2 || e2_i1);
+    return between(p, a0, a1) && between(p, b0, b1) && !(at_point(p, a0) || at_point(p, a1)) &&
+           !(at_point(p, b0) || at_point(p, b1));
   }
 
   Sure in_polygon(const arith::Xyz& p, const WalkSide<Point>& polygon) {
