@@ -8,6 +8,7 @@
 #include "edge_index.hpp"
 #include "host_points.hpp"
 #include "polygon_index.hpp"
+#include "point_math.hpp"
 #include "polygon_walk.hpp"
 #include "primitives.hpp"
 
@@ -78,13 +79,12 @@ struct NumbersKernel {
   }
 
   bool crosses_edge(const Point& q0, const Point& q1, const Point& e0, const Point& e1) {
-    return decide(crossing(q0.at, q1.at, e0.at, e1.at),
-                  [&] { return host().crosses_edge(value(q0), value(q1), value(e0), value(e1)); });
+    return decide(crossing(q0.at, q1.at, e0.at, e1.at), [&] { return crosses_edge_asked(q0, q1, e0, e1); });
   }
 
   bool crosses_properly(const Point& a0, const Point& a1, const Point& b0, const Point& b1) {
     return decide(proper_crossing(a0.at, a1.at, b0.at, b1.at),
-                  [&] { return host().crosses_properly(value(a0), value(a1), value(b0), value(b1)); });
+                  [&] { return crosses_properly_asked(a0, a1, b0, b1); });
   }
 
   bool inside(const Point& p, const WalkSide<Point>& polygon) {
@@ -130,6 +130,65 @@ struct NumbersKernel {
     const Sure touching = either(both(either(same_point(p, a0), same_point(p, a1)), in_b),
                                  both(either(same_point(p, b0), same_point(p, b1)), in_a));
     return both(negated(degenerate), both(both(in_a, in_b), negated(touching)));
+  }
+
+  // Where the host's lines through p0-p1 and q0-q1 meet, as the host
+  // kernel asks it, with its numbers when they can be read.
+  struct Meeting {
+    VALUE at;
+    arith::Xyz numbers;
+    bool read;
+  };
+  Meeting meet(const Point& p0, const Point& p1, const Point& q0, const Point& q1) {
+    VALUE a = value(p0), b = value(q0);
+    VALUE line_p = array_of(a, call(a, id::vector_to, value(p1)));
+    VALUE line_q = array_of(b, call(b, id::vector_to, value(q1)));
+    Meeting x{call(gv::module_Geom, id::intersect_line_line, line_p, line_q), arith::Xyz{0.0, 0.0, 0.0}, false};
+    double c[3];
+    if (!NIL_P(x.at) && read_point(x.at, c)) {
+      x.numbers = arith::Xyz{c[0], c[1], c[2]};
+      x.read = true;
+    }
+    return x;
+  }
+  bool at_point(const Meeting& x, const Point& p) {
+    if (x.read) {
+      const Sure s = certain::same_point(x.numbers, p.at);
+      if (s != Sure::kUnsure) return s == Sure::kYes;
+    }
+    return equal(x.at, value(p));
+  }
+  bool between(const Meeting& x, const Point& a, const Point& b) {
+    if (x.read) {
+      const Sure s = certain::strictly_between(x.numbers, a.at, b.at);
+      if (s != Sure::kUnsure) return s == Sure::kYes;
+    }
+    return strictly_inside(x.at, value(a), value(b));
+  }
+
+  // The host kernel's crosses_edge step by step: the meeting point is the
+  // host's, and each test on it is asked of the host only where its
+  // numbers leave it unsure, and only when the answer still depends on it.
+  // The host kernel answers
+  //   !(at_e && inside_q) && ((inside_q && inside_e) || (at_q && inside_e)),
+  // which is inside_q ? !at_e && inside_e : at_q && inside_e.
+  bool crosses_edge_asked(const Point& q0, const Point& q1, const Point& e0, const Point& e1) {
+    if (same(q0, q1) || same(e0, e1)) return false;
+    const Meeting x = meet(q0, q1, e0, e1);
+    if (NIL_P(x.at)) return false;
+    if (between(x, q0, q1)) return !(at_point(x, e0) || at_point(x, e1)) && between(x, e0, e1);
+    return (at_point(x, q0) || at_point(x, q1)) && between(x, e0, e1);
+  }
+
+  // The same for crosses_properly (segment_intersection(…, false)): a
+  // crossing inside both segments that is no touch, i1 && i2 && !(e1 && i2)
+  // && !(e2 && i1), which is i1 && i2 && !e1 && !e2.
+  bool crosses_properly_asked(const Point& a0, const Point& a1, const Point& b0, const Point& b1) {
+    if (same(b0, b1) || same(a0, a1)) return false;
+    const Meeting p = meet(a0, a1, b0, b1);
+    if (NIL_P(p.at)) return false;
+    return between(p, a0, a1) && between(p, b0, b1) && !(at_point(p, a0) || at_point(p, a1)) &&
+           !(at_point(p, b0) || at_point(p, b1));
   }
 
   Sure in_polygon(const arith::Xyz& p, const WalkSide<Point>& polygon) {
