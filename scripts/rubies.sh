@@ -25,7 +25,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cache=${QOR_RUBIES:-/var/cache/qor-rubies}
-sources=${QOR_RUBY_SOURCES:-$root/../shared/ruby-sources}
+# The source archives: beside the checkout, else in the workplace's shared
+# folder (a clone elsewhere finds them there).
+sources=${QOR_RUBY_SOURCES:-}
+if [ -z "$sources" ]; then
+  for d in "$root/../shared/ruby-sources" /work/shared/ruby-sources; do
+    [ -d "$d" ] && { sources=$(cd "$d" && pwd); break; }
+  done
+fi
 jobs=${QOR_JOBS:-2}
 
 budget=0 list=0 setup=0 estimate=0 wanted=()
@@ -297,6 +304,10 @@ fi
 mkdir -p "$cache/build"
 status=0 left=()
 for v in "${wanted[@]}"; do
+  if [ ! -f "${sources:-/nonexistent}/$(archive "$v")" ]; then
+    log "no source archive for $v (QOR_RUBY_SOURCES, or ../shared/ruby-sources beside the checkout)"
+    left+=("$v"); continue
+  fi
   need=$(missing_seconds "$v")
   [ "$need" = 0 ] && continue
   if ! fits "$need"; then left+=("$v"); continue; fi
@@ -304,7 +315,7 @@ for v in "${wanted[@]}"; do
   build_cross "$v" || status=1
 done
 if [ ${#left[@]} -gt 0 ]; then
-  log "not built within the ${budget}s budget: ${left[*]}"
+  log "not built: ${left[*]}"
   [ $status = 0 ] && status=3
 fi
 exit $status
