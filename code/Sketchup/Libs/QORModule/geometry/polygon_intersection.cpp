@@ -1,5 +1,7 @@
 #include "polygon_intersection.hpp"
 
+#include <cmath>
+
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/road.hpp"
@@ -59,6 +61,44 @@ struct HostKernel {
   VALUE a, b;
 };
 
+// A point of a crossing test: its numbers (NaN where they cannot be read:
+// every step on it is then the host's) and the host's value.
+struct Known {
+  arith::Xyz at;
+  VALUE value;
+};
+
+bool same_known(const Known& p, const Known& q) {
+  const certain::Sure s = certain::same_point(p.at, q.at);
+  return s == certain::Sure::kUnsure ? equal(p.value, q.value) : s == certain::Sure::kYes;
+}
+
+bool strictly_inside_known(const Known& x, const Known& a, const Known& b) {
+  const certain::Sure s = certain::strictly_between(x.at, a.at, b.at);
+  return s == certain::Sure::kUnsure ? strictly_inside(x.value, a.value, b.value) : s == certain::Sure::kYes;
+}
+
+// Geom.intersect_line_line of the lines through p0-p1 and q0-q1, drawn as
+// the host kernel draws them; false for none.
+bool host_lines_meet(const Known& p0, const Known& p1, const Known& q0, const Known& q1, Known* x) {
+  VALUE line_p = array_of(p0.value, call(p0.value, id::vector_to, p1.value));
+  VALUE line_q = array_of(q0.value, call(q0.value, id::vector_to, q1.value));
+  x->value = call(gv::module_Geom, id::intersect_line_line, line_p, line_q);
+  if (NIL_P(x->value)) return false;
+  if (!read_host_point(x->value, &x->at)) x->at = arith::Xyz{NAN, NAN, NAN};
+  return true;
+}
+
+// A step asked at most once, when first needed.
+struct Lazy {
+  int known = -1;
+  template <class Ask>
+  bool get(Ask ask) {
+    if (known < 0) known = ask() ? 1 : 0;
+    return known == 1;
+  }
+};
+
 // A point of either polygon: its numbers, and where the host keeps it.
 struct Vertex {
   arith::Xyz at;
@@ -79,12 +119,12 @@ struct NumbersKernel {
 
   bool crosses_edge(const Point& q0, const Point& q1, const Point& e0, const Point& e1) {
     return decide(crossing(q0.at, q1.at, e0.at, e1.at),
-                  [&] { return host().crosses_edge(value(q0), value(q1), value(e0), value(e1)); });
+                  [&] { return host_crosses_edge(known(q0), known(q1), known(e0), known(e1)); });
   }
 
   bool crosses_properly(const Point& a0, const Point& a1, const Point& b0, const Point& b1) {
     return decide(proper_crossing(a0.at, a1.at, b0.at, b1.at),
-                  [&] { return host().crosses_properly(value(a0), value(a1), value(b0), value(b1)); });
+                  [&] { return host_crosses_properly(known(a0), known(a1), known(b0), known(b1)); });
   }
 
   bool inside(const Point& p, const WalkSide<Point>& polygon) {
@@ -143,6 +183,38 @@ struct NumbersKernel {
   bool decide(Sure answer, Ask ask) {
     if (answer != Sure::kUnsure) return answer == Sure::kYes;
     return ask();
+  }
+
+  // The host kernel's crossing tests, step by step: a step the numbers
+  // settle is not asked, so a test costs the host only its intersection
+  // point and the steps at the knife edge.  The steps are the host's own
+  // tests, free of side effects, so leaving out one whose answer cannot
+  // change the outcome changes nothing.
+  Known known(const Point& p) { return Known{p.at, value(p)}; }
+
+  bool host_crosses_edge(const Known& q0, const Known& q1, const Known& e0, const Known& e1) {
+    if (same_known(q0, q1) || same_known(e0, e1)) return false;
+    Known x;
+    if (!host_lines_meet(q0, q1, e0, e1, &x)) return false;
+    Lazy inside_q, inside_e;
+    auto in_q = [&] { return inside_q.get([&] { return strictly_inside_known(x, q0, q1); }); };
+    auto in_e = [&] { return inside_e.get([&] { return strictly_inside_known(x, e0, e1); }); };
+    if ((same_known(x, e0) || same_known(x, e1)) && in_q()) return false;
+    if (in_q() && in_e()) return true;
+    return (same_known(x, q0) || same_known(x, q1)) && in_e();
+  }
+
+  // segment_intersection(…, false) found a point.
+  bool host_crosses_properly(const Known& a0, const Known& a1, const Known& b0, const Known& b1) {
+    if (same_known(b0, b1) || same_known(a0, a1)) return false;
+    Known p;
+    if (!host_lines_meet(a0, a1, b0, b1, &p)) return false;
+    Lazy inside_a, inside_b;
+    auto in_a = [&] { return inside_a.get([&] { return strictly_inside_known(p, a0, a1); }); };
+    auto in_b = [&] { return inside_b.get([&] { return strictly_inside_known(p, b0, b1); }); };
+    if (!(in_a() && in_b())) return false;
+    if ((same_known(p, a0) || same_known(p, a1)) && in_b()) return false;
+    return !((same_known(p, b0) || same_known(p, b1)) && in_a());
   }
 
   HostKernel host() {
