@@ -62,10 +62,14 @@ struct HostKernel {
 };
 
 // A point of a crossing test: its numbers (NaN where they cannot be read:
-// every step on it is then the host's) and the host's value.
+// every step on it is then the host's), the host's value, and the host's
+// own numbers for it, read when first needed (*host_read: 0 unread, 1
+// read, 2 unreadable).
 struct Known {
   arith::Xyz at;
   VALUE value;
+  arith::Xyz* host_at;
+  unsigned char* host_read;
 };
 
 bool same_known(const Known& p, const Known& q) {
@@ -73,9 +77,22 @@ bool same_known(const Known& p, const Known& q) {
   return s == certain::Sure::kUnsure ? equal(p.value, q.value) : s == certain::Sure::kYes;
 }
 
+// Is x, as the host gave it, exactly the host's point e?  The direction
+// from a point to itself is the zero vector, which normalizes to zero.
+bool exactly_at(const Known& x, const Known& e) {
+  if (std::isnan(x.at.x)) return false;
+  if (*e.host_read == 0) *e.host_read = read_host_point(e.value, e.host_at) ? 1 : 2;
+  const arith::Xyz& h = *e.host_at;
+  return *e.host_read == 1 && h.x == x.at.x && h.y == x.at.y && h.z == x.at.z;
+}
+
+// strictly_inside(x, a, b): at an end itself, a direction is zero and the
+// dot product with it is zero, never the -0.999999 it needs.
 bool strictly_inside_known(const Known& x, const Known& a, const Known& b) {
   const certain::Sure s = certain::strictly_between(x.at, a.at, b.at);
-  return s == certain::Sure::kUnsure ? strictly_inside(x.value, a.value, b.value) : s == certain::Sure::kYes;
+  if (s != certain::Sure::kUnsure) return s == certain::Sure::kYes;
+  if (exactly_at(x, b) || exactly_at(x, a)) return false;
+  return strictly_inside(x.value, a.value, b.value);
 }
 
 // Geom.intersect_line_line of the lines through p0-p1 and q0-q1, drawn as
@@ -86,6 +103,8 @@ bool host_lines_meet(const Known& p0, const Known& p1, const Known& q0, const Kn
   x->value = call(gv::module_Geom, id::intersect_line_line, line_p, line_q);
   if (NIL_P(x->value)) return false;
   if (!read_host_point(x->value, &x->at)) x->at = arith::Xyz{NAN, NAN, NAN};
+  x->host_at = &x->at;
+  x->host_read = nullptr;
   return true;
 }
 
@@ -190,7 +209,20 @@ struct NumbersKernel {
   // point and the steps at the knife edge.  The steps are the host's own
   // tests, free of side effects, so leaving out one whose answer cannot
   // change the outcome changes nothing.
-  Known known(const Point& p) { return Known{p.at, value(p)}; }
+  Known known(const Point& p) {
+    NativeArray<arith::Xyz>& at = host_at[p.tag];
+    NativeArray<unsigned char>& read = host_read[p.tag];
+    if (read.empty()) {
+      // Points the kernel read of the host are the host's own numbers;
+      // points the host makes one by one are read when first needed.
+      const bool made = p.tag == kTagB && b_point;
+      at.assign(static_cast<size_t>(sizes[p.tag]), arith::Xyz{0.0, 0.0, 0.0});
+      read.assign(static_cast<size_t>(sizes[p.tag]), made ? 0 : 1);
+      if (!made)
+        for (long i = 0; i < sizes[p.tag]; ++i) at[i] = numbers[p.tag][i];
+    }
+    return Known{p.at, value(p), &at[p.index], &read[p.index]};
+  }
 
   bool host_crosses_edge(const Known& q0, const Known& q1, const Known& e0, const Known& e1) {
     if (same_known(q0, q1) || same_known(e0, e1)) return false;
@@ -217,20 +249,36 @@ struct NumbersKernel {
     return !((same_known(p, b0) || same_known(p, b1)) && in_a());
   }
 
+  // The whole of B is made only for a question on a polygon; a question on
+  // points makes the points it names.
   HostKernel host() {
-    if (host_b == Qundef) host_b = b_points(context);
+    if (b_point)
+      for (long i = 0; i < b_size; ++i) b_value(i);
     return HostKernel{host_a, host_b};
   }
-  VALUE value(const Point& p) {
-    if (p.tag == kTagB && host_b == Qundef) host_b = b_points(context);
-    return rb_ary_entry(p.tag == kTagA ? host_a : host_b, p.index);
+  VALUE value(const Point& p) { return p.tag == kTagA ? rb_ary_entry(host_a, p.index) : b_value(p.index); }
+  VALUE b_value(long i) {
+    if (!b_point) return rb_ary_entry(host_b, i);
+    if (host_b == Qundef) host_b = rb_ary_new_from_values(0, nullptr);
+    VALUE v = rb_ary_entry(host_b, i);
+    if (NIL_P(v)) {
+      v = b_point(context, i);
+      rb_ary_store(host_b, i, v);
+    }
+    return v;
   }
 
   static const long kIndexedSide = 64;
   const arith::Xyz* numbers[2] = {nullptr, nullptr};  // per tag
   VALUE host_a = Qnil, host_b = Qnil;
-  // Makes host_b when it is first needed (Qundef until then).
-  VALUE (*b_points)(void* context) = nullptr;
+  // Where B's points are made one by one, each when first needed (host_b
+  // Qundef until the first): b_point(context, i) for i below b_size.
+  VALUE (*b_point)(void* context, long i) = nullptr;
+  long b_size = 0;
+  long sizes[2] = {0, 0};  // per tag
+  // Per tag and point, the host's own numbers for a step at a knife edge.
+  NativeArray<arith::Xyz> host_at[2];
+  NativeArray<unsigned char> host_read[2];
   void* context = nullptr;
   EdgeIndex edges[2];  // per tag
   PolygonIndex outlines[2];
@@ -292,6 +340,8 @@ VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b, VALUE* b_over_a = nul
       kernel.numbers[kTagB] = nb.begin();
       kernel.host_a = a;
       kernel.host_b = b;
+      kernel.sizes[kTagA] = RARRAY_LEN(a);
+      kernel.sizes[kTagB] = RARRAY_LEN(b);
       PolygonWalk<NumbersKernel> walk(kernel, va.begin(), static_cast<long>(va.size()), vb.begin(),
                                       static_cast<long>(vb.size()));
       result = protect([&] { return entries_of(walk.run(), a, b); }, &state);
@@ -304,6 +354,8 @@ VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b, VALUE* b_over_a = nul
         other.numbers[kTagB] = na.begin();
         other.host_a = b;
         other.host_b = a;
+        other.sizes[kTagA] = RARRAY_LEN(b);
+        other.sizes[kTagB] = RARRAY_LEN(a);
         PolygonWalk<NumbersKernel> back(other, wa.begin(), static_cast<long>(wa.size()), wb.begin(),
                                         static_cast<long>(wb.size()));
         reverse = protect([&] { return entries_of(back.run(), b, a); }, &state);
@@ -330,7 +382,10 @@ long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m,
     kernel.numbers[kTagB] = b;
     kernel.host_a = host.a;
     kernel.host_b = Qundef;
-    kernel.b_points = host.b_points;
+    kernel.b_point = host.b_point;
+    kernel.b_size = m;
+    kernel.sizes[kTagA] = n;
+    kernel.sizes[kTagB] = m;
     kernel.context = host.context;
     protect(
         [&]() -> VALUE {
