@@ -214,11 +214,52 @@ bool partly_shared(VALUE self, VALUE vertices) {
   return false;
 }
 
+// pane => [rooms listing it as a window, rooms with a room face on it],
+// over every room face of the building.  Within the export's reads it is
+// made once, kept under the rooms Array paired with itself: the Space
+// elements are written last, after every stage that sets a room face's face
+// and windows.  Nil where no reads are kept.
+VALUE pane_rooms(VALUE rooms) {
+  VALUE reads = geometry::export_reads();
+  if (NIL_P(reads)) return Qnil;
+  VALUE index = geometry::read_pair(reads, rooms, rooms);
+  if (index != Qundef) return index;
+  index = call(rb_hash_new(), id::compare_by_identity);
+  auto note = [&](VALUE face, long slot, VALUE room) {
+    VALUE entry = rb_hash_lookup2(index, face, Qnil);
+    if (NIL_P(entry)) rb_hash_aset(index, face, entry = array_of(new_array(), new_array()));
+    push(at(entry, slot), room);
+  };
+  for (long r = 0; r < len(rooms); ++r) {
+    VALUE room = at(rooms, r);
+    VALUE roomFaces = list_ivar(room, iv::Room::roomFaces);
+    for (long s = 0; s < len(roomFaces); ++s) {
+      VALUE S = at(roomFaces, s);
+      VALUE windows = list_ivar(S, iv::RoomFace::windows);
+      for (long w = 0; w < len(windows); ++w) note(ivar(at(windows, w), iv::Script::face), 0, room);
+      note(ivar(S, iv::RoomFace::face), 1, room);
+    }
+  }
+  geometry::keep_pair(reads, rooms, rooms, index);
+  return index;
+}
+
+bool other_than(VALUE list, VALUE room) {
+  for (long i = 0; i < len(list); ++i)
+    if (at(list, i) != room) return true;
+  return false;
+}
+
 // A window whose pane is a face of a neighbouring room (and not one of that
 // room's windows) belongs to that room's element.
 bool neighbours_face(VALUE self, VALUE pane) {
   VALUE room = ivar(self, iv::RoomFace::room);
   VALUE rooms = list_ivar(ivar(room, iv::Room::edifice), iv::Script::rooms);
+  VALUE index = pane_rooms(rooms);
+  if (!NIL_P(index)) {
+    VALUE entry = rb_hash_lookup2(index, pane, Qnil);
+    return !NIL_P(entry) && !other_than(at(entry, 0), room) && other_than(at(entry, 1), room);
+  }
   bool noted = false;
   for (long r = 0; r < len(rooms); ++r) {
     VALUE other = at(rooms, r);
