@@ -7,8 +7,9 @@
 # back through our import and counts how its typing and adjacency agree and
 # which of the writer's checks fail, for the generator's two ways of
 # drawing doors (a leaf both rooms list with reveals; a leaf on each side)
-# and with every wall thick.
-#   ruby bench/bench_gbxml_export.rb [rooms...] [--generated N [--round-trip]]   (default 100 300 1000)
+# and with every wall thick.  --each R gives every generated building R
+# rooms instead (80 and more make two storeys or more).
+#   ruby bench/bench_gbxml_export.rb [rooms...] [--generated N [--each R] [--round-trip]]   (default 100 300 1000)
 root = File.expand_path('..', __dir__)
 require 'tmpdir'
 require File.join(root, 'code/Sketchup/Headless/sketchup')
@@ -17,7 +18,7 @@ require File.join(root, 'code/Sketchup/Plugin/gbxml/export')
 require File.join(root, 'code/Sketchup/Plugin/gbxml')
 require_relative 'generated_export'
 
-USAGE = 'ruby bench/bench_gbxml_export.rb [rooms...] [--generated N [--round-trip]]'.freeze
+USAGE = 'ruby bench/bench_gbxml_export.rb [rooms...] [--generated N [--each R] [--round-trip]]'.freeze
 SCHEMA = File.expand_path('../shared/gbxml-schema/GreenBuildingXML_Ver6.01.xsd', root)
 
 args = ARGV.dup
@@ -31,8 +32,13 @@ if (i = args.index('--generated'))
   generated = args.delete_at(i + 1).to_i
   args.delete_at(i)
 end
+each = nil
+if (i = args.index('--each'))
+  each = args.delete_at(i + 1).to_i
+  args.delete_at(i)
+end
 bad = args.find { |a| a !~ /\A[1-9]\d*\z/ }
-if bad || generated.negative?
+if bad || generated.negative? || (each && !each.positive?)
   warn "bench_gbxml_export.rb: unknown argument #{bad}"
   warn "usage: #{USAGE}"
   exit 2
@@ -116,7 +122,7 @@ Dir.mktmpdir('qor-bench-gbxml') do |dir|
   drawings.each do |label, drawing|
     tally = Hash.new(0)
     paths = (1..generated).map do |seed|
-      file = QORBench::GeneratedFile.new(rooms: 4 + seed % 17, seed: seed, **drawing)
+      file = QORBench::GeneratedFile.new(rooms: each || 4 + seed % 17, seed: seed, **drawing)
       result = QORPlugin::RoomExport.new(file, progress: file.progress, centreline: true).run
       written = QORPlugin::Gbxml::Export.write(file, result.rooms)
       path = File.join(dir, "generated-#{seed}.xml")
@@ -124,7 +130,7 @@ Dir.mktmpdir('qor-bench-gbxml') do |dir|
       round_trip_counts(path, written, tally) if round_trip
       path
     end
-    puts "#{generated} generated buildings (seeds 1 to #{generated}), #{label}: #{xmllint(paths)}"
+    puts "#{generated} generated buildings (seeds 1 to #{generated}, #{each || '4 to 20'} rooms), #{label}: #{xmllint(paths)}"
     report_round_trip(tally) if round_trip
   end
 end

@@ -66,34 +66,50 @@ class PairRoadsAgreeTest < QORTest::Case
     end
   end
 
-  # A round room: its floor and ceiling are long outlines, which the
-  # outer-shell faces look up in indexes of their edges.
-  def round_room(corners)
+  # Round rooms side by side, 0.8 m apart: their floors and ceilings are
+  # long outlines, which the outer-shell faces look up in indexes of their
+  # edges (and, past 64 corners, of their slabs, seen edge-on from the
+  # side); past 64 faces the outer-shell pass looks up a room's faces by
+  # their normals.  A bulge on one side leaves few walls across the gap
+  # quite parallel.
+  def round_rooms(corners, bulge, count)
     vertices = {}
-    corners.times do |i|
-      a = 2 * Math::PI * i / corners
-      vertices["b#{i}"] = [3 * Math.cos(a), 3 * Math.sin(a), 0]
-      vertices["t#{i}"] = [3 * Math.cos(a), 3 * Math.sin(a), 2.5]
+    faces = []
+    rooms = (0...count).map do |k|
+      ring = (0...corners).to_a
+      ring.each do |i|
+        a = 2 * Math::PI * i / corners
+        r = 3 + bulge * Math.cos(a)
+        vertices["b#{k}.#{i}"] = [6.8 * k + r * Math.cos(a), r * Math.sin(a), 0]
+        vertices["t#{k}.#{i}"] = [6.8 * k + r * Math.cos(a), r * Math.sin(a), 2.5]
+      end
+      own = [{ 'id' => "floor#{k}", 'outer' => ring.reverse.map { |i| "b#{k}.#{i}" } },
+             { 'id' => "ceiling#{k}", 'outer' => ring.map { |i| "t#{k}.#{i}" } }] +
+            ring.map do |i|
+              j = (i + 1) % corners
+              { 'id' => "w#{k}.#{i}", 'outer' => ["b#{k}.#{i}", "b#{k}.#{j}", "t#{k}.#{j}", "t#{k}.#{i}"] }
+            end
+      faces.concat(own)
+      { 'id' => (k + 1).to_s, 'name' => "Round #{k + 1}", 'faces' => own.map { |f| f['id'] } }
     end
-    ring = (0...corners).to_a
-    walls = ring.map { |i| { 'id' => "w#{i}", 'outer' => ["b#{i}", "b#{(i + 1) % corners}", "t#{(i + 1) % corners}", "t#{i}"] } }
-    faces = [{ 'id' => 'floor', 'outer' => ring.reverse.map { |i| "b#{i}" } },
-             { 'id' => 'ceiling', 'outer' => ring.map { |i| "t#{i}" } }] + walls
-    { 'name' => 'Round room', 'units' => 'm', 'vertices' => vertices, 'faces' => faces,
-      'rooms' => [{ 'id' => '1', 'name' => 'Round', 'faces' => faces.map { |f| f['id'] } }] }
+    { 'name' => 'Round rooms', 'units' => 'm', 'vertices' => vertices, 'faces' => faces, 'rooms' => rooms }
   end
 
   def test_long_outlines
-    corners = 48
-    Dir.mktmpdir do |dir|
-      path = File.join(dir, 'round.json')
-      File.write(path, JSON.dump(round_room(corners)))
-      plain, indexed = [true, false].map do |road|
-        fingerprint(QORPlugin.on_road(road) { QORPlugin::RoomExport.new(QORPlugin::BuildingFile.load(path)).run })
+    [[48, 0.0, 1], [70, 0.5, 2]].each do |corners, bulge, count|
+      Dir.mktmpdir do |dir|
+        path = File.join(dir, 'round.json')
+        File.write(path, JSON.dump(round_rooms(corners, bulge, count)))
+        plain, indexed = [true, false].map do |road|
+          fingerprint(QORPlugin.on_road(road) { QORPlugin::RoomExport.new(QORPlugin::BuildingFile.load(path)).run })
+        end
+        assert_equal plain, indexed, "#{count} rooms of #{corners} corners"
+        assert(plain[0].any? { |face| face[6].any? { |outline, _, _| outline.length >= corners } },
+               "#{corners} corners: the floor or ceiling has an outer-shell face of its own")
+        next if count == 1
+
+        assert(plain[0].any? { |face| face[1] == 2 }, 'some walls face the other room')
       end
-      assert_equal plain, indexed
-      assert(plain[0].any? { |face| face[6].any? { |outline, _, _| outline.length >= corners } },
-             'the floor or ceiling has an outer-shell face of its own')
     end
   end
 

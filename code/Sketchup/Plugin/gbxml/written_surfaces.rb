@@ -1,5 +1,10 @@
 require_relative 'face_element'
 require_relative 'loop_math'
+require_relative 'mid_planes'
+require_relative 'outward_normals'
+require_relative 'plane_clip'
+require_relative 'box_grid'
+require_relative 'room_fields'
 
 module QORPlugin
   module Gbxml
@@ -7,9 +12,14 @@ module QORPlugin
     # gbXML: one per face the road writes, except that a face two rooms
     # write on the same place (a wall's or slab's shared face on its
     # intermediate plane, or a thin wall both rooms list) is one surface
-    # with both spaces.  Loops turn anticlockwise seen from outside the
-    # first space.
+    # with both spaces.  In a building of thick walls the faces are the
+    # rooms' own, moved to their walls' and slabs' middles (MidPlanes);
+    # where two rooms' faces there overlap in part, the shared part is one
+    # surface with both spaces and the rest of each stands alone.  Loops
+    # turn anticlockwise seen from outside the first space.
     class WrittenSurfaces
+      include RoomFields
+
       # What one room's face gave: its space (index), the road's typing
       # and whether the road wrote it as external, the loop and openings of
       # its Face element, the outward normal of the room face it stands
@@ -35,41 +45,70 @@ module QORPlugin
       attr_reader :surfaces, :shells, :problems, :mended, :joined_outside
 
       # rooms: the exported QORTA_Room objects; thin: thin-wall mode, where
-      # each room writes its own model faces.
-      def initialize(rooms, thin:)
+      # each room writes its own model faces; max_gap: the thickest wall
+      # (metres).
+      def initialize(rooms, thin:, max_gap: MidPlanes.max_gap)
         @thin = thin
+        unless thin
+          @outward = OutwardNormals.new(rooms)
+          @mid = MidPlanes.new(rooms, max_gap, @outward)
+        end
         @problems = []
         @mended = []
         @joined_outside = 0
         @shells = Array.new(rooms.length) { [] }
         @candidates = []
+        if @outward
+          @mended.concat(@outward.turned)
+          @problems.concat(@outward.unread)
+        end
         rooms.each_with_index { |room, i| collect(room, i) }
         @ground = @candidates.flat_map(&:points).map { |p| p[2] }.min
-        @surfaces = panes_into_walls(pair_up)
+        @surfaces = panes_into_walls(@mid ? overlay : pair_up)
         @shells = @shells.map { |loops| without_inner_loops(loops) }
       end
 
       private
 
       def collect(room, index)
+        leaves = []
+        first = @candidates.length
         list(room, :@roomFaces).each do |rf|
           next if flag?(rf, :@internallyConstructed)
           if flag?(rf, :@blind)
             leaf = door_leaf(rf)
             @shells[index] << leaf if leaf
+            leaves << leaf.map { |p| @mid.move(index, p) } if leaf && @mid
             next
           end
           own = candidate(index, rf, rf)
-          @shells[index] << own.points if own && !flag?(rf, :@isOpening)
-          if @thin
-            @candidates << own if own
-          elsif !flag?(rf, :@isOpening)
-            list(rf, :@outerShellRoomFaces).each do |v|
-              c = candidate(index, v, rf)
-              @candidates << c if c
-            end
-          end
+          shell = @mid ? own_loop(rf) : own&.points
+          @shells[index] << shell if shell && !flag?(rf, :@isOpening)
+          @candidates << own if own && (@thin || !flag?(rf, :@isOpening))
         end
+        leaves.each { |leaf| @candidates[first..].find { |c| fill_notch(c, leaf) } } if @mid
+      end
+
+      # On a wall's middle, a door leaf lies in the notch of the far room's
+      # wall as it lies in the near room's: the notch is filled (the door's
+      # corners left out, as the road writes the near wall) and the leaf
+      # becomes the wall's door, unless the wall has it already.
+      def fill_notch(c, leaf)
+        n = PlaneGeometry.loop_normal(leaf)
+        return false unless n && PlaneGeometry.dot(n, c.outward) > 0.999
+        on_leaf = c.points.map { |p| leaf.index { |q| PlaneGeometry.same_point?(p, q) } }
+        n = c.points.length
+        start = (0...n).find { |i| on_leaf[i] && !on_leaf[i - 1] } or return false
+        run = (0...n).map { |k| (start + k) % n }.take_while { |i| on_leaf[i] }
+        ends = [on_leaf[run.first], on_leaf[run.last]]
+        return false unless run.length >= 3 && run.length == leaf.length && [1, leaf.length - 1].include?((ends[0] - ends[1]).abs)
+        gone = run[1...-1]
+        c.points = c.points.each_index.reject { |i| gone.include?(i) }.map { |i| c.points[i] }
+        centre = PlaneGeometry.centroid(leaf)
+        unless c.openings.any? { |o| PlaneGeometry.distance(PlaneGeometry.centroid(o.points), centre) <= PlaneGeometry::POINT_TOLERANCE }
+          c.openings << FaceElement::Opening.new('Door', leaf)
+        end
+        true
       end
 
       # The candidate for written face v standing for room face rf; nil for
@@ -78,6 +117,8 @@ module QORPlugin
         parsed = FaceElement.parse(v.getFaceElement)
         return nil unless parsed
         outward = outward_normal(rf)
+        parsed = on_mid_plane(index, rf, parsed) if @mid
+        return nil unless parsed
         loop = without_repeats(parsed.points)
         if loop.length < parsed.points.length
           @mended << "room #{index + 1} face #{field(rf, :@reference)}: a corner given twice in a row, written once"
@@ -95,12 +136,35 @@ module QORPlugin
         nil
       end
 
+      # The face element moved to its wall's middle: each corner where
+      # its room's moved faces meet, each opening along with the face.
+      # nil for a face with nothing left there (a reveal across the wall).
+      def on_mid_plane(index, rf, parsed)
+        points = parsed.points.map { |p| @mid.move(index, p) }
+        if PlaneGeometry.area(points) < PlaneClip::MIN_AREA
+          @mended << "room #{index + 1} face #{field(rf, :@reference)}: lies across its wall, nothing of it on the middle"
+          return nil
+        end
+        shift = @mid.shift(rf) || [0.0, 0.0, 0.0]
+        openings = parsed.openings.map { |o| FaceElement::Opening.new(o.kind, o.points.map { |p| PlaneGeometry.add(p, shift) }) }
+        FaceElement::Parsed.new(points, openings)
+      end
+
       # A door leaf (a face the road leaves blind) closes its room's shell,
       # though no surface stands for it: its outline turned outward.
       def door_leaf(rf)
         face = field(rf, :@face)
         return nil unless face.respond_to?(:outer_loop) && face.respond_to?(:normal)
         orient(face.outer_loop.vertices.map { |v| v.position.to_a.map(&:to_m) }, outward_normal(rf))
+      end
+
+      # The room face's own loop where it is, turned outward: the room's
+      # closed shell stays the room itself, as its area and volume are.
+      def own_loop(rf)
+        parsed = FaceElement.parse(rf.getFaceElement) or return nil
+        orient(without_repeats(parsed.points), outward_normal(rf))
+      rescue ArgumentError, TypeError
+        nil
       end
 
       # The loop without a corner that repeats the one before it (the last
@@ -113,6 +177,7 @@ module QORPlugin
 
       # The room face's normal turned to point out of its room.
       def outward_normal(rf)
+        return @outward[rf] if @outward
         face = field(rf, :@face)
         n = face.normal.to_a.map(&:to_f)
         n = PlaneGeometry.scale(n, -1.0) if field(rf, :@normalDirectionIn) == true
@@ -169,6 +234,109 @@ module QORPlugin
           end
         end
         surfaces
+      end
+
+      # Candidates of two rooms facing each other on one plane share the
+      # part where they overlap: one surface with both spaces per part (the
+      # whole of the smaller when it lies within the other); what is left
+      # of each stands alone.
+      def overlay
+        partner = exact_pairs
+        across = facing(partner)
+        # Each surface as [candidate index, loop] per side; the loops of
+        # each candidate's pieces, to share its openings out.
+        written = []
+        loops = Hash.new { |h, k| h[k] = [] }
+        @candidates.each_with_index do |c, i|
+          if (j = partner[i])
+            next unless i < j
+            @joined_outside += 1 if c.external == true && @candidates[j].external == true
+            written << [[i, c.points], [j, @candidates[j].points]]
+            next
+          end
+          others = across[i]
+          if others.empty? && c.external == false
+            @problems << "room #{c.space + 1} face #{c.reference}: the road finds a room across, but no other " \
+                         "room's face lies across it within the thickest wall; written as an outside surface"
+          end
+          others.each do |j|
+            next unless i < j
+            shared(c, @candidates[j]).each { |pts| written << [[i, pts], [j, pts.reverse]] }
+          end
+          rest = others.empty? ? [c.points] : PlaneClip.difference(c.points, others.map { |j| @candidates[j].points }, c.outward)
+          rest.each { |pts| written << [[i, pts]] }
+        end
+        written.each { |sides| sides.each { |i, pts| loops[i] << pts } }
+        share = loops.to_h { |i, list| [i, openings_by_piece(@candidates[i], list)] }
+        written.map { |sides| surface(sides.map { |i, pts| piece(@candidates[i], pts, share[i][pts]) }) }
+      end
+
+      # Which of the candidate's pieces each of its openings goes to: the
+      # one its middle lies inside, else one whose edge it lies on (named);
+      # loop => openings.
+      def openings_by_piece(c, pieces)
+        out = {}.compare_by_identity
+        pieces.each { |pts| out[pts] = [] }
+        return out.tap { |h| h[pieces.first] = c.openings } if pieces.length == 1
+        axes = LoopMath.frame(c.outward)
+        flats = pieces.map { |pts| LoopMath.flat(pts, axes) }
+        c.openings.each do |o|
+          middle = LoopMath.flat([PlaneGeometry.centroid(o.points)], axes).first
+          k = flats.index { |f| LoopMath.locate(middle, f) == :inside } ||
+              flats.index { |f| LoopMath.locate(middle, f) == :border }
+          if k.nil? || LoopMath.locate(middle, flats[k]) == :border
+            @problems << "room #{c.space + 1} face #{c.reference}: an opening lies across the parts its face is " \
+                         "cut into#{k ? '; written with one of them' : '; left out'}"
+          end
+          out[pieces[k]] << o if k
+        end
+        out
+      end
+
+      # Per candidate, the candidates of other rooms facing it on its plane
+      # that overlap it.
+      def facing(partner)
+        grid = BoxGrid.new(4.0)
+        alone = @candidates.each_index.reject { |i| partner.key?(i) }
+        alone.each { |i| grid.add(i, footprint(@candidates[i].points).box) }
+        @candidates.each_index.to_h do |i|
+          next [i, []] if partner.key?(i)
+          x = @candidates[i]
+          near = grid.near(footprint(x.points).box, PlaneGeometry::POINT_TOLERANCE).sort
+          [i, near.select do |j|
+            y = @candidates[j]
+            y.space != x.space && boxes_overlap?(x.points, y.points) && PlaneGeometry.dot(x.outward, y.outward) < -0.999 &&
+              PlaneGeometry.dot(x.outward, PlaneGeometry.sub(y.points.first, x.points.first)).abs <= PlaneGeometry::POINT_TOLERANCE &&
+              PlaneClip.shared_area(x.points, y.points.reverse, x.outward) > PlaneClip::MIN_AREA
+          end]
+        end
+      end
+
+      # The boxes overlap along every axis both reach along (so loops that
+      # only touch end to end are not compared further).
+      def boxes_overlap?(a, b)
+        tol = PlaneGeometry::POINT_TOLERANCE
+        footprint(a).box.zip(footprint(b).box).all? do |(lo_a, hi_a), (lo_b, hi_b)|
+          if hi_a - lo_a > tol && hi_b - lo_b > tol
+            [hi_a, hi_b].min - [lo_a, lo_b].max > tol
+          else
+            lo_a <= hi_b + tol && lo_b <= hi_a + tol
+          end
+        end
+      end
+
+      # Where a and b (facing each other) overlap, as loops turned with a.
+      def shared(a, b)
+        back = b.points.reverse
+        return [a.points] if PlaneClip.difference(a.points, [back], a.outward).empty?
+        return [back] if PlaneClip.difference(back, [a.points], a.outward).empty?
+        PlaneClip.intersection(a.points, back, a.outward)
+      end
+
+      # The candidate cut down to the loop given, with the openings given.
+      def piece(c, points, openings)
+        return c if points.equal?(c.points)
+        Candidate.new(c.space, c.type, c.external, points, openings, c.outward, c.model_face, c.reference, c.panes)
       end
 
       # Candidates of two rooms on the same place, facing away from each
@@ -284,7 +452,11 @@ module QORPlugin
         return false if a.any? { |p| PlaneGeometry.dot(PlaneGeometry.sub(p, b.first), fb.normal).abs > PlaneGeometry::POINT_TOLERANCE }
         axes = LoopMath.frame(fb.normal)
         flat = LoopMath.flat(b, axes)
-        LoopMath.flat(a, axes).none? { |p| LoopMath.locate(p, flat) == :outside }
+        inner = LoopMath.flat(a, axes)
+        return false if inner.any? { |p| LoopMath.locate(p, flat) == :outside }
+        # Corners all on b's border do not make a inside b (a leaf in a notch).
+        middle = LoopMath.interior_point(inner)
+        middle.nil? || LoopMath.locate(middle, flat) != :outside
       end
 
       Footprint = Struct.new(:normal, :area, :box)
@@ -423,9 +595,6 @@ module QORPlugin
       # Closer to level than to upright.
       def level?(c) = c.outward[2].abs >= Math.sqrt(0.5)
 
-      def field(object, name)
-        object.instance_variable_defined?(name) ? object.instance_variable_get(name) : nil
-      end
 
       def flag?(object, name) = field(object, name) == true
 

@@ -1,5 +1,7 @@
 #include "polygon_intersection.hpp"
 
+#include <cmath>
+
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/road.hpp"
@@ -59,6 +61,63 @@ struct HostKernel {
   VALUE a, b;
 };
 
+// A point of a crossing test: its numbers (NaN where they cannot be read:
+// every step on it is then the host's), the host's value, and the host's
+// own numbers for it, read when first needed (*host_read: 0 unread, 1
+// read, 2 unreadable).
+struct Known {
+  arith::Xyz at;
+  VALUE value;
+  arith::Xyz* host_at;
+  unsigned char* host_read;
+};
+
+bool same_known(const Known& p, const Known& q) {
+  const certain::Sure s = certain::same_point(p.at, q.at);
+  return s == certain::Sure::kUnsure ? equal(p.value, q.value) : s == certain::Sure::kYes;
+}
+
+// Is x, as the host gave it, exactly the host's point e?  The direction
+// from a point to itself is the zero vector, which normalizes to zero.
+bool exactly_at(const Known& x, const Known& e) {
+  if (std::isnan(x.at.x)) return false;
+  if (*e.host_read == 0) *e.host_read = read_host_point(e.value, e.host_at) ? 1 : 2;
+  const arith::Xyz& h = *e.host_at;
+  return *e.host_read == 1 && h.x == x.at.x && h.y == x.at.y && h.z == x.at.z;
+}
+
+// strictly_inside(x, a, b): at an end itself, a direction is zero and the
+// dot product with it is zero, never the -0.999999 it needs.
+bool strictly_inside_known(const Known& x, const Known& a, const Known& b) {
+  const certain::Sure s = certain::strictly_between(x.at, a.at, b.at);
+  if (s != certain::Sure::kUnsure) return s == certain::Sure::kYes;
+  if (exactly_at(x, b) || exactly_at(x, a)) return false;
+  return strictly_inside(x.value, a.value, b.value);
+}
+
+// Geom.intersect_line_line of the lines through p0-p1 and q0-q1, drawn as
+// the host kernel draws them; false for none.
+bool host_lines_meet(const Known& p0, const Known& p1, const Known& q0, const Known& q1, Known* x) {
+  VALUE line_p = array_of(p0.value, call(p0.value, id::vector_to, p1.value));
+  VALUE line_q = array_of(q0.value, call(q0.value, id::vector_to, q1.value));
+  x->value = call(gv::module_Geom, id::intersect_line_line, line_p, line_q);
+  if (NIL_P(x->value)) return false;
+  if (!read_host_point(x->value, &x->at)) x->at = arith::Xyz{NAN, NAN, NAN};
+  x->host_at = &x->at;
+  x->host_read = nullptr;
+  return true;
+}
+
+// A step asked at most once, when first needed.
+struct Lazy {
+  int known = -1;
+  template <class Ask>
+  bool get(Ask ask) {
+    if (known < 0) known = ask() ? 1 : 0;
+    return known == 1;
+  }
+};
+
 // A point of either polygon: its numbers, and where the host keeps it.
 struct Vertex {
   arith::Xyz at;
@@ -79,12 +138,12 @@ struct NumbersKernel {
 
   bool crosses_edge(const Point& q0, const Point& q1, const Point& e0, const Point& e1) {
     return decide(crossing(q0.at, q1.at, e0.at, e1.at),
-                  [&] { return host().crosses_edge(value(q0), value(q1), value(e0), value(e1)); });
+                  [&] { return host_crosses_edge(known(q0), known(q1), known(e0), known(e1)); });
   }
 
   bool crosses_properly(const Point& a0, const Point& a1, const Point& b0, const Point& b1) {
     return decide(proper_crossing(a0.at, a1.at, b0.at, b1.at),
-                  [&] { return host().crosses_properly(value(a0), value(a1), value(b0), value(b1)); });
+                  [&] { return host_crosses_properly(known(a0), known(a1), known(b0), known(b1)); });
   }
 
   bool inside(const Point& p, const WalkSide<Point>& polygon) {
@@ -145,20 +204,81 @@ struct NumbersKernel {
     return ask();
   }
 
+  // The host kernel's crossing tests, step by step: a step the numbers
+  // settle is not asked, so a test costs the host only its intersection
+  // point and the steps at the knife edge.  The steps are the host's own
+  // tests, free of side effects, so leaving out one whose answer cannot
+  // change the outcome changes nothing.
+  Known known(const Point& p) {
+    NativeArray<arith::Xyz>& at = host_at[p.tag];
+    NativeArray<unsigned char>& read = host_read[p.tag];
+    if (read.empty()) {
+      // Points the kernel read of the host are the host's own numbers;
+      // points the host makes one by one are read when first needed.
+      const bool made = p.tag == kTagB && b_point;
+      at.assign(static_cast<size_t>(sizes[p.tag]), arith::Xyz{0.0, 0.0, 0.0});
+      read.assign(static_cast<size_t>(sizes[p.tag]), made ? 0 : 1);
+      if (!made)
+        for (long i = 0; i < sizes[p.tag]; ++i) at[i] = numbers[p.tag][i];
+    }
+    return Known{p.at, value(p), &at[p.index], &read[p.index]};
+  }
+
+  bool host_crosses_edge(const Known& q0, const Known& q1, const Known& e0, const Known& e1) {
+    if (same_known(q0, q1) || same_known(e0, e1)) return false;
+    Known x;
+    if (!host_lines_meet(q0, q1, e0, e1, &x)) return false;
+    Lazy inside_q, inside_e;
+    auto in_q = [&] { return inside_q.get([&] { return strictly_inside_known(x, q0, q1); }); };
+    auto in_e = [&] { return inside_e.get([&] { return strictly_inside_known(x, e0, e1); }); };
+    if ((same_known(x, e0) || same_known(x, e1)) && in_q()) return false;
+    if (in_q() && in_e()) return true;
+    return (same_known(x, q0) || same_known(x, q1)) && in_e();
+  }
+
+  // segment_intersection(…, false) found a point.
+  bool host_crosses_properly(const Known& a0, const Known& a1, const Known& b0, const Known& b1) {
+    if (same_known(b0, b1) || same_known(a0, a1)) return false;
+    Known p;
+    if (!host_lines_meet(a0, a1, b0, b1, &p)) return false;
+    Lazy inside_a, inside_b;
+    auto in_a = [&] { return inside_a.get([&] { return strictly_inside_known(p, a0, a1); }); };
+    auto in_b = [&] { return inside_b.get([&] { return strictly_inside_known(p, b0, b1); }); };
+    if (!(in_a() && in_b())) return false;
+    if ((same_known(p, a0) || same_known(p, a1)) && in_b()) return false;
+    return !((same_known(p, b0) || same_known(p, b1)) && in_a());
+  }
+
+  // The whole of B is made only for a question on a polygon; a question on
+  // points makes the points it names.
   HostKernel host() {
-    if (host_b == Qundef) host_b = b_points(context);
+    if (b_point)
+      for (long i = 0; i < b_size; ++i) b_value(i);
     return HostKernel{host_a, host_b};
   }
-  VALUE value(const Point& p) {
-    if (p.tag == kTagB && host_b == Qundef) host_b = b_points(context);
-    return rb_ary_entry(p.tag == kTagA ? host_a : host_b, p.index);
+  VALUE value(const Point& p) { return p.tag == kTagA ? rb_ary_entry(host_a, p.index) : b_value(p.index); }
+  VALUE b_value(long i) {
+    if (!b_point) return rb_ary_entry(host_b, i);
+    if (host_b == Qundef) host_b = rb_ary_new_from_values(0, nullptr);
+    VALUE v = rb_ary_entry(host_b, i);
+    if (NIL_P(v)) {
+      v = b_point(context, i);
+      rb_ary_store(host_b, i, v);
+    }
+    return v;
   }
 
   static const long kIndexedSide = 64;
   const arith::Xyz* numbers[2] = {nullptr, nullptr};  // per tag
   VALUE host_a = Qnil, host_b = Qnil;
-  // Makes host_b when it is first needed (Qundef until then).
-  VALUE (*b_points)(void* context) = nullptr;
+  // Where B's points are made one by one, each when first needed (host_b
+  // Qundef until the first): b_point(context, i) for i below b_size.
+  VALUE (*b_point)(void* context, long i) = nullptr;
+  long b_size = 0;
+  long sizes[2] = {0, 0};  // per tag
+  // Per tag and point, the host's own numbers for a step at a knife edge.
+  NativeArray<arith::Xyz> host_at[2];
+  NativeArray<unsigned char> host_read[2];
   void* context = nullptr;
   EdgeIndex edges[2];  // per tag
   PolygonIndex outlines[2];
@@ -220,6 +340,8 @@ VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b, VALUE* b_over_a = nul
       kernel.numbers[kTagB] = nb.begin();
       kernel.host_a = a;
       kernel.host_b = b;
+      kernel.sizes[kTagA] = RARRAY_LEN(a);
+      kernel.sizes[kTagB] = RARRAY_LEN(b);
       PolygonWalk<NumbersKernel> walk(kernel, va.begin(), static_cast<long>(va.size()), vb.begin(),
                                       static_cast<long>(vb.size()));
       result = protect([&] { return entries_of(walk.run(), a, b); }, &state);
@@ -232,6 +354,8 @@ VALUE overlap_by_numbers(VALUE polygon_a, VALUE polygon_b, VALUE* b_over_a = nul
         other.numbers[kTagB] = na.begin();
         other.host_a = b;
         other.host_b = a;
+        other.sizes[kTagA] = RARRAY_LEN(b);
+        other.sizes[kTagB] = RARRAY_LEN(a);
         PolygonWalk<NumbersKernel> back(other, wa.begin(), static_cast<long>(wa.size()), wb.begin(),
                                         static_cast<long>(wb.size()));
         reverse = protect([&] { return entries_of(back.run(), b, a); }, &state);
@@ -258,7 +382,10 @@ long overlap_of_points(const arith::Xyz* a, long n, const arith::Xyz* b, long m,
     kernel.numbers[kTagB] = b;
     kernel.host_a = host.a;
     kernel.host_b = Qundef;
-    kernel.b_points = host.b_points;
+    kernel.b_point = host.b_point;
+    kernel.b_size = m;
+    kernel.sizes[kTagA] = n;
+    kernel.sizes[kTagB] = m;
     kernel.context = host.context;
     protect(
         [&]() -> VALUE {

@@ -20,11 +20,11 @@ VALUE getIntersectionPointsOfPolygons(VALUE self, VALUE polygonA, VALUE polygonB
 VALUE overlaps_both_ways(VALUE polygonA, VALUE polygonB, VALUE* b_over_a);
 
 // Where the host keeps the points of two polygons given as coordinates:
-// A's as an Array, B's made by b_points(context) the first time a question
-// needs the host (an Array of as many points).
+// A's as an Array, B's i-th made by b_point(context, i) the first time a
+// question needs it.
 struct HostSides {
   VALUE a;
-  VALUE (*b_points)(void* context);
+  VALUE (*b_point)(void* context, long i);
   void* context;
 };
 

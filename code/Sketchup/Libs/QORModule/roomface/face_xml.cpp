@@ -83,6 +83,9 @@ bool skipped(VALUE self, VALUE face) {
   return serves_as_opening(self, face);
 }
 
+VALUE face_rooms(VALUE rooms);
+bool other_than(VALUE list, VALUE room);
+
 // With thin walls a face shared with another room is internal; otherwise
 // the outer-shell pass decided (type 2: the room faces itself).
 bool settle_external(VALUE self, VALUE face) {
@@ -93,7 +96,12 @@ bool settle_external(VALUE self, VALUE face) {
   } else {
     VALUE room = ivar(self, iv::RoomFace::room);
     VALUE rooms = list_ivar(ivar(room, iv::Room::edifice), iv::Script::rooms);
-    for (long r = 0; r < len(rooms) && external; ++r) {
+    VALUE index = face_rooms(rooms);
+    if (!NIL_P(index)) {
+      VALUE entry = rb_hash_lookup2(index, face, Qnil);
+      external = NIL_P(entry) || !other_than(at(entry, 2), room);
+    }
+    for (long r = 0; r < len(rooms) && external && NIL_P(index); ++r) {
       VALUE other = at(rooms, r);
       if (other == room) continue;
       VALUE faces = list_ivar(other, iv::Room::sketchupFaces);
@@ -214,11 +222,57 @@ bool partly_shared(VALUE self, VALUE vertices) {
   return false;
 }
 
+// model face => [rooms with a room face listing it as a window, rooms
+// with a room face on it, rooms listing it among their model faces (with
+// thin walls)], over
+// every room of the building.  Within the export's reads it is made once,
+// kept under the rooms Array paired with itself: the Space elements are
+// written last, after every stage that sets a room face's face and
+// windows.  Nil where no reads are kept.
+VALUE face_rooms(VALUE rooms) {
+  VALUE reads = geometry::export_reads();
+  if (NIL_P(reads)) return Qnil;
+  VALUE index = geometry::read_pair(reads, rooms, rooms);
+  if (index != Qundef) return index;
+  index = call(rb_hash_new(), id::compare_by_identity);
+  auto note = [&](VALUE face, long slot, VALUE room) {
+    VALUE entry = rb_hash_lookup2(index, face, Qnil);
+    if (NIL_P(entry)) rb_hash_aset(index, face, entry = array_of(new_array(), new_array(), new_array()));
+    push(at(entry, slot), room);
+  };
+  for (long r = 0; r < len(rooms); ++r) {
+    VALUE room = at(rooms, r);
+    VALUE roomFaces = list_ivar(room, iv::Room::roomFaces);
+    for (long s = 0; s < len(roomFaces); ++s) {
+      VALUE S = at(roomFaces, s);
+      VALUE windows = list_ivar(S, iv::RoomFace::windows);
+      for (long w = 0; w < len(windows); ++w) note(ivar(at(windows, w), iv::Script::face), 0, room);
+      note(ivar(S, iv::RoomFace::face), 1, room);
+    }
+    if (!thin_walls()) continue;  // only thin walls ask of a room's model faces
+    VALUE own = list_ivar(room, iv::Room::sketchupFaces);
+    for (long f = 0; f < len(own); ++f) note(at(own, f), 2, room);
+  }
+  geometry::keep_pair(reads, rooms, rooms, index);
+  return index;
+}
+
+bool other_than(VALUE list, VALUE room) {
+  for (long i = 0; i < len(list); ++i)
+    if (at(list, i) != room) return true;
+  return false;
+}
+
 // A window whose pane is a face of a neighbouring room (and not one of that
 // room's windows) belongs to that room's element.
 bool neighbours_face(VALUE self, VALUE pane) {
   VALUE room = ivar(self, iv::RoomFace::room);
   VALUE rooms = list_ivar(ivar(room, iv::Room::edifice), iv::Script::rooms);
+  VALUE index = face_rooms(rooms);
+  if (!NIL_P(index)) {
+    VALUE entry = rb_hash_lookup2(index, pane, Qnil);
+    return !NIL_P(entry) && !other_than(at(entry, 0), room) && other_than(at(entry, 1), room);
+  }
   bool noted = false;
   for (long r = 0; r < len(rooms); ++r) {
     VALUE other = at(rooms, r);

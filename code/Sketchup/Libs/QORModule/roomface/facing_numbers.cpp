@@ -129,19 +129,14 @@ struct Carry {
   long s, t;
 };
 
-// s's outline carried along s's normal onto t's plane by the host, as its
-// facing tests carry it.
-VALUE carried_by_host(void* context) {
+// Corner i of s's outline carried along s's normal onto t's plane by the
+// host, as its facing tests carry it.
+VALUE carried_by_host(void* context, long i) {
   const Carry& c = *static_cast<Carry*>(context);
-  VALUE positions = kept(c.faces, c.s, kPositions), normal = kept(c.faces, c.s, kNormal);
-  VALUE plane = kept(c.faces, c.t, kPlane);
-  VALUE carried = new_array(len(positions));
-  for (long i = 0; i < len(positions); ++i) {
-    VALUE p = at(positions, i);
-    VALUE hit = call(gv::module_Geom, id::intersect_line_plane, array_of(p, normal), plane);
-    push(carried, NIL_P(hit) ? p : hit);
-  }
-  return carried;
+  VALUE p = at(kept(c.faces, c.s, kPositions), i);
+  VALUE hit = call(gv::module_Geom, id::intersect_line_plane, array_of(p, kept(c.faces, c.s, kNormal)),
+                   kept(c.faces, c.t, kPlane));
+  return NIL_P(hit) ? p : hit;
 }
 
 // How many edges the overlap of t's polygon with s's outline carried along

@@ -211,6 +211,14 @@ struct PlanesPass {
   PairGrid grid;
   NativeArray<long> unmatched;  // face numbers
   NativeArray<Candidate> candidates;
+  // The second pass looks near a face first (second_reach) where every
+  // face's normals are unit and agree with its plane's.
+  bool near_first = false;
+  double usual_size = 0.0;    // faces wider than this are always looked at
+  NativeArray<int> wide;      // those faces, ascending
+  double scale = 0.0;         // the largest coordinate of any face's box
+  double lo[3], hi[3];        // the box of every known face
+  NativeArray<int> near;      // scratch of the second pass
 };
 
 // A face's box in the grid, widened by the margin overlap tests allow it.
@@ -230,6 +238,136 @@ void build_grid(PlanesPass* pass) {
     pass->grid.add(lo, hi);
   }
   pass->grid.build();
+}
+
+double length_of(const double v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+// What the second pass needs to look near a face first.
+void prepare_second(PlanesPass* pass) {
+  const PairFaces& faces = pass->faces;
+  double total = 0.0;  // of the sizes: finite when each is
+  long known = 0;
+  bool near = true;
+  for (long f = 0; f < faces.count(); ++f) {
+    const FaceNumbers& face = faces.faces[f];
+    if (!face.known) continue;
+    const double n = length_of(face.normal), p = length_of(face.plane);
+    const double agree = (face.normal[0] * face.plane[0] + face.normal[1] * face.plane[1] +
+                          face.normal[2] * face.plane[2]) / (n * p);
+    near = near && std::fabs(n - 1.0) < 1e-6 && std::fabs(agree) >= 0.9999;
+    total += face.size;
+    for (int k = 0; k < 3; ++k) {
+      pass->lo[k] = known == 0 ? face.lo[k] : std::min(pass->lo[k], face.lo[k]);
+      pass->hi[k] = known == 0 ? face.hi[k] : std::max(pass->hi[k], face.hi[k]);
+      pass->scale = std::max({pass->scale, std::fabs(face.lo[k]), std::fabs(face.hi[k])});
+    }
+    ++known;
+  }
+  pass->near_first = near && known > 0 && std::isfinite(total) && std::isfinite(pass->scale);
+  if (!pass->near_first) return;
+  // Nearly every face (all but the widest hundredth, and at least the two
+  // widest) is no wider than this; the rest are always looked at.
+  NativeArray<double> sizes;
+  for (long f = 0; f < faces.count(); ++f)
+    if (faces.faces[f].known) sizes.push(faces.faces[f].size);
+  std::sort(sizes.begin(), sizes.end());
+  const size_t out = std::max<size_t>(2, sizes.size() / 100);
+  pass->usual_size = sizes[sizes.size() > out ? sizes.size() - 1 - out : 0];
+  for (long f = 0; f < faces.count(); ++f)
+    if (faces.faces[f].known && faces.faces[f].size > pass->usual_size) pass->wide.push(static_cast<int>(f));
+}
+
+// How far from face a's box, along each axis, the box of a face no wider
+// than usual_size may lie and still have a facing bound
+// (facing_lower_bound) of at most limit.  Such a bound puts a point of one
+// box within limit (and rounding) of the other face's plane, so every
+// point of both boxes within limit, the boxes' sizes, the margins and the
+// widest centroid's offset of it (each box widened by the margin m
+// reaches under 3.5 m farther).  The overlap test joins a point of each
+// box along one of the two normals, which are unit and at least 0.97
+// parallel: at least 0.96 along that plane's normal, so the points are at
+// most that distance over 0.96 apart; and along an axis at most that times
+// the normal's share of the axis, which is a's share and at most 0.245 more.
+void second_reach(const PlanesPass* pass, const FaceNumbers& a, double limit, double reach[3]) {
+  const double m = 0.01 + 0.002 * (a.size + pass->usual_size);
+  const double rounding = 1e-6 * (1.0 + pass->scale);
+  const double along = limit + rounding + a.size + pass->usual_size + pass->faces.widest_off_plane + 8.0 * m;
+  const double apart = along / 0.96;
+  for (int k = 0; k < 3; ++k) reach[k] = (apart * std::min(1.0, std::fabs(a.normal[k]) + 0.25) + m) * 1.01 + 1e-3;
+}
+
+// The second pass's candidates for face u, ascending: among the faces
+// found (all when null), each that may face u, with its bound, when that
+// bound is at most limit.
+void second_candidates(PlanesPass* pass, long u, const NativeArray<int>* found, double limit) {
+  const PairFaces& faces = pass->faces;
+  const FaceNumbers& a = faces.faces[u];
+  pass->candidates.clear();
+  const long n = found ? static_cast<long>(found->size()) : faces.count();
+  for (long k = 0; k < n; ++k) {
+    const long t = found ? (*found)[k] : k;
+    const FaceNumbers& b = faces.faces[t];
+    if (faces.same_model_face(u, t) || b.marks) continue;
+    if (!may_be_parallel(a, b, kParallel) || !may_overlap(a, b)) continue;
+    const double bound = facing_lower_bound(a, b);
+    if (!(bound > limit)) pass->candidates.push(Candidate{t, bound});
+  }
+}
+
+// The faces whose boxes lie within reach of a's (per axis), and every
+// wide face, ascending and once each, into *found.  False when the reach takes in the
+// whole building: every face is then a candidate.
+bool near_faces(PlanesPass* pass, const FaceNumbers& a, const double reach[3], NativeArray<int>* found) {
+  double lo[3], hi[3];
+  bool everything = true;
+  for (int k = 0; k < 3; ++k) {
+    lo[k] = a.lo[k] - reach[k];
+    hi[k] = a.hi[k] + reach[k];
+    everything = everything && lo[k] <= pass->lo[k] && hi[k] >= pass->hi[k];
+    if (!std::isfinite(reach[k])) return false;
+  }
+  if (everything) return false;
+  const NativeArray<int>& grid = pass->grid.overlapping(lo, hi);
+  found->clear();
+  size_t g = 0, w = 0;
+  while (g < grid.size() || w < pass->wide.size()) {
+    int next;
+    if (w == pass->wide.size() || (g < grid.size() && grid[g] < pass->wide[w])) {
+      next = grid[g++];
+    } else {
+      next = pass->wide[w++];
+      if (g < grid.size() && grid[g] == next) ++g;
+    }
+    found->push(next);
+  }
+  return true;
+}
+
+// The nearest face facing u, as the loop over every face finds it: the
+// faces near u first, within a limit on their bound that grows fourfold.
+// Every face whose bound is within the limit is among the near ones, so
+// when the nearest found is no farther than the limit, the loop over every
+// face, visiting bounds in ascending order, would have found it and
+// stopped there too.
+long nearest_second(PlanesPass* pass, long u, double* d) {
+  const FaceNumbers& a = pass->faces.faces[u];
+  if (pass->near_first && a.known) {
+    for (double limit = std::max(a.size, 1.0); std::isfinite(limit); limit *= 4.0) {
+      double reach[3];
+      second_reach(pass, a, limit, reach);
+      if (!near_faces(pass, a, reach, &pass->near)) break;
+      second_candidates(pass, u, &pass->near, limit);
+      // A bound that is no number has no place in the order of bounds.
+      bool ordered = true;
+      for (size_t c = 0; c < pass->candidates.size(); ++c) ordered = ordered && !std::isnan(pass->candidates[c].bound);
+      if (!ordered) break;
+      bool asked_all = false;
+      const long best = nearest_facing_of(u, &pass->faces, &pass->candidates, true, d, &asked_all);
+      if (!asked_all && best >= 0 && *d <= limit) return best;
+    }
+  }
+  second_candidates(pass, u, nullptr, INFINITY);
+  return nearest_facing_of(u, &pass->faces, &pass->candidates, true, d);
 }
 
 // The faces that may lie across a wall from face s, ascending.
@@ -306,16 +444,8 @@ void second_pass_indexed(PlanesPass* pass) {
     VALUE self = rb_ary_entry(faces.room_faces, u);
     VALUE face = model_face(self);
     if (mostly_short_edges(face) || see_through(face)) continue;
-    const FaceNumbers& a = faces.faces[u];
-    pass->candidates.clear();
-    for (long t = 0; t < faces.count(); ++t) {
-      const FaceNumbers& b = faces.faces[t];
-      if (faces.same_model_face(u, t) || b.marks) continue;
-      if (!may_be_parallel(a, b, kParallel) || !may_overlap(a, b)) continue;
-      pass->candidates.push(Candidate{t, facing_lower_bound(a, b)});
-    }
     double d = 0.0;
-    const long best = nearest_facing_of(u, &pass->faces, &pass->candidates, true, &d);
+    const long best = nearest_second(pass, u, &d);
     VALUE other = best < 0 ? self : rb_ary_entry(faces.room_faces, best);
     if (room_of(other) != room_of(self)) pair_second(self, other);
   }
@@ -353,6 +483,7 @@ VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
             read_pair_faces(geometry::face_reads(), rooms, &pass.faces);
             build_grid(&pass);
             first_pass_indexed(&pass, rooms);
+            prepare_second(&pass);
             second_pass_indexed(&pass);
             return Qnil;
           },

@@ -52,7 +52,8 @@ long in_face_order(long s, PairFaces* faces, NativeArray<Candidate>* candidates,
 // number makes the order matter in ways no bound predicts: then every
 // candidate is asked in face order.
 long nearest_facing_of(long s, PairFaces* faces, NativeArray<Candidate>* candidates, bool skip_zero,
-                       double* distance) {
+                       double* distance, bool* asked_all) {
+  if (asked_all) *asked_all = false;
   if (candidates->size() > 1)
     std::qsort(candidates->begin(), candidates->size(), sizeof(Candidate), by_bound_then_face);
   long best = -1;
@@ -63,7 +64,10 @@ long nearest_facing_of(long s, PairFaces* faces, NativeArray<Candidate>* candida
     VALUE m = facing_distance(faces, s, candidate.face);
     if (is_false(m)) continue;
     const double d = num(m);
-    if (std::isnan(d)) return in_face_order(s, faces, candidates, skip_zero, distance);
+    if (std::isnan(d)) {
+      if (asked_all) *asked_all = true;
+      return in_face_order(s, faces, candidates, skip_zero, distance);
+    }
     if (skip_zero && d == 0.0) continue;
     if (best < 0 || d < nearest || (d == nearest && candidate.face < best)) {
       best = candidate.face;

@@ -19,9 +19,10 @@ struct Candidate {
 // The number of the face nearest to face s among candidates (in
 // ascending face numbers; reordered here), or -1 when none faces it; its
 // distance in *distance.  With skip_zero a distance of exactly 0 does not
-// count.
+// count.  *asked_all, when given, says whether a distance that is no
+// number made every candidate be asked in face order.
 long nearest_facing_of(long s, PairFaces* faces, NativeArray<Candidate>* candidates, bool skip_zero,
-                       double* distance);
+                       double* distance, bool* asked_all = nullptr);
 
 }  // namespace roomface
 }  // namespace qor

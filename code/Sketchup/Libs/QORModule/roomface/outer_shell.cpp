@@ -4,6 +4,7 @@
 #include "outer_shell.hpp"
 
 #include <cmath>
+#include <new>
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
@@ -15,6 +16,7 @@
 #include "nearest_facing.hpp"
 #include "pair_faces.hpp"
 #include "pair_grid.hpp"
+#include "parallel_faces.hpp"
 
 namespace qor {
 namespace roomface {
@@ -100,14 +102,44 @@ VALUE classify(VALUE self, VALUE best, double d) {
   return flo(d);
 }
 
+// Rooms with more faces than this have their faces' normals indexed.
+const long kIndexedRoom = 64;
+// Normals whose dot product is at least this in size may face.
+const double kFacingParallel = 0.97;
+
 // The indexed road: the building's faces and rooms read once, the rooms'
-// spheres in a grid.
+// spheres in a grid, the normals of a long room's faces in one too (made
+// the first time the room is near a face, owned here).
 struct ShellPass {
   PairFaces faces;
   PairGrid spheres;
   NativeArray<int> near_rooms;  // of the room being classified, ascending
   NativeArray<Candidate> candidates;
+  NativeArray<ParallelFaces*> normals;  // per room; null until needed
+  NativeArray<long> near_faces;
+
+  ShellPass() = default;
+  ShellPass(const ShellPass&) = delete;
+  ShellPass& operator=(const ShellPass&) = delete;
+  ~ShellPass() {
+    for (size_t r = 0; r < normals.size(); ++r) {
+      if (!normals[r]) continue;
+      normals[r]->~ParallelFaces();
+      ruby_xfree(normals[r]);
+    }
+  }
 };
+
+// The normals index of room r, made now if it is not yet.
+ParallelFaces& normals_of(ShellPass* pass, int r) {
+  if (pass->normals.empty()) pass->normals.assign(pass->faces.rooms.size(), nullptr);
+  if (!pass->normals[r]) {
+    void* memory = ruby_xmalloc(sizeof(ParallelFaces));
+    pass->normals[r] = new (memory) ParallelFaces();
+    pass->normals[r]->build(pass->faces, pass->faces.room_start[r], pass->faces.room_start[r + 1], kFacingParallel);
+  }
+  return *pass->normals[r];
+}
 
 // Grid boxes of the rooms' bounding spheres, a little wider than the
 // spheres so that touching spheres always overlap.
@@ -163,14 +195,21 @@ VALUE classify_indexed(ShellPass* pass, long s) {
   PairFaces& faces = pass->faces;
   const FaceNumbers& a = faces.faces[s];
   pass->candidates.clear();
+  auto weigh = [&](long t) {
+    const FaceNumbers& b = faces.faces[t];
+    if (faces.same_model_face(s, t) || (b.marks & (kTrueDoor | kSlab))) return;
+    if (!may_be_parallel(a, b, kFacingParallel) || !may_overlap(a, b)) return;
+    pass->candidates.push(Candidate{t, facing_lower_bound(a, b)});
+  };
   for (size_t k = 0; k < pass->near_rooms.size(); ++k) {
     const int r = pass->near_rooms[k];
-    for (long t = faces.room_start[r]; t < faces.room_start[r + 1]; ++t) {
-      const FaceNumbers& b = faces.faces[t];
-      if (faces.same_model_face(s, t) || (b.marks & (kTrueDoor | kSlab))) continue;
-      if (!may_be_parallel(a, b, 0.97) || !may_overlap(a, b)) continue;
-      pass->candidates.push(Candidate{t, facing_lower_bound(a, b)});
+    // A long room: only its faces whose normals may be parallel, in order.
+    if (a.known && faces.room_start[r + 1] - faces.room_start[r] > kIndexedRoom &&
+        normals_of(pass, r).near(a.normal, &pass->near_faces)) {
+      for (size_t i = 0; i < pass->near_faces.size(); ++i) weigh(pass->near_faces[i]);
+      continue;
     }
+    for (long t = faces.room_start[r]; t < faces.room_start[r + 1]; ++t) weigh(t);
   }
   VALUE self = rb_ary_entry(faces.room_faces, s);
   double d = -1.0;

@@ -238,9 +238,12 @@ VALUE getOuterShellFace(VALUE self, VALUE other) {
   roles(reads, self, other, &p, &q);
   VALUE plane = shared_plane(self, p, q);
 
+  // A face met with itself (a floor, a ceiling, a face with nothing
+  // across) has one outline: worked out and projected once.
   VALUE kp = outline_without(reads, polygon_of(p), door_corners(reads, p));
-  VALUE kq = outline_without(reads, polygon_of(q), door_corners(reads, q));
-  VALUE edges = overlap_edges(projected_onto(reads, kp, plane), projected_onto(reads, kq, plane));
+  VALUE kq = p == q ? kp : outline_without(reads, polygon_of(q), door_corners(reads, q));
+  VALUE jp = projected_onto(reads, kp, plane);
+  VALUE edges = overlap_edges(jp, p == q ? jp : projected_onto(reads, kq, plane));
 
   VALUE planes = corner_planes(reads, edges, p, kp, q, kq);
   VALUE points = without_spikes(reads, without_repeats(reads, corner_points(planes, plane)));
