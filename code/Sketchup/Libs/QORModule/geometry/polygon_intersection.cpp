@@ -108,16 +108,6 @@ bool host_lines_meet(const Known& p0, const Known& p1, const Known& q0, const Kn
   return true;
 }
 
-// A step asked at most once, when first needed.
-struct Lazy {
-  int known = -1;
-  template <class Ask>
-  bool get(Ask ask) {
-    if (known < 0) known = ask() ? 1 : 0;
-    return known == 1;
-  }
-};
-
 // A point of either polygon: its numbers, and where the host keeps it.
 struct Vertex {
   arith::Xyz at;
@@ -228,12 +218,12 @@ struct NumbersKernel {
     if (same_known(q0, q1) || same_known(e0, e1)) return false;
     Known x;
     if (!host_lines_meet(q0, q1, e0, e1, &x)) return false;
-    Lazy inside_q, inside_e;
-    auto in_q = [&] { return inside_q.get([&] { return strictly_inside_known(x, q0, q1); }); };
-    auto in_e = [&] { return inside_e.get([&] { return strictly_inside_known(x, e0, e1); }); };
-    if ((same_known(x, e0) || same_known(x, e1)) && in_q()) return false;
-    if (in_q() && in_e()) return true;
-    return (same_known(x, q0) || same_known(x, q1)) && in_e();
+    // !(at_e && inside_q) && ((inside_q && inside_e) || (at_q && inside_e))
+    // is inside_q ? !at_e && inside_e : at_q && inside_e: each test asked
+    // only while the answer still depends on it.
+    if (strictly_inside_known(x, q0, q1))
+      return !(same_known(x, e0) || same_known(x, e1)) && strictly_inside_known(x, e0, e1);
+    return (same_known(x, q0) || same_known(x, q1)) && strictly_inside_known(x, e0, e1);
   }
 
   // segment_intersection(…, false) found a point.
@@ -241,12 +231,10 @@ struct NumbersKernel {
     if (same_known(b0, b1) || same_known(a0, a1)) return false;
     Known p;
     if (!host_lines_meet(a0, a1, b0, b1, &p)) return false;
-    Lazy inside_a, inside_b;
-    auto in_a = [&] { return inside_a.get([&] { return strictly_inside_known(p, a0, a1); }); };
-    auto in_b = [&] { return inside_b.get([&] { return strictly_inside_known(p, b0, b1); }); };
-    if (!(in_a() && in_b())) return false;
-    if ((same_known(p, a0) || same_known(p, a1)) && in_b()) return false;
-    return !((same_known(p, b0) || same_known(p, b1)) && in_a());
+    // i_a && i_b && !(at_a && i_b) && !(at_b && i_a) is i_a && i_b &&
+    // !at_a && !at_b.
+    return strictly_inside_known(p, a0, a1) && strictly_inside_known(p, b0, b1) &&
+           !(same_known(p, a0) || same_known(p, a1)) && !(same_known(p, b0) || same_known(p, b1));
   }
 
   // The whole of B is made only for a question on a polygon; a question on
