@@ -123,19 +123,19 @@ certain::Sure PolygonIndex::in_view(View& view, const arith::Xyz& point) {
   const long s = slab_of(by_v, p.y);
   // The nearest edge from the shorter of the two lists that hold every
   // edge within the margin of p.
-  const Slabs* near = &by_v;
+  const Slabs* shorter = &by_v;
   long slab = s;
   if (std::isfinite(p.x)) {
     const long su = slab_of(view.across_u, p.x);
     const Slabs& by_u = view.across_u;
     if (by_u.start[su + 1] - by_u.start[su] < by_v.start[s + 1] - by_v.start[s]) {
-      near = &by_u;
+      shorter = &by_u;
       slab = su;
     }
   }
   double nearest = INFINITY;
-  for (long e = near->start[slab]; e < near->start[slab + 1]; ++e) {
-    const long i = near->edges[e];
+  for (long e = shorter->start[slab]; e < shorter->start[slab + 1]; ++e) {
+    const long i = shorter->edges[e];
     nearest = std::min(nearest, arith::dist_to_segment(p, flat(view, points_[i]), flat(view, points_[(i + 1) % n_])));
   }
   const Sure on_border = certain::within_tolerance(nearest, scale_);

@@ -247,7 +247,7 @@ struct NumbersKernel {
   VALUE value(const Point& p) { return p.tag == kTagA ? rb_ary_entry(host_a, p.index) : b_value(p.index); }
   VALUE b_value(long i) {
     if (!b_point) return rb_ary_entry(host_b, i);
-    if (host_b == Qundef) host_b = rb_ary_new_from_values(0, nullptr);
+    if (host_b == Qundef) host_b = rb_ary_new();
     VALUE v = rb_ary_entry(host_b, i);
     if (NIL_P(v)) {
       v = b_point(context, i);

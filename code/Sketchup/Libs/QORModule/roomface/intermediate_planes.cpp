@@ -218,7 +218,7 @@ struct PlanesPass {
   NativeArray<int> wide;      // those faces, ascending
   double scale = 0.0;         // the largest coordinate of any face's box
   double lo[3], hi[3];        // the box of every known face
-  NativeArray<int> near;      // scratch of the second pass
+  NativeArray<int> nearby;    // scratch of the second pass
 };
 
 // A face's box in the grid, widened by the margin overlap tests allow it.
@@ -247,14 +247,14 @@ void prepare_second(PlanesPass* pass) {
   const PairFaces& faces = pass->faces;
   double total = 0.0;  // of the sizes: finite when each is
   long known = 0;
-  bool near = true;
+  bool unit_normals = true;
   for (long f = 0; f < faces.count(); ++f) {
     const FaceNumbers& face = faces.faces[f];
     if (!face.known) continue;
     const double n = length_of(face.normal), p = length_of(face.plane);
     const double agree = (face.normal[0] * face.plane[0] + face.normal[1] * face.plane[1] +
                           face.normal[2] * face.plane[2]) / (n * p);
-    near = near && std::fabs(n - 1.0) < 1e-6 && std::fabs(agree) >= 0.9999;
+    unit_normals = unit_normals && std::fabs(n - 1.0) < 1e-6 && std::fabs(agree) >= 0.9999;
     total += face.size;
     for (int k = 0; k < 3; ++k) {
       pass->lo[k] = known == 0 ? face.lo[k] : std::min(pass->lo[k], face.lo[k]);
@@ -263,7 +263,7 @@ void prepare_second(PlanesPass* pass) {
     }
     ++known;
   }
-  pass->near_first = near && known > 0 && std::isfinite(total) && std::isfinite(pass->scale);
+  pass->near_first = unit_normals && known > 0 && std::isfinite(total) && std::isfinite(pass->scale);
   if (!pass->near_first) return;
   // Nearly every face (all but the widest hundredth, and at least the two
   // widest) is no wider than this; the rest are always looked at.
@@ -355,8 +355,8 @@ long nearest_second(PlanesPass* pass, long u, double* d) {
     for (double limit = std::max(a.size, 1.0); std::isfinite(limit); limit *= 4.0) {
       double reach[3];
       second_reach(pass, a, limit, reach);
-      if (!near_faces(pass, a, reach, &pass->near)) break;
-      second_candidates(pass, u, &pass->near, limit);
+      if (!near_faces(pass, a, reach, &pass->nearby)) break;
+      second_candidates(pass, u, &pass->nearby, limit);
       // A bound that is no number has no place in the order of bounds.
       bool ordered = true;
       for (size_t c = 0; c < pass->candidates.size(); ++c) ordered = ordered && !std::isnan(pass->candidates[c].bound);

@@ -205,7 +205,7 @@ VALUE classify_indexed(ShellPass* pass, long s) {
     const int r = pass->near_rooms[k];
     // A long room: only its faces whose normals may be parallel, in order.
     if (a.known && faces.room_start[r + 1] - faces.room_start[r] > kIndexedRoom &&
-        normals_of(pass, r).near(a.normal, &pass->near_faces)) {
+        normals_of(pass, r).within_cone(a.normal, &pass->near_faces)) {
       for (size_t i = 0; i < pass->near_faces.size(); ++i) weigh(pass->near_faces[i]);
       continue;
     }

@@ -36,7 +36,7 @@ void ParallelFaces::build(const PairFaces& faces, long from, long to, double par
   grid_.build();
 }
 
-bool ParallelFaces::near(const double normal[3], NativeArray<long>* found) {
+bool ParallelFaces::within_cone(const double normal[3], NativeArray<long>* found) {
   found->clear();
   const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
   if (!(std::fabs(length - 1.0) <= kUnitSlack)) return false;

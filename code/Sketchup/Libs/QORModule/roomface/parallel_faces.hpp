@@ -26,7 +26,7 @@ class ParallelFaces {
   // Into found, ascending, every face of the range whose normal may be
   // within the cone of `normal`; false (found left empty) when the normal
   // cannot be placed, and every face must be looked at.
-  bool near(const double normal[3], NativeArray<long>* found);
+  bool within_cone(const double normal[3], NativeArray<long>* found);
 
  private:
   PairGrid grid_;
