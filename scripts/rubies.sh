@@ -25,14 +25,17 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cache=${QOR_RUBIES:-/var/cache/qor-rubies}
-# The source archives: beside the checkout, else in the workplace's shared
-# folder (a clone elsewhere finds them there).
+# The source archives: beside the checkout, else the copies the cache
+# keeps of them (a clone elsewhere on a machine that built before finds its
+# interpreters by the same keys).
 sources=${QOR_RUBY_SOURCES:-}
-if [ -z "$sources" ]; then
-  for d in "$root/../shared/ruby-sources" /work/shared/ruby-sources; do
-    [ -d "$d" ] && { sources=$(cd "$d" && pwd); break; }
-  done
+if [ -z "$sources" ] && [ -d "$root/../shared/ruby-sources" ]; then
+  sources=$(cd "$root/../shared/ruby-sources" && pwd)
+  if mkdir -p "$cache/sources" 2>/dev/null && [ -w "$cache/sources" ]; then
+    cp -n "$sources"/ruby-*.tar.xz "$cache/sources/" 2>/dev/null || true
+  fi
 fi
+[ -n "$sources" ] || sources=$cache/sources
 jobs=${QOR_JOBS:-2}
 
 budget=0 list=0 setup=0 estimate=0 wanted=()
@@ -305,7 +308,7 @@ mkdir -p "$cache/build"
 status=0 left=()
 for v in "${wanted[@]}"; do
   if [ ! -f "${sources:-/nonexistent}/$(archive "$v")" ]; then
-    log "no source archive for $v (QOR_RUBY_SOURCES, or ../shared/ruby-sources beside the checkout)"
+    log "no source archive for $v (QOR_RUBY_SOURCES, ../shared/ruby-sources beside the checkout, or a copy in $cache/sources)"
     left+=("$v"); continue
   fi
   need=$(missing_seconds "$v")
