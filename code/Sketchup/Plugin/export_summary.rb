@@ -7,9 +7,9 @@ module QORPlugin
     # unwritten: the UnwrittenFaces of the rooms, or nil.
     def initialize(xml, rooms, seconds, unwritten = nil)
       @unwritten = unwritten
-      @spaces = xml.scan('<Space ').length
-      @faces = tally(xml.scan(/<Face faceType="([^"]*)"/))
-      @openings = tally(xml.scan(/<Opening openingType="([^"]*)"/))
+      @spaces = tally(xml, /<Space /).values.sum
+      @faces = tally(xml, /<Face faceType="([^"]*)"/)
+      @openings = tally(xml, /<Opening openingType="([^"]*)"/)
       written = rooms.flat_map do |room|
         room.roomFaces.flat_map { |rf| [rf] + Array(rf.outerShellRoomFaces) }
       end.uniq(&:object_id)
@@ -57,8 +57,12 @@ module QORPlugin
 
     private
 
-    def tally(matches)
-      matches.flatten.tally.sort.to_h
+    # How often each first group of pattern occurs, by group, counted as
+    # the scan goes: a big document's matches are never all held at once.
+    def tally(xml, pattern)
+      counts = Hash.new(0)
+      xml.scan(pattern) { counts[$1] += 1 }
+      counts.sort_by { |type, _| type.to_s }.to_h
     end
 
     def listing(counts)

@@ -26,14 +26,13 @@ module QORPlugin
       started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
       # The model does not change during the road (only room faces' fields
       # and marks no stage reads back), so each face is read of it once.
-      rooms, spaces = own_state do
+      rooms, xml = own_state do
         QORTA::QORTA_RoomFace.withFaceReads do
           rooms = classify(build_rooms)
-          [rooms, write_spaces(rooms)]
+          [rooms, write_document(rooms)]
         end
       end
       @progress.finish
-      xml = self.class.document(@file.name, spaces)
       seconds = Process.clock_gettime(Process::CLOCK_MONOTONIC) - started
       unwritten = UnwrittenFaces.new(rooms, thin_walls: $thinWalls == 1)
       Result.new(xml, rooms, ExportSummary.new(xml, rooms, seconds, unwritten))
@@ -41,11 +40,13 @@ module QORPlugin
 
     def self.running = (@running ||= {}.compare_by_identity)
 
-    # Declaration and one root element holding every Space element.
-    def self.document(name, spaces)
-      %(<?xml version="1.0" encoding="UTF-8"?>\n) +
-        %(<Spaces building="#{escape(name)}" units="m">#{spaces.join}</Spaces>\n)
+    # The declaration and the root element's start tag; the root holds one
+    # Space element per room and ends with TAIL.
+    def self.head(name)
+      %(<?xml version="1.0" encoding="UTF-8"?>\n<Spaces building="#{escape(name)}" units="m">)
     end
+
+    TAIL = "</Spaces>\n".freeze
 
     def self.escape(text)
       text.to_s.gsub(/[&<>"]/, '&' => '&amp;', '<' => '&lt;', '>' => '&gt;', '"' => '&quot;')
@@ -113,13 +114,18 @@ module QORPlugin
       rooms
     end
 
-    def write_spaces(rooms)
+    # The whole document, each room's Space element added as it is made: a
+    # big building's elements run to tens of megabytes, and holding them
+    # apart before joining them would hold them twice.
+    def write_document(rooms)
       @progress.stage('spaces', rooms.length)
-      rooms.zip(@file.rooms).each_with_index.map do |(room, desc), i|
+      xml = String.new(self.class.head(@file.name), encoding: Encoding::UTF_8)
+      rooms.zip(@file.rooms).each_with_index do |(room, desc), i|
         at('Space XML', desc)
         @progress.setValue(rooms.length - i - 1)
-        room.getSpaceElement(desc.id)
+        xml << room.getSpaceElement(desc.id)
       end
+      xml << TAIL
     end
 
     # Notes where the export is: a stage, and the room description and room

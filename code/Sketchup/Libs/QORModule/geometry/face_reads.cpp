@@ -127,6 +127,55 @@ VALUE outer_edge_cells(VALUE reads, VALUE face) {
   return cells;
 }
 
+// Most points whose numbers are read are the host's answers of the moment
+// (a meeting point, a projection), read once and dropped.  Keeping their
+// numbers for the whole export would keep every such point alive with
+// them, so a point read for the first time has its numbers kept in a
+// table of the moment, emptied when it fills; a point read again (a
+// vertex's position, a polygon's corner, a kept overlap's point) has them
+// kept with the export's reads from then on.
+const long kMomentaryPoints = 1L << 14;
+
+// The key under which reads keep their table of the moment: an object of
+// no other use, so no read can have it.  A collector root.
+VALUE momentary_key = Qnil;
+
+VALUE momentary_of(VALUE reads) {
+  if (NIL_P(momentary_key)) {
+    rb_gc_register_address(&momentary_key);
+    momentary_key = rb_obj_alloc(rb_cObject);
+  }
+  VALUE table = rb_hash_lookup2(reads, momentary_key, Qnil);
+  if (NIL_P(table)) rb_hash_aset(reads, momentary_key, table = new_reads());
+  return table;
+}
+
+// The numbers read of a host point: [x, y, z], or false for a point that
+// is no host point.
+VALUE numbers_of(VALUE point) {
+  double c[3];
+  return read_point(point, c) ? rb_ary_new_from_args(3, flo(c[0]), flo(c[1]), flo(c[2])) : Qfalse;
+}
+
+// The point's numbers: kept ones, else read (to_a) and kept as above.
+VALUE point_numbers(VALUE reads, VALUE point) {
+  VALUE record = rb_hash_lookup2(reads, point, Qnil);
+  if (!NIL_P(record) && (FIX2LONG(rb_ary_entry(record, kRead)) & (1L << kNumbers)))
+    return rb_ary_entry(record, kNumbers);
+  VALUE momentary = momentary_of(reads);
+  VALUE numbers = rb_hash_lookup2(momentary, point, Qundef);
+  if (numbers != Qundef) {
+    rb_hash_delete(momentary, point);
+    return read_once(reads, point, kNumbers, [&] { return numbers; });
+  }
+  numbers = numbers_of(point);
+  if (static_cast<long>(RHASH_SIZE(momentary)) >= kMomentaryPoints)
+    rb_hash_aset(reads, momentary_key, momentary = new_reads());
+  rb_hash_aset(momentary, point, numbers);
+  RB_GC_GUARD(momentary);
+  return numbers;
+}
+
 VALUE yield_block(VALUE) { return rb_yield_values(0); }
 
 VALUE restore_reads(VALUE previous) {
@@ -234,10 +283,7 @@ VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point) {
 
 bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out) {
   if (NIL_P(reads)) return false;
-  VALUE numbers = read_once(reads, point, kNumbers, [&]() -> VALUE {
-    double c[3];
-    return read_point(point, c) ? rb_ary_new_from_args(3, flo(c[0]), flo(c[1]), flo(c[2])) : Qfalse;
-  });
+  VALUE numbers = point_numbers(reads, point);
   if (!RB_TYPE_P(numbers, T_ARRAY)) return false;
   *out = arith::Xyz{RFLOAT_VALUE(rb_ary_entry(numbers, 0)), RFLOAT_VALUE(rb_ary_entry(numbers, 1)),
                     RFLOAT_VALUE(rb_ary_entry(numbers, 2))};

@@ -63,8 +63,10 @@ VALUE read_start(VALUE reads, VALUE edge);
 VALUE read_end(VALUE reads, VALUE edge);
 VALUE read_position(VALUE reads, VALUE vertex);
 
-// A host point's coordinates, read once per stage through to_a; false on
-// the plain road and for any other kind of point.
+// A host point's coordinates, read through to_a; false on the plain road
+// and for any other kind of point.  A point read twice has them kept for
+// the stage; one read once has them kept only for the moment (the host's
+// passing answers would otherwise all stay alive with their numbers).
 bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out);
 
 // A point's x, y and z: a host point's through read_numbers, any other

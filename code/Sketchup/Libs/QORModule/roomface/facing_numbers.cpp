@@ -162,15 +162,21 @@ long walk_overlap(PairFaces* faces, long s, long t, const Plane& b_plane, VALUE*
 }
 
 // The overlap of two model faces is walked once per export: both passes
-// and both tests ask it of the same pairs.
+// and both tests ask it of the same pairs.  Only an overlap of three points
+// or more has its first point read, so only then is it kept: most pairs
+// asked about merely touch, and the export keeps their counts alone.
 long overlap_of(PairFaces* faces, long s, long t, const Plane& b_plane, VALUE* start) {
   VALUE a = rb_ary_entry(faces->model_faces, s), b = rb_ary_entry(faces->model_faces, t);
   VALUE kept = geometry::read_pair(faces->reads, a, b);
   if (kept == Qundef) {
     VALUE first = Qnil;
     const long count = walk_overlap(faces, s, t, b_plane, &first);
-    kept = array_of(LONG2FIX(count), first);
+    kept = count > 2 ? array_of(LONG2FIX(count), first) : LONG2FIX(count);
     geometry::keep_pair(faces->reads, a, b, kept);
+  }
+  if (FIXNUM_P(kept)) {
+    *start = Qnil;
+    return FIX2LONG(kept);
   }
   *start = rb_ary_entry(kept, 1);
   return FIX2LONG(rb_ary_entry(kept, 0));
