@@ -38,6 +38,15 @@ module QORPlugin
       Geom::Point3d.new(sx / n, sy / n, sz / n)
     end
 
+    # The same of points given as [x, y, z].
+    def centroid_of(points)
+      return Geom::Point3d.new(0, 0, 0) if points.empty?
+      sx = sy = sz = 0.0
+      points.each { |x, y, z| sx += x; sy += y; sz += z }
+      n = points.length.to_f
+      Geom::Point3d.new(sx / n, sy / n, sz / n)
+    end
+
     # Area of a planar polygon in space (Newell's normal).
     def area(points)
       nx = ny = nz = 0.0
@@ -61,6 +70,40 @@ module QORPlugin
       outline.each_with_index.any? do |a, i|
         on_segment?(point, a, outline[(i + 1) % outline.length])
       end
+    end
+
+    # Farther than this from a segment, a point is off it on any host: twenty
+    # times the tolerance, as the extension's own certain tests have it.
+    KNIFE_EDGE = 0.02
+
+    # on_outline? with the outline (and the point, as at) given as [x, y, z]:
+    # the host is asked only about the edges the numbers do not put surely
+    # out of reach; same answer.  point nil: the host's point made of at.
+    def on_outline_of?(point, at, outline)
+      n = outline.length
+      outline.each_with_index.any? do |a, i|
+        b = outline[(i + 1) % n]
+        next false if surely_off_segment?(at, a, b)
+        point ||= Geom::Point3d.new(at)
+        on_segment?(point, Geom::Point3d.new(a), Geom::Point3d.new(b))
+      end
+    end
+
+    # Is the point farther from the segment [a, b] than the knife edge, by
+    # more than rounding?  All three as [x, y, z].
+    def surely_off_segment?(p, a, b)
+      return false unless [p, a, b].all? { |c| c.all?(&:finite?) } # the host decides
+
+      ab = [b[0] - a[0], b[1] - a[1], b[2] - a[2]]
+      ap = [p[0] - a[0], p[1] - a[1], p[2] - a[2]]
+      squared = ab[0] * ab[0] + ab[1] * ab[1] + ab[2] * ab[2]
+      t = squared > 0.0 ? (ap[0] * ab[0] + ap[1] * ab[1] + ap[2] * ab[2]) / squared : 0.0
+      return false unless t.finite?
+
+      t = t.clamp(0.0, 1.0)
+      gap = Math.sqrt((0..2).sum { |k| (ap[k] - t * ab[k])**2 })
+      magnitude = [p, a, b].flatten.map(&:abs).max
+      gap > KNIFE_EDGE + 1e-9 * magnitude
     end
   end
 end
