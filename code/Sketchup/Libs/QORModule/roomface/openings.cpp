@@ -3,6 +3,7 @@
 
 #include "construction.hpp"
 #include "fields.hpp"
+#include "../geometry/face_reads.hpp"
 #include "../geometry/primitives.hpp"
 
 #include "../core/globals.hpp"
@@ -112,7 +113,7 @@ void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain
   if (depth > kMaxDoorFrameDepth)
     rb_raise(rb_eRuntimeError, "door frames nested more than %ld deep", kMaxDoorFrameDepth);
   rb_hash_aset(visited, face, Qtrue);
-  VALUE outline = chainLoopVertices(call(face, id::outer_loop));
+  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::export_reads(), face));
   VALUE doors = expect_array(call(gv::object_Sketchup_active_model, id::findDoors2, outline, face));
   // Every other model face: the plain road's candidates, and the indexed
   // road's for the doors it cannot narrow down.
