@@ -31,11 +31,7 @@ module QORPlugin
     module_function
 
     def centroid(points)
-      return Geom::Point3d.new(0, 0, 0) if points.empty?
-      sx = sy = sz = 0.0
-      points.each { |p| sx += p.x; sy += p.y; sz += p.z }
-      n = points.length.to_f
-      Geom::Point3d.new(sx / n, sy / n, sz / n)
+      centroid_of(points.map { |p| xyz(p) })
     end
 
     # The same of points given as [x, y, z].
@@ -49,14 +45,22 @@ module QORPlugin
 
     # Area of a planar polygon in space (Newell's normal).
     def area(points)
+      points = points.map { |p| xyz(p) }
       nx = ny = nz = 0.0
-      points.each_with_index do |a, i|
-        b = points[(i + 1) % points.length]
-        nx += (a.y - b.y) * (a.z + b.z)
-        ny += (a.z - b.z) * (a.x + b.x)
-        nz += (a.x - b.x) * (a.y + b.y)
+      points.each_with_index do |(ax, ay, az), i|
+        bx, by, bz = points[(i + 1) % points.length]
+        nx += (ay - by) * (az + bz)
+        ny += (az - bz) * (ax + bx)
+        nz += (ax - bx) * (ay + by)
       end
       Math.sqrt(nx * nx + ny * ny + nz * nz) / 2.0
+    end
+
+    # A point's x, y and z, read once: a host point's or an Array's through
+    # to_a, any other point's one by one.
+    def xyz(point)
+      return point.to_a.first(3) if point.is_a?(Geom::Point3d) || point.is_a?(Array)
+      [point.x, point.y, point.z]
     end
 
     # Is point on the segment [a, b], within the host's tolerance?

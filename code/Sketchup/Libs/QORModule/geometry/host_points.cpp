@@ -3,21 +3,12 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
-#include "face_reads.hpp"
 
 namespace qor {
 namespace geometry {
 
-namespace {
-
-bool host_class(VALUE p) {
-  return RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS) && rb_obj_class(p) == gv::class_Geom_Point3d;
-}
-
-}  // namespace
-
 bool read_host_point(VALUE p, arith::Xyz* out) {
-  if (!host_class(p)) return false;
+  if (!RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS) || rb_obj_class(p) != gv::class_Geom_Point3d) return false;
   VALUE c = call(p, id::to_a);
   if (!RB_TYPE_P(c, T_ARRAY) || RARRAY_LEN(c) != 3) return false;
   double v[3];
@@ -30,17 +21,10 @@ bool read_host_point(VALUE p, arith::Xyz* out) {
   return true;
 }
 
-bool read_kept_host_point(VALUE p, arith::Xyz* out) {
-  VALUE reads = export_reads();
-  if (NIL_P(reads)) return read_host_point(p, out);
-  // read_numbers asks for Float coordinates, as read_host_point does.
-  return host_class(p) && read_numbers(reads, p, out);
-}
-
 bool read_host_points(VALUE points, NativeArray<arith::Xyz>* out) {
   for (long i = 0; i < RARRAY_LEN(points); ++i) {
     arith::Xyz p;
-    if (!read_kept_host_point(rb_ary_entry(points, i), &p)) return false;
+    if (!read_host_point(rb_ary_entry(points, i), &p)) return false;
     out->push(p);
   }
   return true;

@@ -14,13 +14,8 @@ namespace geometry {
 
 bool read_host_point(VALUE p, arith::Xyz* out);
 
-// The same, read once per export while its reads are kept (face_reads.hpp):
-// for points that live as long as the export, such as a face's polygon.
-bool read_kept_host_point(VALUE p, arith::Xyz* out);
-
-// Every point of the Array appended to out (each read as
-// read_kept_host_point); false at the first that is not the host's own
-// (out then holds the ones before it).
+// Every point of the Array appended to out; false at the first that is
+// not the host's own (out then holds the ones before it).
 bool read_host_points(VALUE points, NativeArray<arith::Xyz>* out);
 
 }  // namespace geometry

@@ -81,7 +81,7 @@ bool same_known(const Known& p, const Known& q) {
 // from a point to itself is the zero vector, which normalizes to zero.
 bool exactly_at(const Known& x, const Known& e) {
   if (std::isnan(x.at.x)) return false;
-  if (*e.host_read == 0) *e.host_read = read_kept_host_point(e.value, e.host_at) ? 1 : 2;
+  if (*e.host_read == 0) *e.host_read = read_host_point(e.value, e.host_at) ? 1 : 2;
   const arith::Xyz& h = *e.host_at;
   return *e.host_read == 1 && h.x == x.at.x && h.y == x.at.y && h.z == x.at.z;
 }
