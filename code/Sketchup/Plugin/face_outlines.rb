@@ -1,9 +1,9 @@
 module QORPlugin
   # A face's loops and normal as plain numbers, read of the model once: the
-  # positions' to_a, in loop order.  While an export's reads are kept
-  # (QORTA_RoomFace.withFaceReads: the model does not change meanwhile) each
-  # face and vertex is read once for the whole export; otherwise each
-  # question reads afresh.
+  # positions' to_a, in loop order; and the faces at a face's edges.  While
+  # an export's reads are kept (QORTA_RoomFace.withFaceReads: the model does
+  # not change meanwhile) each face, edge and vertex is read once for the
+  # whole export; otherwise each question reads afresh.
   module FaceOutlines
     # outer: the outer loop's points; holes: every other loop's, in loop
     # order; loops: every loop's, outer first as the host gives them.
@@ -16,10 +16,11 @@ module QORPlugin
         return yield if @kept
 
         @kept = {}.compare_by_identity
+        @edge_faces = {}.compare_by_identity
         begin
           yield
         ensure
-          @kept = nil
+          @kept = @edge_faces = nil
         end
       end
 
@@ -37,6 +38,14 @@ module QORPlugin
         kept = @kept
         return vertex.position.to_a unless kept
         kept[vertex] ||= vertex.position.to_a
+      end
+
+      # The faces of each of the face's edges, in edge order, one list (a
+      # new Array).
+      def faces_at_edges(face)
+        kept = @edge_faces
+        return face.edges.flat_map(&:faces) unless kept
+        (kept[face] ||= face.edges).flat_map { |e| kept[e] ||= e.faces }
       end
 
       private

@@ -67,8 +67,8 @@ VALUE read_position(VALUE reads, VALUE vertex);
 // the plain road and for any other kind of point.
 bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out);
 
-// A point's x, y and z: a host point's through read_numbers, any other
-// point (or reads nil) asked each.
+// A point's x, y and z: a host point's through read_numbers, a host
+// vector's through one to_a, any other point (or reads nil) asked each.
 void point_xyz(VALUE reads, VALUE point, double out[3]);
 
 // a == b for host points, decided on their numbers (read once each, through
