@@ -94,20 +94,30 @@ module QORPlugin
     end
 
     # Is the point farther from the segment [a, b] than the knife edge, by
-    # more than rounding?  All three as [x, y, z].
+    # more than rounding?  All three as [x, y, z]; anything not finite is
+    # left to the host.
     def surely_off_segment?(p, a, b)
-      return false unless [p, a, b].all? { |c| c.all?(&:finite?) } # the host decides
+      px, py, pz = p
+      ax, ay, az = a
+      bx, by, bz = b
+      return false unless (px + py + pz + ax + ay + az + bx + by + bz).finite?
 
-      ab = [b[0] - a[0], b[1] - a[1], b[2] - a[2]]
-      ap = [p[0] - a[0], p[1] - a[1], p[2] - a[2]]
-      squared = ab[0] * ab[0] + ab[1] * ab[1] + ab[2] * ab[2]
-      t = squared > 0.0 ? (ap[0] * ab[0] + ap[1] * ab[1] + ap[2] * ab[2]) / squared : 0.0
+      magnitude = [px.abs, py.abs, pz.abs, ax.abs, ay.abs, az.abs, bx.abs, by.abs, bz.abs].max
+      ux = bx - ax
+      uy = by - ay
+      uz = bz - az
+      wx = px - ax
+      wy = py - ay
+      wz = pz - az
+      squared = ux * ux + uy * uy + uz * uz
+      t = squared > 0.0 ? (wx * ux + wy * uy + wz * uz) / squared : 0.0
       return false unless t.finite?
 
       t = t.clamp(0.0, 1.0)
-      gap = Math.sqrt((0..2).sum { |k| (ap[k] - t * ab[k])**2 })
-      magnitude = [p, a, b].flatten.map(&:abs).max
-      gap > KNIFE_EDGE + 1e-9 * magnitude
+      dx = wx - t * ux
+      dy = wy - t * uy
+      dz = wz - t * uz
+      Math.sqrt(dx * dx + dy * dy + dz * dz) > KNIFE_EDGE + 1e-9 * magnitude
     end
   end
 end
