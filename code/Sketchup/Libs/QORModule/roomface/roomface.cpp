@@ -21,10 +21,15 @@ namespace {
 
 using geometry::common_count;
 
-// A vertex's position, a point of the face's own: during an export a copy
-// of the position read once (face_reads.hpp), else the host's afresh.
+// A vertex's position, a point of the face's own: during an export a new
+// host point made of the numbers of the position read once
+// (face_reads.hpp), else the host's position afresh.
 VALUE own_position(VALUE reads, VALUE vertex) {
-  return NIL_P(reads) ? call(vertex, id::position) : rb_obj_dup(geometry::read_position(reads, vertex));
+  geometry::arith::Xyz c;
+  if (NIL_P(reads) || !RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS) ||
+      !geometry::read_numbers(reads, geometry::read_position(reads, vertex), &c))
+    return call(vertex, id::position);
+  return call(gv::class_Geom_Point3d, id::new_, flo(c.x), flo(c.y), flo(c.z));
 }
 
 // The positions of vertices, in order, as own_position gives them.
