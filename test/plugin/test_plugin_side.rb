@@ -107,4 +107,38 @@ class PluginSideTest < QORTest::Case
     assert_equal @model.entities.grep(Sketchup::Face), $modelFaces2
     assert_respond_to $cMethods, :findAdjFaces
   end
+  # Points near a 10 x 10 outline: the numbers settle only what the host
+  # would answer the same way.  Expected by hand (tolerance 0.001).
+  NEAR_OUTLINE = {
+    [5, 0, 0] => true, [5, 0.0009, 0] => true, [5, -0.0011, 0] => false,
+    [5, 0.019, 0] => false, [5, 0.021, 0] => false, [10.0004, 0, 0] => true,
+    [10.03, 0, 0] => false, [10, 10, 0] => true, [5, 5, 0] => false, [5, 0, 0.0005] => true
+  }.freeze
+
+  def test_on_outline_of_numbers_answers_as_the_host
+    square = [[0.0, 0.0, 0.0], [10.0, 0.0, 0.0], [10.0, 10.0, 0.0], [0.0, 10.0, 0.0]]
+    polygon = square.map { |c| Geom::Point3d.new(c) }
+    NEAR_OUTLINE.each do |at, expected|
+      point = Geom::Point3d.new(at)
+      assert_equal expected, QORPlugin::Geometry.on_outline?(point, polygon), at.inspect
+      assert_equal expected, QORPlugin::Geometry.on_outline_of?(nil, at.map(&:to_f), square), at.inspect
+    end
+  end
+
+  # Each face is read once while an export's reads are kept, with the same
+  # answers, and afresh once they are dropped (a raising block included).
+  def test_face_outlines_are_kept_for_the_export_only
+    ring = entities.add_face_with_holes(
+      [pt(0, 0, 5), pt(10, 0, 5), pt(10, 10, 5), pt(0, 10, 5)],
+      [[pt(3, 3, 5), pt(7, 3, 5), pt(7, 7, 5), pt(3, 7, 5)]]
+    )
+    fresh = [ring.polygon.map(&:to_a), ring.centroid.to_a, ring.internalPoint.to_a]
+    kept = QORTA::QORTA_RoomFace.withFaceReads do
+      assert QORPlugin::FaceOutlines.keeping?
+      2.times.map { [ring.polygon.map(&:to_a), ring.centroid.to_a, ring.internalPoint.to_a] }
+    end
+    assert_equal [fresh, fresh], kept
+    assert_raises(RuntimeError) { QORTA::QORTA_RoomFace.withFaceReads { raise 'stop' } }
+    refute QORPlugin::FaceOutlines.keeping?
+  end
 end

@@ -1,3 +1,5 @@
+require_relative 'face_outlines'
+
 module QORPlugin
   # The plug-in's face queries, reached by the extension through $cMethods.
   class CMethods
@@ -14,7 +16,7 @@ module QORPlugin
     # meets its floor and roof at no edge (an imported roof overhanging it)
     # is not one.
     def findAdjFaces(face)
-      adjacent = face.edges.flat_map(&:faces).uniq.reject { |f| f.equal?(face) }
+      adjacent = FaceOutlines.faces_at_edges(face).uniq.reject { |f| f.equal?(face) }
       return adjacent if @panes.nil? || adjacent.length != 2 || @panes.key?(face)
       adjacent + [face]
     end

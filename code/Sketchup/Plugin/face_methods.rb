@@ -1,25 +1,31 @@
 require_relative 'opening'
+require_relative 'face_outlines'
 
 # What the extension asks of a model face beyond the host's own methods.
+# During an export each face's loops are read once, as plain numbers
+# (FaceOutlines); the answers are those the host's points would give.
 module QORPlugin
   module FaceMethods
     # The points of the outer loop, in loop order.
     def polygon
-      outer_loop.vertices.map(&:position)
+      return outer_loop.vertices.map(&:position) unless FaceOutlines.keeping?
+      FaceOutlines.of(self).outer.map { |c| Geom::Point3d.new(c) }
     end
 
     # The mean of the outer loop's points: a point of the face's plane.
     def centroid
-      Geometry.centroid(polygon)
+      return Geometry.centroid(polygon) unless FaceOutlines.keeping?
+      Geometry.centroid_of(FaceOutlines.of(self).outer)
     end
 
     # A point strictly inside the face: inside the outer loop, outside every
     # hole, off every edge.  The centroid when it qualifies (convex faces);
     # otherwise the middle of the widest inside stretch of a scan line.
     def internalPoint
-      centre = centroid
-      return centre if strictly_inside?(centre)
-      scan_line_point || centre
+      outline = FaceOutlines.of(self)
+      centre = Geometry.centroid_of(outline.outer)
+      return centre if strictly_inside?(centre, outline)
+      scan_line_point(outline) || centre
     end
 
     private
@@ -27,11 +33,11 @@ module QORPlugin
     # Scan lines run between the loops' distinct heights, in the projection
     # that drops the normal's largest axis; crossings pair up into inside
     # stretches (holes included, by the even-odd rule).
-    def scan_line_point
+    def scan_line_point(outline)
       plane_coefficients = plane
       drop = [0, 1, 2].max_by { |i| plane_coefficients[i].abs }
       u_axis, v_axis = [0, 1, 2] - [drop]
-      outlines = loops.map { |l| l.vertices.map { |vx| vx.position.to_a.values_at(u_axis, v_axis) } }
+      outlines = outline.loops.map { |points| points.map { |c| c.values_at(u_axis, v_axis) } }
       heights = outlines.flatten(1).map(&:last).uniq.sort
       best = nil
       sweep = Geometry::ScanSweep.new(outlines)
@@ -52,12 +58,12 @@ module QORPlugin
       Geom::Point3d.new(*coords)
     end
 
-    def strictly_inside?(point)
-      holes = loops.reject(&:outer?).map { |l| l.vertices.map(&:position) }
-      inside = Geometry.point_in_planar_polygon?(point, polygon, normal)
-      inside &&= !Geometry.on_outline?(point, polygon)
-      inside && holes.none? do |h|
-        Geometry.point_in_planar_polygon?(point, h, normal) || Geometry.on_outline?(point, h)
+    def strictly_inside?(point, outline)
+      at = point.to_a
+      inside = Geometry.in_planar_outline?(at, outline.outer, outline.normal)
+      inside &&= !Geometry.on_outline_of?(point, at, outline.outer)
+      inside && outline.holes.none? do |h|
+        Geometry.in_planar_outline?(at, h, outline.normal) || Geometry.on_outline_of?(point, at, h)
       end
     end
   end
@@ -108,11 +114,15 @@ module QORPlugin
     # Point in a planar polygon, tested in the 2-D projection that drops the
     # normal's largest axis.
     def point_in_planar_polygon?(point, polygon, normal)
-      drop = [normal.x.abs, normal.y.abs, normal.z.abs].each_with_index.max[1]
+      in_planar_outline?(point.to_a, polygon.map(&:to_a), normal.to_a)
+    end
+
+    # The same on plain numbers: [x, y, z] each.
+    def in_planar_outline?(point, outline, normal)
+      drop = normal.map(&:abs).each_with_index.max[1]
       axes = [0, 1, 2] - [drop]
-      px, py = axes.map { |a| point.to_a[a] }
-      pts = polygon.map { |q| axes.map { |a| q.to_a[a] } }
-      scan_crossings(pts, py).count { |x| px < x }.odd?
+      px, py = point.values_at(*axes)
+      scan_crossings(outline.map { |q| q.values_at(*axes) }, py).count { |x| px < x }.odd?
     end
   end
 end

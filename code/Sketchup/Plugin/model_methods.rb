@@ -14,13 +14,15 @@ module QORPlugin
     # The building's doors whose every corner lies on the face's outline.
     # Only doors whose corners' bounds fall within the outline's bounds can
     # qualify; a grid of those bounds finds them without a look at every
-    # door.
+    # door.  Positions are read as plain numbers (once per export while
+    # FaceOutlines keeps them), and the host is asked about a corner and an
+    # edge only where the numbers leave it open.
     def findDoors2(vertices, face)
       doors = qor_building ? Array(qor_building.doors) : []
-      outline = vertices.map(&:position)
+      outline = vertices.map { |v| FaceOutlines.position(v) }
       DoorGrid.for(doors).within(outline).select do |door|
-        corners = door.vertices.map { |v| v.respond_to?(:position) ? v.position : v }
-        !corners.empty? && corners.all? { |p| Geometry.on_outline?(p, outline) }
+        corners = door.vertices.map { |v| corner(v) }
+        !corners.empty? && corners.all? { |point, at| Geometry.on_outline_of?(point, at, outline) }
       end
     end
 
@@ -28,6 +30,17 @@ module QORPlugin
     def addRoomTextHelper2(characters, centroid)
       entities.add_text(characters.to_s, Geom::Point3d.new(*centroid))
     end
+
+    # A door corner as [point, [x, y, z]]: a vertex's position (the point
+    # made when the host is asked), or a point the door holds itself, with
+    # its numbers where they are plain ones (NaN leaves every edge to the
+    # host).
+    def corner(v)
+      return [nil, FaceOutlines.position(v)] if v.respond_to?(:position)
+      numbers = v.respond_to?(:to_a) ? v.to_a : []
+      [v, numbers.length == 3 && numbers.all?(Numeric) ? numbers.map(&:to_f) : [Float::NAN] * 3]
+    end
+    private :corner
 
     def startOperationHelper(name)
       start_operation(name, true)
@@ -69,9 +82,9 @@ module QORPlugin
     end
 
     # The doors, in list order, whose lowest corner may lie within the
-    # outline's bounds.
+    # bounds of the outline, given as [x, y, z] each.
     def within(outline)
-      box = bounds(outline)
+      box = outline.empty? ? nil : outline.transpose.map(&:minmax).transpose
       return @doors.dup unless box
       lo = cell(box[0].map { |c| c - SLACK })
       hi = cell(box[1].map { |c| c + SLACK })

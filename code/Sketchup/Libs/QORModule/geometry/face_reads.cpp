@@ -298,6 +298,8 @@ void point_xyz(VALUE reads, VALUE point, double out[3]) {
     out[2] = c.z;
     return;
   }
+  // A host vector: its to_a, one call for the three.
+  if (!NIL_P(reads) && read_vector(point, out)) return;
   out[0] = num(call(point, id::x));
   out[1] = num(call(point, id::y));
   out[2] = num(call(point, id::z));

@@ -69,8 +69,8 @@ VALUE read_position(VALUE reads, VALUE vertex);
 // passing answers would otherwise all stay alive with their numbers).
 bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out);
 
-// A point's x, y and z: a host point's through read_numbers, any other
-// point (or reads nil) asked each.
+// A point's x, y and z: a host point's through read_numbers, a host
+// vector's through one to_a, any other point (or reads nil) asked each.
 void point_xyz(VALUE reads, VALUE point, double out[3]);
 
 // a == b for host points, decided on their numbers (read once each, through

@@ -50,7 +50,7 @@ void read_xyz(VALUE point, double out[3]) { geometry::point_xyz(geometry::export
 long crossings_of(VALUE room, VALUE roomFace, RoomCrossings* cached) {
   VALUE face = answering_ivar(roomFace, iv::RoomFace::face, id::internalPoint);
   VALUE p = call(face, id::internalPoint);
-  VALUE plane = call(face, id::plane);
+  VALUE plane = geometry::read_plane(geometry::export_reads(), face);
   VALUE normal = xyz_ivar(roomFace, iv::RoomFace::normal, "a vector");
   VALUE ray = array_of(p, normal);
 
@@ -106,7 +106,8 @@ void read_room_crossings(VALUE roomFaces, RoomCrossings* crossings) {
   crossings->planes = new_array(len(roomFaces));
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
-    push(crossings->planes, call(answering_ivar(roomFace, iv::RoomFace::face, id::plane), id::plane));
+    push(crossings->planes,
+         geometry::read_plane(geometry::export_reads(), answering_ivar(roomFace, iv::RoomFace::face, id::plane)));
     // An outline that is not a list of points is left to the host.
     VALUE polygon = ivar(roomFace, iv::RoomFace::facePolygon);
     if (!RB_TYPE_P(polygon, T_ARRAY) || len(polygon) == 0) {

@@ -163,25 +163,28 @@ void append_opening(VALUE out, const char* type, VALUE loop) {
   append_markup(out, "</Opening>");
 }
 
-bool includes_equal(VALUE points, VALUE p) {
+bool includes_equal(VALUE reads, VALUE points, VALUE p) {
   for (long i = 0; i < len(points); ++i)
-    if (equal(p, at(points, i))) return true;
+    if (geometry::same_position(reads, p, at(points, i))) return true;
   return false;
 }
 
-// The outer loop of a model face without the corners of its doors.
+// The outer loop of a model face without the corners of its doors.  Within
+// the export's reads, each position (and its numbers) is the one read once;
+// the points only go into the text.
 VALUE outline_without_doors(VALUE self, VALUE face) {
+  VALUE reads = geometry::export_reads();
   VALUE doors = list_ivar(self, iv::RoomFace::doors);
   VALUE door_points = new_array();
   for (long d = 0; d < len(doors); ++d) {
     VALUE vertices = ivar(at(doors, d), iv::Script::vertices);
-    for (long i = 0; i < len(vertices); ++i) push(door_points, call(at(vertices, i), id::position));
+    for (long i = 0; i < len(vertices); ++i) push(door_points, geometry::read_position(reads, at(vertices, i)));
   }
-  VALUE vertices = call(call(face, id::outer_loop), id::vertices);
+  VALUE vertices = geometry::read_vertices(reads, geometry::read_outer_loop(reads, face));
   VALUE points = new_array(len(vertices));
   for (long i = 0; i < len(vertices); ++i) {
-    VALUE p = call(at(vertices, i), id::position);
-    if (!includes_equal(door_points, p)) push(points, p);
+    VALUE p = geometry::read_position(reads, at(vertices, i));
+    if (!includes_equal(reads, door_points, p)) push(points, p);
   }
   return points;
 }

@@ -3,6 +3,7 @@
 
 #include "construction.hpp"
 #include "fields.hpp"
+#include "../geometry/face_reads.hpp"
 #include "../geometry/primitives.hpp"
 
 #include "../core/globals.hpp"
@@ -112,7 +113,7 @@ void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain
   if (depth > kMaxDoorFrameDepth)
     rb_raise(rb_eRuntimeError, "door frames nested more than %ld deep", kMaxDoorFrameDepth);
   rb_hash_aset(visited, face, Qtrue);
-  VALUE outline = chainLoopVertices(call(face, id::outer_loop));
+  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::export_reads(), face));
   VALUE doors = expect_array(call(gv::object_Sketchup_active_model, id::findDoors2, outline, face));
   // Every other model face: the plain road's candidates, and the indexed
   // road's for the doors it cannot narrow down.
@@ -159,26 +160,12 @@ VALUE collectDoors(VALUE self, VALUE face) {
   return ivar(self, iv::RoomFace::doors);
 }
 
-VALUE collectWindows(VALUE self, VALUE face) {
-  VALUE fillers = hole_fillers(face);
-  for (long i = 0; i < len(fillers); ++i) {
-    VALUE filler = at(fillers, i);
-    const long loops = len(call(filler, id::loops));
-    if (loops == 1) {
-      VALUE window = new_window(chainLoopVertices(call(filler, id::outer_loop)));
-      append(self, iv::RoomFace::windows, window);
-    } else if (loops > 1) {
-      append(self, iv::RoomFace::windowFrames, filler);
-      collectOpenHoles(self, filler);
-    }
-  }
-  collectOpenHoles(self, face);
-  return Qtrue;
-}
+namespace {
 
-VALUE collectOpenHoles(VALUE self, VALUE face) {
-  VALUE fillers = hole_fillers(face);
-  VALUE holes = call(call(face, id::loops), id::minus, array_of(call(face, id::outer_loop)));
+// collectOpenHoles with the faces that fill face's holes already looked up.
+void open_holes(VALUE self, VALUE face, VALUE fillers) {
+  VALUE holes = call(call(face, id::loops), id::minus,
+                     array_of(geometry::read_outer_loop(geometry::export_reads(), face)));
   for (long h = 0; h < len(holes); ++h) {
     VALUE hole = at(holes, h);
     VALUE hole_vertices = call(hole, id::vertices);
@@ -192,6 +179,29 @@ VALUE collectOpenHoles(VALUE self, VALUE face) {
     append(self, iv::RoomFace::innerLoopPolygons, geometry::positions(vertices));
     append(self, iv::RoomFace::windows, new_window(vertices));
   }
+}
+
+}  // namespace
+
+VALUE collectWindows(VALUE self, VALUE face) {
+  VALUE fillers = hole_fillers(face);
+  for (long i = 0; i < len(fillers); ++i) {
+    VALUE filler = at(fillers, i);
+    const long loops = len(call(filler, id::loops));
+    if (loops == 1) {
+      VALUE window = new_window(chainLoopVertices(call(filler, id::outer_loop)));
+      append(self, iv::RoomFace::windows, window);
+    } else if (loops > 1) {
+      append(self, iv::RoomFace::windowFrames, filler);
+      collectOpenHoles(self, filler);
+    }
+  }
+  open_holes(self, face, fillers);
+  return Qtrue;
+}
+
+VALUE collectOpenHoles(VALUE self, VALUE face) {
+  open_holes(self, face, hole_fillers(face));
   return Qtrue;
 }
 

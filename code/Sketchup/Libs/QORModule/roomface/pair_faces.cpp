@@ -46,6 +46,18 @@ bool read_numbers(VALUE v, double* out, long n) {
   return true;
 }
 
+// read_numbers of a host point kept for the export (a face's centroid,
+// polygon or bounds): its numbers read once (face_reads.hpp), the same
+// answer.  Anything else is read as read_numbers reads it.
+bool read_kept_numbers(VALUE reads, VALUE v, double out[3]) {
+  geometry::arith::Xyz c;
+  if (!geometry::read_numbers(reads, v, &c)) return read_numbers(v, out, 3);
+  out[0] = c.x;
+  out[1] = c.y;
+  out[2] = c.z;
+  return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z);
+}
+
 void widen_to(FaceNumbers* f, const double p[3]) {
   for (int a = 0; a < 3; ++a) {
     f->lo[a] = std::min(f->lo[a], p[a]);
@@ -145,7 +157,7 @@ FaceNumbers read_face(VALUE reads, VALUE face, int room, NativeArray<geometry::a
   VALUE plane = geometry::read_plane(reads, face);
   if (!read_numbers(plane, f.plane, 4) || !(length3(f.plane) > 0.0)) return f;
   VALUE centroid = geometry::read_centroid(reads, face);
-  if (!read_numbers(centroid, f.centroid, 3)) return f;
+  if (!read_kept_numbers(reads, centroid, f.centroid)) return f;
   rb_ary_store(kept, 0, centroid);
   rb_ary_store(kept, 1, normal);
   rb_ary_store(kept, 2, plane);
@@ -159,7 +171,7 @@ FaceNumbers read_face(VALUE reads, VALUE face, int room, NativeArray<geometry::a
   for (long i = 0; i < RARRAY_LEN(polygon); ++i) {
     double p[3];
     VALUE point = rb_ary_entry(polygon, i);
-    if (!read_numbers(point, p, 3)) return f;
+    if (!read_kept_numbers(reads, point, p)) return f;
     widen_to(&f, p);
     shaped = shaped && read_host_point(reads, point, points);
   }
@@ -172,9 +184,9 @@ FaceNumbers read_face(VALUE reads, VALUE face, int room, NativeArray<geometry::a
   if (!rb_respond_to(face, id::bounds)) return f;
   VALUE corners = geometry::read_corners(reads, face);
   double corner[3];
-  if (!read_numbers(at(corners, 0), corner, 3)) return f;
+  if (!read_kept_numbers(reads, at(corners, 0), corner)) return f;
   widen_to(&f, corner);
-  if (!read_numbers(at(corners, 1), corner, 3)) return f;
+  if (!read_kept_numbers(reads, at(corners, 1), corner)) return f;
   widen_to(&f, corner);
 
   double diagonal[3];

@@ -20,7 +20,25 @@ namespace roomface {
 namespace {
 
 using geometry::common_count;
-using geometry::positions;
+
+// A vertex's position, a point of the face's own: during an export a new
+// host point made of the numbers of the position read once
+// (face_reads.hpp), else the host's position afresh.
+VALUE own_position(VALUE reads, VALUE vertex) {
+  geometry::arith::Xyz c;
+  if (NIL_P(reads) || !RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS) ||
+      !geometry::read_numbers(reads, geometry::read_position(reads, vertex), &c))
+    return call(vertex, id::position);
+  return call(gv::class_Geom_Point3d, id::new_, flo(c.x), flo(c.y), flo(c.z));
+}
+
+// The positions of vertices, in order, as own_position gives them.
+VALUE own_positions(VALUE vertices) {
+  VALUE reads = geometry::export_reads();
+  VALUE points = new_array(len(vertices));
+  for (long i = 0; i < len(vertices); ++i) push(points, own_position(reads, at(vertices, i)));
+  return points;
+}
 
 // The face's use count, selection count, identity, observer and material
 // names, as the plug-in reads them back.
@@ -155,12 +173,13 @@ VALUE polygon_without_doors(VALUE self) {
   VALUE vertices = array_ivar(self, iv::RoomFace::faceVertices);
   VALUE doors = array_ivar(self, iv::RoomFace::doors);
   VALUE polygon = new_array(len(vertices));
+  VALUE reads = geometry::export_reads();
   for (long i = 0; i < len(vertices); ++i) {
     VALUE v = at(vertices, i);
     bool door_corner = false;
     for (long d = 0; d < len(doors) && !door_corner; ++d)
       door_corner = truthy(call(ivar(at(doors, d), iv::Script::vertices), id::include_p, v));
-    if (!door_corner) push(polygon, call(v, id::position));
+    if (!door_corner) push(polygon, own_position(reads, v));
   }
   return polygon;
 }
@@ -169,9 +188,9 @@ void build_on_model_face(VALUE self, VALUE room, VALUE face) {
   mark_model_face(self, face);
   collectDoors(self, face);
 
-  VALUE outline = chainLoopVertices(call(face, id::outer_loop));
+  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::export_reads(), face));
   set_ivar(self, iv::RoomFace::faceVertices, outline);
-  set_ivar(self, iv::RoomFace::faceVertexPoints, positions(outline));
+  set_ivar(self, iv::RoomFace::faceVertexPoints, own_positions(outline));
   scan_building_doors(self, room);
 
   set_ivar(self, iv::RoomFace::normal, call(face, id::normal));
@@ -239,7 +258,7 @@ VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
   set_ivar(self, iv::RoomFace::isWindowFrame, Qfalse);
   set_ivar(self, iv::RoomFace::isDoorFrame, Qfalse);
 
-  if (NIL_P(call(face, id::outer_loop))) {
+  if (NIL_P(geometry::read_outer_loop(geometry::export_reads(), face))) {
     // A constructed face carries its outline itself and is no model
     // entity: nothing is marked on it.
     set_ivar(self, iv::RoomFace::facePolygon, rb_ary_dup(expect_array(ivar(face, iv::Script::vertexPoints))));
