@@ -18,11 +18,12 @@ namespace {
 
 // One record per object read: which slots are read so far (a bit each, in
 // slot 0), then the values.  A record is only as long as its last slot
-// read, so the most numerous objects' slots come first: a point's numbers
-// and a vertex's position fit a record of three (kept in the object
-// itself), an edge's ends and faces one of six.  An export keeps them all.
+// read, so the most numerous objects' slots come first: a vertex's position
+// fits a record of two (kept in the object itself), an edge's ends and
+// faces one of five.  An export keeps them all.  Points' numbers, the most
+// numerous reads of all, are kept apart (point_numbers).
 enum Slot {
-  kRead, kNumbers, kPosition, kStart, kEnd, kFaces, kEdges, kVertices,
+  kRead, kPosition, kStart, kEnd, kFaces, kEdges, kVertices,
   kPlane, kNormal, kOuterLoop, kCentroid, kTrueDoor, kSlab, kPartition, kFaceType, kPolygon, kCorners,
   kHull, kPairs, kOuterEdgeCells, kDoorVertices, kIdentityEquality, kPlaces, kSlots
 };
@@ -133,20 +134,22 @@ VALUE outer_edge_cells(VALUE reads, VALUE face) {
 // them, so a point read for the first time has its numbers kept in a
 // table of the moment, emptied when it fills; a point read again (a
 // vertex's position, a polygon's corner, a kept overlap's point) has them
-// kept with the export's reads from then on.
+// kept for the whole export from then on.  Both tables map a point to its
+// [x, y, z] alone, with no record around it.
 const long kMomentaryPoints = 1L << 14;
 
-// The key under which reads keep their table of the moment: an object of
-// no other use, so no read can have it.  A collector root.
+// The keys under which reads keep the two tables: objects of no other use,
+// so no read can have them.  Collector roots.
+VALUE kept_numbers_key = Qnil;
 VALUE momentary_key = Qnil;
 
-VALUE momentary_of(VALUE reads) {
-  if (NIL_P(momentary_key)) {
-    rb_gc_register_address(&momentary_key);
-    momentary_key = rb_obj_alloc(rb_cObject);
+VALUE table_of(VALUE reads, VALUE* key) {
+  if (NIL_P(*key)) {
+    rb_gc_register_address(key);
+    *key = rb_obj_alloc(rb_cObject);
   }
-  VALUE table = rb_hash_lookup2(reads, momentary_key, Qnil);
-  if (NIL_P(table)) rb_hash_aset(reads, momentary_key, table = new_reads());
+  VALUE table = rb_hash_lookup2(reads, *key, Qnil);
+  if (NIL_P(table)) rb_hash_aset(reads, *key, table = new_reads());
   return table;
 }
 
@@ -157,21 +160,24 @@ VALUE numbers_of(VALUE point) {
   return read_point(point, c) ? rb_ary_new_from_args(3, flo(c[0]), flo(c[1]), flo(c[2])) : Qfalse;
 }
 
-// The point's numbers: kept ones, else read (to_a) and kept as above.
+// The point's numbers: kept ones, else read (to_a) and kept as above.  A
+// read that raises keeps nothing.
 VALUE point_numbers(VALUE reads, VALUE point) {
-  VALUE record = rb_hash_lookup2(reads, point, Qnil);
-  if (!NIL_P(record) && (FIX2LONG(rb_ary_entry(record, kRead)) & (1L << kNumbers)))
-    return rb_ary_entry(record, kNumbers);
-  VALUE momentary = momentary_of(reads);
-  VALUE numbers = rb_hash_lookup2(momentary, point, Qundef);
+  VALUE kept = table_of(reads, &kept_numbers_key);
+  VALUE numbers = rb_hash_lookup2(kept, point, Qundef);
+  if (numbers != Qundef) return numbers;
+  VALUE momentary = table_of(reads, &momentary_key);
+  numbers = rb_hash_lookup2(momentary, point, Qundef);
   if (numbers != Qundef) {
     rb_hash_delete(momentary, point);
-    return read_once(reads, point, kNumbers, [&] { return numbers; });
+    rb_hash_aset(kept, point, numbers);
+    return numbers;
   }
   numbers = numbers_of(point);
   if (static_cast<long>(RHASH_SIZE(momentary)) >= kMomentaryPoints)
     rb_hash_aset(reads, momentary_key, momentary = new_reads());
   rb_hash_aset(momentary, point, numbers);
+  RB_GC_GUARD(kept);
   RB_GC_GUARD(momentary);
   return numbers;
 }
