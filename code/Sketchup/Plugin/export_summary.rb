@@ -10,12 +10,15 @@ module QORPlugin
       @spaces = tally(xml, /<Space /).values.sum
       @faces = tally(xml, /<Face faceType="([^"]*)"/)
       @openings = tally(xml, /<Opening openingType="([^"]*)"/)
-      written = rooms.flat_map do |room|
-        room.roomFaces.flat_map { |rf| [rf] + Array(rf.outerShellRoomFaces) }
-      end.uniq(&:object_id)
+      # By identity, without giving every face an object id the interpreter
+      # would keep for the rest of the run.
+      written = {}.compare_by_identity
+      rooms.each do |room|
+        room.roomFaces.each { |rf| [rf, *Array(rf.outerShellRoomFaces)].each { |f| written[f] = true } }
+      end
       # getFaceElement settles @isExternal on every face it writes.
-      @external = written.count { |rf| rf.isExternal == true }
-      @internal = written.count { |rf| rf.isExternal == false }
+      @external = written.count { |rf, _| rf.isExternal == true }
+      @internal = written.count { |rf, _| rf.isExternal == false }
       @seconds = seconds
     end
 
