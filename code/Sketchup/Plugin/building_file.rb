@@ -385,18 +385,29 @@ module QORPlugin
 
     # The id of the first face (in file order) whose outline has these
     # corners, or nil.  Faces are indexed once, by their least x, so each
-    # door compares only the faces that start where it does.
+    # door compares only the faces that start where it does; of those, only
+    # the ones whose least y and z are also the door's (within twice the
+    # tolerance: corners that are the same within it cannot differ more)
+    # have their corners compared.  A column of rooms has many faces that
+    # start at one x.
     def face_with_corners(points)
       @by_least_x ||= @faces.each_with_index.map do |(id, f), order|
         corners = f.outer_loop.vertices.map(&:position)
-        [corners.map(&:x).min, order, id, corners]
-      end.sort_by { |x, order| [x, order] }
-      least = points.map(&:x).min
-      from = @by_least_x.bsearch_index { |x, _| x >= least - TOLERANCE } || @by_least_x.length
-      matches = @by_least_x[from..].take_while { |x, _| x <= least + TOLERANCE }.select do |_, _, _, corners|
-        corners.length == points.length && HoleOverlaps.same?(corners, points, TOLERANCE)
+        [*least_corner(corners), order, id, corners]
+      end.sort_by { |x, _, _, order| [x, order] }
+      least = least_corner(points)
+      near = ->(a, b) { (a - b).abs <= 2 * TOLERANCE }
+      from = @by_least_x.bsearch_index { |x, _| x >= least[0] - TOLERANCE } || @by_least_x.length
+      matches = @by_least_x[from..].take_while { |x, _| x <= least[0] + TOLERANCE }.select do |_, y, z, _, _, corners|
+        near.(y, least[1]) && near.(z, least[2]) && corners.length == points.length &&
+          HoleOverlaps.same?(corners, points, TOLERANCE)
       end
-      matches.min_by { |_, order| order }&.at(2)
+      matches.min_by { |_, _, _, order| order }&.at(4)
+    end
+
+    # [least x, least y, least z] of the points, each point read once.
+    def least_corner(points)
+      points.map(&:to_a).transpose.map(&:min)
     end
 
     def read_room(entry, path)
