@@ -71,8 +71,15 @@ class TestFace < Minitest::Test
     f = @ents.add_face([0, 0, 0], [10, 0, 0], [10, 10, 0], [0, 10, 0])
     edges_before = f.edges.map { |e| [e.start, e.end] }
     loop_before = f.outer_loop.vertices
+    assert_equal [0.0, 0.0, 1.0], f.plane[0, 3], 'read before the reversal, which must not keep it'
     assert_same f, f.reverse!
     assert_equal Geom::Vector3d.new(0, 0, -1), f.normal
+    assert_equal [0.0, 0.0, -1.0], f.plane[0, 3]
+    @model.start_operation('flip back')
+    f.reverse!
+    assert_equal [0.0, 0.0, 1.0], f.plane[0, 3]
+    @model.abort_operation
+    assert_equal Geom::Vector3d.new(0, 0, -1), f.normal, 'an aborted reversal leaves the normal as it was'
     assert_equal [0.0, 0.0, -1.0], f.plane[0, 3]
     assert_equal loop_before.reverse.rotate(-1), f.outer_loop.vertices
     assert_equal edges_before.sort_by { |s, _| s.entityID }, f.edges.map { |e| [e.start, e.end] }.sort_by { |s, _| s.entityID }

@@ -47,17 +47,16 @@ module Sketchup
     # [a, b, c, d] with (a, b, c) the unit normal: a*x + b*y + c*z + d = 0.
     def plane
       check_valid!
-      n = normal_xyz
-      pts = @loops.first.points_xyz
-      c = H.scale(pts.reduce { |s, p| H.add(s, p) }, 1.0 / pts.size)
-      [n[0], n[1], n[2], -H.dot(n, c) + 0.0]
+      (@plane ||= plane_of_outline.freeze).dup
     end
 
     # Square inches, holes subtracted.
     def area
       check_valid!
-      outer = H.len(H.newell(@loops.first.points_xyz)) / 2.0
-      @loops.drop(1).reduce(outer) { |a, l| a - H.len(H.newell(l.points_xyz)) / 2.0 }
+      @area ||= begin
+        outer = H.len(H.newell(@loops.first.points_xyz)) / 2.0
+        @loops.drop(1).reduce(outer) { |a, l| a - H.len(H.newell(l.points_xyz)) / 2.0 }
+      end
     end
 
     def bounds
@@ -79,6 +78,8 @@ module Sketchup
     # Flips the normal by reversing every loop; edges keep their direction.
     def reverse!
       check_valid!
+      will_change!
+      @normal_xyz = @plane = nil
       @loops.each(&:reverse_internal)
       self
     end
@@ -104,6 +105,7 @@ module Sketchup
     # Internal: called by Entities when it adds a hole.
     def add_loop_internal(loop)
       will_change!
+      @area = nil
       @loops << loop
     end
 
@@ -112,11 +114,19 @@ module Sketchup
       mark_deleted
     end
 
+    # Internal: the unit normal, frozen; kept until the face is reversed.
     def normal_xyz
-      H.unit(H.newell(@loops.first.points_xyz))
+      @normal_xyz ||= H.unit(H.newell(@loops.first.points_xyz)).freeze
     end
 
     private
+
+    def plane_of_outline
+      n = normal_xyz
+      pts = @loops.first.points_xyz
+      c = H.scale(pts.reduce { |s, p| H.add(s, p) }, 1.0 / pts.size)
+      [n[0], n[1], n[2], -H.dot(n, c) + 0.0]
+    end
 
     # Drops the coordinate along the normal's largest component, keeping
     # the in-plane orientation irrelevant to an even-odd test.

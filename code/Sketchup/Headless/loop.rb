@@ -52,11 +52,13 @@ module Sketchup
       signs.all? { |s| s >= -1.0e-12 } || signs.all? { |s| s <= 1.0e-12 }
     end
 
-    # Internal.
-    def points_xyz = @vertices.map(&:xyz)
+    # Internal: the corners' coordinates, frozen.  Vertices never move, so
+    # the list is made once and dropped only when the loop is reversed.
+    def points_xyz = (@points_xyz ||= @vertices.map(&:xyz).freeze)
 
     def reverse_internal
       will_change!
+      @points_xyz = nil
       @vertices = [@vertices[0]] + @vertices[1..].reverse
       @edges = @edges.reverse
     end

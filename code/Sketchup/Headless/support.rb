@@ -52,8 +52,9 @@ module Sketchup
       end
       o = xyz(l[0])
       d = l[1].is_a?(Geom::Point3d) || l[1].is_a?(Sketchup::Vertex) ? sub(xyz(l[1]), o) : xyz(l[1])
-      raise ArgumentError, 'line direction has zero length' if len(d).zero?
-      [o, unit(d)]
+      length = len(d)
+      raise ArgumentError, 'line direction has zero length' if length.zero?
+      [o, scale(d, 1.0 / length)]
     end
 
     # A plane is [a, b, c, d] (ax + by + cz + d = 0) or [point, normal].

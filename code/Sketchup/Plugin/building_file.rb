@@ -62,6 +62,8 @@ module QORPlugin
       @rooms = []
       read_list(root, 'rooms', required: true) { |entry, path| @rooms << read_room(entry, path) }
       fail_at('rooms', 'lists no room') if @rooms.empty?
+      # The vertex tables serve only the reading; the export keeps the model.
+      @vertices = @vertex_xyz = @splits = nil
       prepare
     end
 
