@@ -71,6 +71,13 @@ class PluginSideTest < QORTest::Case
     off = QORPlugin::Door.new(face([20, 0, 0], [22, 0, 0], [22, 0, 2]).outer_loop.vertices)
     QORPlugin.prepare(@model, building: QORPlugin::Building.new(doors: [on, off]))
     assert_equal [on], @model.findDoors2(wall.outer_loop.vertices, wall)
+    # A wall wider than the door grid has cells: its doors are picked out
+    # of the grid's own cells instead.
+    long = face([-400, 5, 0], [-300, 5, 0], [-300, 5, 2], [-298, 5, 2], [-298, 5, 0], [400, 5, 0],
+                [400, 5, 10], [-400, 5, 10])
+    mid = QORPlugin::Door.new(face([-300, 5, 0], [-298, 5, 0], [-298, 5, 2], [-300, 5, 2]).outer_loop.vertices)
+    QORPlugin.prepare(@model, building: QORPlugin::Building.new(doors: [on, mid, off]))
+    assert_equal [mid], @model.findDoors2(long.outer_loop.vertices, long)
   end
 
   def test_progress_draws_only_on_a_terminal

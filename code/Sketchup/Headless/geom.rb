@@ -30,7 +30,7 @@ module Geom
     e = H.dot(d2, w)
     s = (b * e - d) / denom
     t = (e - b * d) / denom
-    [Point3d.new(H.add(o1, H.scale(d1, s))), Point3d.new(H.add(o2, H.scale(d2, t)))]
+    [Point3d.new(H.along(o1, d1, s)), Point3d.new(H.along(o2, d2, t))]
   end
 
   private_class_method :closest_points_of
@@ -51,7 +51,7 @@ module Geom
     denom = H.dot(n, d)
     return nil if denom.abs < H::ANGLE_TOL
     t = -(H.dot(n, o) + dd) / denom
-    Point3d.new(H.add(o, H.scale(d, t)))
+    Point3d.new(H.along(o, d, t))
   end
 
   # A line [Point3d, unit Vector3d], or nil for parallel planes.
@@ -61,8 +61,12 @@ module Geom
     u = H.cross(n1, n2)
     l2 = H.dot(u, u)
     return nil if Math.sqrt(l2) < H::ANGLE_TOL
-    p = H.scale(H.add(H.scale(H.cross(n2, u), -d1), H.scale(H.cross(u, n1), -d2)), 1.0 / l2)
-    [Point3d.new(p), Vector3d.new(H.unit(u))]
+    # (cross(n2, u) * -d1 + cross(u, n1) * -d2) / |u|^2, spelled out.
+    a = H.cross(n2, u)
+    b = H.cross(u, n1)
+    s = 1.0 / l2
+    p = Point3d.new((a[0] * -d1 + b[0] * -d2) * s, (a[1] * -d1 + b[1] * -d2) * s, (a[2] * -d1 + b[2] * -d2) * s)
+    [p, Vector3d.new(H.unit(u))]
   end
 
   # Only x and y are looked at. A point on the border (within 0.001) is

@@ -30,6 +30,10 @@ module Sketchup
     def sub(a, b) = [a[0] - b[0], a[1] - b[1], a[2] - b[2]]
     def scale(a, s) = [a[0] * s, a[1] * s, a[2] * s]
     def dot(a, b) = a[0] * b[0] + a[1] * b[1] + a[2] * b[2]
+    # a + d * t and a - d * t, to the bit what add and sub of scale give,
+    # without the scaled triple in between.
+    def along(a, d, t) = [a[0] + d[0] * t, a[1] + d[1] * t, a[2] + d[2] * t]
+    def back(a, d, t) = [a[0] - d[0] * t, a[1] - d[1] * t, a[2] - d[2] * t]
     def len(a) = Math.sqrt(dot(a, a))
 
     def cross(a, b)
@@ -63,16 +67,18 @@ module Sketchup
       unless pl.is_a?(Array)
         raise ArgumentError, "Cannot convert argument to a plane: #{pl.inspect}"
       end
-      if pl.size == 4 && pl.all? { |c| c.is_a?(Numeric) }
-        n = pl[0, 3].map(&:to_f)
+      if pl.size == 4 && pl[0].is_a?(Numeric) && pl[1].is_a?(Numeric) && pl[2].is_a?(Numeric) &&
+         pl[3].is_a?(Numeric)
+        n = [pl[0].to_f, pl[1].to_f, pl[2].to_f]
         l = len(n)
         raise ArgumentError, 'plane normal has zero length' if l.zero?
         [scale(n, 1.0 / l), pl[3].to_f / l]
       elsif pl.size == 2
         p = xyz(pl[0])
         n = xyz(pl[1])
-        raise ArgumentError, 'plane normal has zero length' if len(n).zero?
-        n = unit(n)
+        l = len(n)
+        raise ArgumentError, 'plane normal has zero length' if l.zero?
+        n = scale(n, 1.0 / l)
         [n, -dot(n, p)]
       else
         raise ArgumentError, "Cannot convert argument to a plane: #{pl.inspect}"
@@ -86,12 +92,12 @@ module Sketchup
 
     def project_to_line(p, l)
       o, d = line(l)
-      add(o, scale(d, dot(sub(p, o), d)))
+      along(o, d, dot(sub(p, o), d))
     end
 
     def project_to_plane(p, pl)
       n, d = plane(pl)
-      sub(p, scale(n, dot(n, p) + d))
+      back(p, n, dot(n, p) + d)
     end
 
     # Newell's method: twice the signed area vector of a closed polygon.

@@ -73,11 +73,15 @@ module QORPlugin
 
     def initialize(doors)
       @doors = doors
-      @cells = Hash.new { |h, k| h[k] = [] }
+      @cells = {} # packed cell key => door indices
+      @cell_of = {} # door index => its cell's [i, j, k]
       @loose = [] # doors without readable corners: always looked at
       doors.each_with_index do |door, i|
         box = bounds(door.vertices.map { |v| v.respond_to?(:position) ? v.position : v })
-        box ? @cells[cell(box[0])] << i : @loose << i
+        next @loose << i unless box
+
+        c = @cell_of[i] = cell(box[0])
+        (@cells[key(*c)] ||= []) << i
       end
     end
 
@@ -90,7 +94,7 @@ module QORPlugin
       hi = cell(box[1].map { |c| c + SLACK })
       found = @loose.dup
       each_cell_between(lo, hi) { |doors| found.concat(doors) }
-      found.sort.map { |i| @doors[i] }
+      found.sort.uniq.map { |i| @doors[i] }
     end
 
     private
@@ -99,17 +103,29 @@ module QORPlugin
     # grid holds cells (a corner flung far away) picks the grid's own cells
     # out instead of walking the box.
     def each_cell_between(lo, hi)
-      count = (0..2).reduce(1) { |n, a| n * (hi[a] - lo[a] + 1) }
+      count = (hi[0] - lo[0] + 1) * (hi[1] - lo[1] + 1) * (hi[2] - lo[2] + 1)
       if count > @cells.size
-        @cells.each { |c, doors| yield doors if (0..2).all? { |a| c[a].between?(lo[a], hi[a]) } }
-        return
+        return yield(@cell_of.select { |_, c| (0..2).all? { |a| c[a].between?(lo[a], hi[a]) } }.keys)
       end
-      (lo[0]..hi[0]).each do |i|
-        (lo[1]..hi[1]).each do |j|
-          (lo[2]..hi[2]).each { |k| yield @cells[[i, j, k]] if @cells.key?([i, j, k]) }
+      i = lo[0]
+      while i <= hi[0]
+        j = lo[1]
+        while j <= hi[1]
+          k = lo[2]
+          while k <= hi[2]
+            doors = @cells[key(i, j, k)]
+            yield doors if doors
+            k += 1
+          end
+          j += 1
         end
+        i += 1
       end
     end
+
+    # A cell's indices packed in one Integer; cells a million apart may
+    # share a key, which only adds candidates.
+    def key(i, j, k) = (i << 42) + (j << 21) + k
 
     def bounds(points)
       return nil if points.empty? || !points.all? { |p| p.respond_to?(:x) }
