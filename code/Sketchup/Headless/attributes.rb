@@ -41,6 +41,8 @@ module Sketchup
     end
 
     def keys = @data.keys
+    # Internal: whether the key is set, without listing the keys.
+    def key_set?(key) = @data.key?(key.to_s)
     def values = @data.values
     def length = @data.length
     alias size length
@@ -118,7 +120,7 @@ module Sketchup
 
     def get_attribute(dict_name, key, default_value = nil)
       dict = attribute_dictionary(dict_name)
-      return default_value unless dict && dict.keys.include?(key.to_s)
+      return default_value unless dict&.key_set?(key)
       dict[key]
     end
 
@@ -135,7 +137,7 @@ module Sketchup
         @attribute_dictionaries.delete(dict_name)
         return true
       end
-      return false unless dict.keys.include?(key.to_s)
+      return false unless dict.key_set?(key)
       dict.delete_key(key)
       true
     end
