@@ -3,6 +3,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/road.hpp"
 #include "../geometry/face_reads.hpp"
 #include "export_text.hpp"
 
@@ -141,7 +142,7 @@ void append_point(VALUE out, VALUE reads, VALUE point, double zo) {
 
 VALUE loop_of_points(VALUE points, double zo) {
   VALUE out = new_export_text();
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   append_markup(out, "<PolyLoop>");
   for (long i = 0; i < len(points); ++i) append_point(out, reads, at(points, i), zo);
   append_markup(out, "</PolyLoop>");
@@ -150,7 +151,7 @@ VALUE loop_of_points(VALUE points, double zo) {
 
 VALUE loop_of_vertices(VALUE vertices, double zo) {
   VALUE points = new_array(len(vertices));
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   for (long i = 0; i < len(vertices); ++i) push(points, geometry::read_position(reads, at(vertices, i)));
   return loop_of_points(points, zo);
 }
@@ -173,7 +174,7 @@ bool includes_equal(VALUE reads, VALUE points, VALUE p) {
 // the export's reads, each position (and its numbers) is the one read once;
 // the points only go into the text.
 VALUE outline_without_doors(VALUE self, VALUE face) {
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   VALUE doors = list_ivar(self, iv::RoomFace::doors);
   VALUE door_points = new_array();
   for (long d = 0; d < len(doors); ++d) {
@@ -233,7 +234,7 @@ bool partly_shared(VALUE self, VALUE vertices) {
 // written last, after every stage that sets a room face's face and
 // windows.  Nil where no reads are kept.
 VALUE face_rooms(VALUE rooms) {
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   if (NIL_P(reads)) return Qnil;
   VALUE index = geometry::read_pair(reads, rooms, rooms);
   if (index != Qundef) return index;

@@ -9,8 +9,8 @@
 #include "../core/globals.hpp"
 #include "../core/list_index.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/road.hpp"
 
 namespace qor {
 namespace roomface {
@@ -109,20 +109,20 @@ VALUE faces_at_first_vertex(VALUE door_vertices) {
 // each face is examined once, whichever face reached it first: the walk
 // ends, and k faces round one door cost k examinations, not k!.  The face
 // itself is in visited before any candidate is looked at.
-void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain) {
+void collect_doors(geometry::Road road, VALUE self, VALUE face, VALUE visited, long depth) {
   if (depth > kMaxDoorFrameDepth)
     rb_raise(rb_eRuntimeError, "door frames nested more than %ld deep", kMaxDoorFrameDepth);
   rb_hash_aset(visited, face, Qtrue);
-  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::export_reads(), face));
+  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::Road::chosen().export_reads(), face));
   VALUE doors = expect_array(call(gv::object_Sketchup_active_model, id::findDoors2, outline, face));
   // Every other model face: the plain road's candidates, and the indexed
   // road's for the doors it cannot narrow down.
-  VALUE others = plain ? call(gv::modelFaces2, id::minus, array_of(face)) : Qnil;
+  VALUE others = !road.indexed() ? call(gv::modelFaces2, id::minus, array_of(face)) : Qnil;
   for (long d = 0; d < len(doors); ++d) {
     VALUE door = at(doors, d);
     VALUE door_vertices = ivar(door, iv::Script::vertices);
     const long dn = len(door_vertices);
-    VALUE candidates = plain ? others : faces_at_first_vertex(door_vertices);
+    VALUE candidates = !road.indexed() ? others : faces_at_first_vertex(door_vertices);
     if (NIL_P(candidates)) {
       if (NIL_P(others)) others = call(gv::modelFaces2, id::minus, array_of(face));
       candidates = others;
@@ -136,13 +136,13 @@ void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain
       if (k != dn) continue;
       if (gn == dn && len(call(other, id::loops)) > 1) {
         append_once(self, iv::RoomFace::doorFrames, door);
-        collect_doors(self, other, visited, depth + 1, plain);
+        collect_doors(road, self, other, visited, depth + 1);
         collectWindows(self, other);
         break;
       }
       if (gn > dn) {
         append_once(self, iv::RoomFace::doorFrames, door);
-        collect_doors(self, other, visited, depth + 1, plain);
+        collect_doors(road, self, other, visited, depth + 1);
         collectWindows(self, other);
       }
     }
@@ -156,7 +156,7 @@ void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain
 VALUE collectDoors(VALUE self, VALUE face) {
   VALUE visited = rb_hash_new();
   call(visited, id::compare_by_identity);
-  collect_doors(self, face, visited, 0, plain_road());
+  collect_doors(geometry::Road::chosen(), self, face, visited, 0);
   return ivar(self, iv::RoomFace::doors);
 }
 
@@ -165,7 +165,7 @@ namespace {
 // collectOpenHoles with the faces that fill face's holes already looked up.
 void open_holes(VALUE self, VALUE face, VALUE fillers) {
   VALUE holes = call(call(face, id::loops), id::minus,
-                     array_of(geometry::read_outer_loop(geometry::export_reads(), face)));
+                     array_of(geometry::read_outer_loop(geometry::Road::chosen().export_reads(), face)));
   for (long h = 0; h < len(holes); ++h) {
     VALUE hole = at(holes, h);
     VALUE hole_vertices = call(hole, id::vertices);

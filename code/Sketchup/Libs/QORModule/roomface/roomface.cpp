@@ -7,8 +7,8 @@
 #include "../core/globals.hpp"
 #include "../core/list_index.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/road.hpp"
 #include "../geometry/face_reads.hpp"
 #include "construction.hpp"
 #include "fields.hpp"
@@ -26,7 +26,7 @@ using geometry::common_count;
 // (face_reads.hpp), else the host's position afresh.
 VALUE own_position(VALUE reads, VALUE vertex) {
   geometry::arith::Xyz c;
-  if (NIL_P(reads) || !RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS) ||
+  if (!RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS) ||
       !geometry::read_numbers(reads, geometry::read_position(reads, vertex), &c))
     return call(vertex, id::position);
   return call(gv::class_Geom_Point3d, id::new_, flo(c.x), flo(c.y), flo(c.z));
@@ -34,7 +34,7 @@ VALUE own_position(VALUE reads, VALUE vertex) {
 
 // The positions of vertices, in order, as own_position gives them.
 VALUE own_positions(VALUE vertices) {
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   VALUE points = new_array(len(vertices));
   for (long i = 0; i < len(vertices); ++i) push(points, own_position(reads, at(vertices, i)));
   return points;
@@ -133,7 +133,7 @@ void scan_building_doors(VALUE self, VALUE room) {
   if (NIL_P(building_doors)) return;
   VALUE outline = array_ivar(self, iv::RoomFace::faceVertices);
   VALUE index = Qfalse;
-  if (!plain_road() && RB_TYPE_P(building_doors, T_ARRAY) && len(outline) > 0)
+  if (geometry::Road::chosen().indexed() && RB_TYPE_P(building_doors, T_ARRAY) && len(outline) > 0)
     index = kept_index(building_doors, id::qor_doors_by_corner, doors_by_corner);
   if (is_false(index)) {
     for (long d = 0; d < len(building_doors); ++d)
@@ -146,7 +146,7 @@ void scan_building_doors(VALUE self, VALUE room) {
 }
 
 void set_z_extent(VALUE self, VALUE face) {
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   VALUE vertices = geometry::read_vertices(reads, geometry::read_outer_loop(reads, face));
   const long n = len(vertices);
   auto z_of = [&](long i) {
@@ -173,7 +173,7 @@ VALUE polygon_without_doors(VALUE self) {
   VALUE vertices = array_ivar(self, iv::RoomFace::faceVertices);
   VALUE doors = array_ivar(self, iv::RoomFace::doors);
   VALUE polygon = new_array(len(vertices));
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   for (long i = 0; i < len(vertices); ++i) {
     VALUE v = at(vertices, i);
     bool door_corner = false;
@@ -188,7 +188,7 @@ void build_on_model_face(VALUE self, VALUE room, VALUE face) {
   mark_model_face(self, face);
   collectDoors(self, face);
 
-  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::export_reads(), face));
+  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::Road::chosen().export_reads(), face));
   set_ivar(self, iv::RoomFace::faceVertices, outline);
   set_ivar(self, iv::RoomFace::faceVertexPoints, own_positions(outline));
   scan_building_doors(self, room);
@@ -258,7 +258,7 @@ VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
   set_ivar(self, iv::RoomFace::isWindowFrame, Qfalse);
   set_ivar(self, iv::RoomFace::isDoorFrame, Qfalse);
 
-  if (NIL_P(geometry::read_outer_loop(geometry::export_reads(), face))) {
+  if (NIL_P(geometry::read_outer_loop(geometry::Road::chosen().export_reads(), face))) {
     // A constructed face carries its outline itself and is no model
     // entity: nothing is marked on it.
     set_ivar(self, iv::RoomFace::facePolygon, rb_ary_dup(expect_array(ivar(face, iv::Script::vertexPoints))));
