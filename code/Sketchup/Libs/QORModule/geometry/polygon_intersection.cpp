@@ -293,17 +293,12 @@ VALUE overlap_by_host(Road road, VALUE polygon_a, VALUE polygon_b) {
   // Copies no script can reach keep the points still while the walk reads
   // them by pointer.
   VALUE a = rb_ary_dup(polygon_a), b = rb_ary_dup(polygon_b);
-  VALUE result = Qnil;
-  int state = 0;
-  {
-    HostKernel kernel{a, b, road};
-    PolygonWalk<HostKernel> walk(kernel, RARRAY_CONST_PTR(a), RARRAY_LEN(a), RARRAY_CONST_PTR(b),
-                                 RARRAY_LEN(b));
-    result = protect([&] { return entries_of(walk.run(), a, b); }, &state);
-  }
+  HostKernel kernel{a, b, road};
+  VALUE result = with_native<PolygonWalk<HostKernel>>(
+      [&](PolygonWalk<HostKernel>& walk) { return entries_of(walk.run(), a, b); }, kernel, RARRAY_CONST_PTR(a),
+      RARRAY_LEN(a), RARRAY_CONST_PTR(b), RARRAY_LEN(b));
   RB_GC_GUARD(a);
   RB_GC_GUARD(b);
-  if (state) rb_jump_tag(state);
   return result;
 }
 

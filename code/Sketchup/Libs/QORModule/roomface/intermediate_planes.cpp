@@ -190,8 +190,8 @@ struct IndexedPlanes {
   double lo[3], hi[3];        // the box of every known face
   NativeArray<int> nearby;    // scratch of the second pass
 
-  void read(geometry::Road road, VALUE rooms, double wall) {
-    thickest = wall;
+  void read(geometry::Road road, VALUE rooms, double thickest) {
+    this->thickest = thickest;
     read_pair_faces(road, rooms, &faces);
     build_grid(this);
   }
