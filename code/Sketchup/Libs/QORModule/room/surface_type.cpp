@@ -58,24 +58,22 @@ long crossings_of(VALUE room, VALUE roomFace, RoomCrossings* cached) {
   VALUE hits = new_array();
   long count = 0;
   VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
-  if (!cached) {
-    for (long i = 0; i < len(roomFaces); ++i) {
-      VALUE other = at(roomFaces, i);
-      if (other == roomFace) continue;
-      VALUE otherPlane = call(answering_ivar(other, iv::RoomFace::face, id::plane), id::plane);
-      if (crosses(ray, p, normal, plane, other, otherPlane, hits)) ++count;
-    }
-    return count;
+  // The faces the ray may pass through, in order: the index's, else every
+  // face; each other face's plane as read once, else asked now.
+  const NativeArray<int>* candidates = nullptr;
+  if (cached) {
+    double origin[3], direction[3];
+    read_xyz(cached->reads, p, origin);
+    read_xyz(cached->reads, normal, direction);
+    candidates = &cached->index.candidates(origin, direction);
   }
-
-  double origin[3], direction[3];
-  read_xyz(cached->reads, p, origin);
-  read_xyz(cached->reads, normal, direction);
-  const NativeArray<int>& candidates = cached->index.candidates(origin, direction);
-  for (size_t c = 0; c < candidates.size(); ++c) {
-    VALUE other = at(roomFaces, candidates[c]);
+  const long n = candidates ? static_cast<long>(candidates->size()) : len(roomFaces);
+  for (long c = 0; c < n; ++c) {
+    const long i = candidates ? (*candidates)[c] : c;
+    VALUE other = at(roomFaces, i);
     if (other == roomFace) continue;
-    if (crosses(ray, p, normal, plane, other, at(cached->planes, candidates[c]), hits)) ++count;
+    VALUE otherPlane = cached ? at(cached->planes, i) : call(answering_ivar(other, iv::RoomFace::face, id::plane), id::plane);
+    if (crosses(ray, p, normal, plane, other, otherPlane, hits)) ++count;
   }
   return count;
 }
