@@ -16,7 +16,7 @@ class PairRoadsAgreeTest < QORTest::Case
   # Thin enough that thick walls are left to the second pass; the default;
   # thick enough to pair faces across a room.
   WALLS = [0.2.m, 0.6.m, 3.5.m].freeze
-  no_gc_stress :test_plain_road_asks_about_every_pair, :test_long_outlines
+  no_gc_stress :test_plain_road_asks_about_every_pair, :test_long_outlines, :test_road_read_once_per_pass
 
   def teardown
     QORPlugin.plain_road = false
@@ -137,5 +137,40 @@ class PairRoadsAgreeTest < QORTest::Case
     assert_operator asked[false], :<, asked[true] / 10
   ensure
     counter&.send(:remove_method, :distance_to_plane)
+  end
+
+  # The road is read once, where a pass starts: a script that switches
+  # roads while the pass runs (here the progress bar, called as each room
+  # begins) changes none of the questions the pass asks the host.
+  def test_road_read_once_per_pass
+    asked = 0
+    counter = Module.new do
+      define_method(:point_in_polygon_2D) do |*args|
+        asked += 1
+        super(*args)
+      end
+    end
+    Geom.singleton_class.prepend(counter)
+    switcher = Object.new
+    switcher.define_singleton_method(:setValue) { |_| QORPlugin.plain_road = false }
+    counts = [false, true].map do |switch|
+      file = building(3, rooms: 4)
+      rooms = QORPlugin::RoomExport.new(file, progress: file.progress).build_rooms
+      given = $class_ProgressBar2
+      $class_ProgressBar2 = switcher if switch
+      asked = 0
+      QORPlugin.on_road(true) do
+        QORTA.setRoomsFacesOuterShellType(rooms, rooms.length)
+        QORPlugin.plain_road = true
+        QORTA.setRoomsIntermediatePlanes(rooms)
+      ensure
+        $class_ProgressBar2 = given
+      end
+      asked
+    end
+    assert_operator counts[0], :>, 0
+    assert_equal counts[0], counts[1]
+  ensure
+    counter&.send(:remove_method, :point_in_polygon_2D)
   end
 end

@@ -104,6 +104,23 @@ VALUE protect(F&& f, int* state) {
   return rb_protect(&Thunk::run, reinterpret_cast<VALUE>(&f), state);
 }
 
+// Runs f(owned) under protect() with a T made for the call from args:
+// native state (numbers read once, indexes, a walk) that lives across
+// calls into Ruby.  T is freed on every exit, and then an exit from Ruby
+// passes on unchanged.  Ruby values T holds are on this frame's stack,
+// where the collector sees them.
+template <class T, class F, class... Args>
+VALUE with_native(F&& f, Args&&... args) {
+  int state = 0;
+  VALUE result = Qnil;
+  {
+    T owned(std::forward<Args>(args)...);
+    result = protect([&]() -> VALUE { return f(owned); }, &state);
+  }
+  if (state) rb_jump_tag(state);
+  return result;
+}
+
 // Is v an exception object (and not the interpreter's record of a throw or
 // a kill, which errinfo() also answers)?
 bool is_exception(VALUE v);

@@ -5,6 +5,7 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "face_reads.hpp"
+#include "road.hpp"
 #include "point_math.hpp"
 #include "primitives.hpp"
 #include "sort_blocks.hpp"
@@ -64,11 +65,11 @@ bool degenerate(VALUE outline) {
 
 // Does the outline stand in the way of the sight segment?  Crossing it
 // strictly, or meeting it twice, does; touching it once at an end does not.
-bool blocks(VALUE reads, VALUE sight, VALUE outline) {
+bool blocks(Road road, VALUE sight, VALUE outline) {
   int met = 0;
   for (long k = 0, count = len(outline); k < count; ++k) {
     VALUE from = at(outline, k - 1), to = at(outline, k);
-    if (!NIL_P(reads) && segments_surely_apart(at(sight, 0), at(sight, 1), from, to)) continue;
+    if (road.indexed() && segments_surely_apart(at(sight, 0), at(sight, 1), from, to)) continue;
     VALUE edge = array_of(from, to);
     if (NIL_P(segment_intersection(sight, edge, Qtrue))) continue;
     if (++met == 2) return true;
@@ -77,7 +78,7 @@ bool blocks(VALUE reads, VALUE sight, VALUE outline) {
   return false;
 }
 
-bool topmost(VALUE reads, long i, VALUE outlines, VALUE centroids, VALUE line) {
+bool topmost(Road road, long i, VALUE outlines, VALUE centroids, VALUE line) {
   if (reaches_line(at(outlines, i), line)) return true;
   VALUE c = at(centroids, i);
   VALUE foot = call(c, id::project_to_line, line);
@@ -85,7 +86,7 @@ bool topmost(VALUE reads, long i, VALUE outlines, VALUE centroids, VALUE line) {
   for (long j = 0, count = len(outlines); j < count; ++j) {
     if (j == i) continue;
     VALUE outline = at(outlines, j);
-    if (!degenerate(outline) && blocks(reads, sight, outline)) return false;
+    if (!degenerate(outline) && blocks(road, sight, outline)) return false;
   }
   return true;
 }
@@ -98,7 +99,7 @@ VALUE orderFacesRoundNormal(VALUE, VALUE faces, VALUE axis, VALUE origin) {
   if (NIL_P(at(faces, 0))) return faces;
   if (num(call(axis, id::length)) == 0.0) return faces;
 
-  VALUE reads = face_reads();
+  VALUE reads = Road::chosen().pass_reads();
   VALUE plane = array_of(origin, axis);
   VALUE first = projected_centroid(reads, at(faces, 0), plane);
   VALUE ref = call(origin, id::vector_to, first);
@@ -119,7 +120,8 @@ VALUE orderFacesRoundNormal(VALUE, VALUE faces, VALUE axis, VALUE origin) {
 VALUE topmostFaces(VALUE, VALUE faces, VALUE plane1, VALUE plane2) {
   expect_array_arg(faces, "faces");
   gv::topmostFacesLog = new_string("");
-  VALUE reads = face_reads();
+  const Road road = Road::chosen();
+  VALUE reads = road.pass_reads();
   VALUE line = call(gv::module_Geom, id::intersect_plane_plane, plane1, plane2);
 
   const long count = len(faces);
@@ -132,7 +134,7 @@ VALUE topmostFaces(VALUE, VALUE faces, VALUE plane1, VALUE plane2) {
 
   VALUE top = new_array();
   for (long i = 0; i < count; ++i)
-    if (topmost(reads, i, outlines, centroids, line)) push(top, at(faces, i));
+    if (topmost(road, i, outlines, centroids, line)) push(top, at(faces, i));
   RB_GC_GUARD(reads);
   return len(top) == 0 ? faces : top;
 }

@@ -5,11 +5,11 @@
 #include "../core/globals.hpp"
 #include "../core/model_face.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "certain.hpp"
 #include "hull.hpp"
 #include "point_math.hpp"
+#include "road.hpp"
 
 namespace qor {
 namespace geometry {
@@ -191,12 +191,12 @@ VALUE restore_reads(VALUE previous) {
 
 }  // namespace
 
-VALUE face_reads() {
-  if (plain_road()) return Qnil;
+VALUE Road::pass_reads() const {
+  if (!indexed_) return Qnil;
   return NIL_P(stage_reads) ? new_reads() : stage_reads;
 }
 
-VALUE export_reads() { return plain_road() ? Qnil : stage_reads; }
+VALUE Road::export_reads() const { return indexed_ ? stage_reads : Qnil; }
 
 VALUE read_plane(VALUE reads, VALUE face) {
   return read_once(reads, face, kPlane, [&] { return call(face, id::plane); });

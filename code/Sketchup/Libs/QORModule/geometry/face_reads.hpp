@@ -6,7 +6,8 @@
 // or of the stage when the plug-in runs it inside
 // QORTA_RoomFace.withFaceReads.
 //
-// Reads given nil read afresh every time: the plain road.
+// Reads given nil read afresh every time: the plain road's (road.hpp
+// hands out the reads of a call).
 //
 // What it assumes: the model does not change while the reads are kept (the
 // stage writes only room faces' fields), and nobody alters the objects read
@@ -22,13 +23,6 @@ namespace geometry {
 
 // A face's marks in the face dictionary.
 enum class Mark { TrueDoor, Slab, Partition, FaceType };
-
-// The stage's reads while withFaceReads runs, else fresh ones; nil on
-// the plain road.
-VALUE face_reads();
-// The reads of the running withFaceReads block (the export's), else nil:
-// for code that reads a face or point once and keeps no reads of its own.
-VALUE export_reads();
 
 VALUE read_plane(VALUE reads, VALUE face);
 VALUE read_normal(VALUE reads, VALUE face);

@@ -4,7 +4,6 @@
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "certain.hpp"
 #include "edge_index.hpp"
@@ -22,7 +21,8 @@ namespace geometry {
 
 namespace {
 
-// Points as the host has them; every question is a host call.
+// Points as the host has them; every question is a host call, a question
+// of a point in a polygon asked as the road asks it.
 struct HostKernel {
   using Point = VALUE;
 
@@ -50,7 +50,7 @@ struct HostKernel {
 
   bool inside(VALUE p, const WalkSide<VALUE>& polygon) const { return inside_tagged(p, polygon.tag); }
   bool inside_tagged(VALUE p, int tag) const {
-    return truthy(pointInPolygon3D(Qnil, p, tag == kTagA ? a : b, Qtrue));
+    return truthy(point_in_polygon_3d(road, p, tag == kTagA ? a : b, Qtrue));
   }
 
   template <class Visit>
@@ -59,6 +59,7 @@ struct HostKernel {
   }
 
   VALUE a, b;
+  Road road;
 };
 
 // A point of a crossing test: its numbers (NaN where they cannot be read:
@@ -242,7 +243,7 @@ struct NumbersKernel {
   HostKernel host() {
     if (b_point)
       for (long i = 0; i < b_size; ++i) b_value(i);
-    return HostKernel{host_a, host_b};
+    return HostKernel{host_a, host_b, Road::with_index()};
   }
   VALUE value(const Point& p) { return p.tag == kTagA ? rb_ary_entry(host_a, p.index) : b_value(p.index); }
   VALUE b_value(long i) {
@@ -288,21 +289,16 @@ VALUE entries_of(const NativeArray<OverlapEntry>& entries, VALUE polygon_a, VALU
 }
 
 // The walk over the host's points, asking the host.
-VALUE overlap_by_host(VALUE polygon_a, VALUE polygon_b) {
+VALUE overlap_by_host(Road road, VALUE polygon_a, VALUE polygon_b) {
   // Copies no script can reach keep the points still while the walk reads
   // them by pointer.
   VALUE a = rb_ary_dup(polygon_a), b = rb_ary_dup(polygon_b);
-  VALUE result = Qnil;
-  int state = 0;
-  {
-    HostKernel kernel{a, b};
-    PolygonWalk<HostKernel> walk(kernel, RARRAY_CONST_PTR(a), RARRAY_LEN(a), RARRAY_CONST_PTR(b),
-                                 RARRAY_LEN(b));
-    result = protect([&] { return entries_of(walk.run(), a, b); }, &state);
-  }
+  HostKernel kernel{a, b, road};
+  VALUE result = with_native<PolygonWalk<HostKernel>>(
+      [&](PolygonWalk<HostKernel>& walk) { return entries_of(walk.run(), a, b); }, kernel, RARRAY_CONST_PTR(a),
+      RARRAY_LEN(a), RARRAY_CONST_PTR(b), RARRAY_LEN(b));
   RB_GC_GUARD(a);
   RB_GC_GUARD(b);
-  if (state) rb_jump_tag(state);
   return result;
 }
 
@@ -412,16 +408,20 @@ void expect_polygons(VALUE polygonA, VALUE polygonB) {
 }  // namespace
 
 VALUE getIntersectionPointsOfPolygons(VALUE, VALUE polygonA, VALUE polygonB) {
+  return polygon_overlap(Road::chosen(), polygonA, polygonB);
+}
+
+VALUE polygon_overlap(Road road, VALUE polygonA, VALUE polygonB) {
   expect_polygons(polygonA, polygonB);
-  if (!plain_road()) {
+  if (road.indexed()) {
     VALUE result = overlap_by_numbers(polygonA, polygonB);
     if (!NIL_P(result)) return result;
   }
-  return overlap_by_host(polygonA, polygonB);
+  return overlap_by_host(road, polygonA, polygonB);
 }
 
-VALUE overlaps_both_ways(VALUE polygonA, VALUE polygonB, VALUE* b_over_a) {
-  if (!plain_road()) {
+VALUE overlaps_both_ways(Road road, VALUE polygonA, VALUE polygonB, VALUE* b_over_a) {
+  if (road.indexed()) {
     expect_polygons(polygonA, polygonB);
     expect_polygons(polygonB, polygonA);
     VALUE reverse = Qnil;
@@ -431,8 +431,8 @@ VALUE overlaps_both_ways(VALUE polygonA, VALUE polygonB, VALUE* b_over_a) {
       return result;
     }
   }
-  VALUE result = getIntersectionPointsOfPolygons(Qnil, polygonA, polygonB);
-  *b_over_a = getIntersectionPointsOfPolygons(Qnil, polygonB, polygonA);
+  VALUE result = polygon_overlap(road, polygonA, polygonB);
+  *b_over_a = polygon_overlap(road, polygonB, polygonA);
   return result;
 }
 

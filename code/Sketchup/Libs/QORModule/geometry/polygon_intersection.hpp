@@ -5,6 +5,7 @@
 
 #include "point_arithmetic.hpp"
 #include "polygon_walk.hpp"
+#include "road.hpp"
 
 namespace qor {
 namespace geometry {
@@ -14,10 +15,12 @@ namespace geometry {
 // numbers, the host asked wherever they leave the answer unsure; any other
 // point is asked through the host.
 VALUE getIntersectionPointsOfPolygons(VALUE self, VALUE polygonA, VALUE polygonB);
+// The same on the caller's road.
+VALUE polygon_overlap(Road road, VALUE polygonA, VALUE polygonB);
 
-// getIntersectionPointsOfPolygons(A, B), and (B, A) in *b_over_a, the
-// points read once for both.
-VALUE overlaps_both_ways(VALUE polygonA, VALUE polygonB, VALUE* b_over_a);
+// polygon_overlap(A, B), and (B, A) in *b_over_a, the points read once for
+// both.
+VALUE overlaps_both_ways(Road road, VALUE polygonA, VALUE polygonB, VALUE* b_over_a);
 
 // Where the host keeps the points of two polygons given as coordinates:
 // A's as an Array, B's i-th made by b_point(context, i) the first time a

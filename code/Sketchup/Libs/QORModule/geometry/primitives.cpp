@@ -4,7 +4,6 @@
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "certain.hpp"
 #include "point_math.hpp"
@@ -82,10 +81,14 @@ certain::Sure in_polygon_on_numbers(VALUE point, VALUE polygon, long n) {
 }  // namespace
 
 VALUE pointInPolygon3D(VALUE, VALUE point, VALUE polygon, VALUE border) {
+  return point_in_polygon_3d(Road::chosen(), point, polygon, border);
+}
+
+VALUE point_in_polygon_3d(Road road, VALUE point, VALUE polygon, VALUE border) {
   expect_point_arg(point, "point");
   expect_array_arg(polygon, "polygon");
   const long n = len(polygon);
-  if (is_true(border) && !plain_road()) {
+  if (is_true(border) && road.indexed()) {
     const certain::Sure sure = in_polygon_on_numbers(point, polygon, n);
     if (sure != certain::Sure::kUnsure) return sure == certain::Sure::kYes ? Qtrue : Qfalse;
   }

@@ -4,6 +4,8 @@
 
 #include <ruby.h>
 
+#include "road.hpp"
+
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 
@@ -12,8 +14,11 @@ namespace geometry {
 
 // Array#qORTA_isEqualtoPlane(other)
 VALUE isEqualtoPlane(VALUE self, VALUE other);
-// Geom.point_in_polygon_3D(point, polygon, border)
+// Geom.point_in_polygon_3D(point, polygon, border), on the road chosen.
 VALUE pointInPolygon3D(VALUE self, VALUE point, VALUE polygon, VALUE border);
+// The same on the caller's road: with border, the indexed road decides on
+// the points' numbers where they are certain.
+VALUE point_in_polygon_3d(Road road, VALUE point, VALUE polygon, VALUE border);
 // QORTA.intersection(segment1, segment2, mode)
 VALUE intersection(VALUE self, VALUE segment1, VALUE segment2, VALUE mode);
 

@@ -214,14 +214,14 @@ bool marked(VALUE reads, VALUE face, Mark mark) { return is_true(read_mark(reads
 
 // The first wall across the edge from F: another plane, and no door, slab
 // or partition.
-VALUE neighbour_across(VALUE reads, VALUE f, VALUE edge, VALUE candidates) {
+VALUE neighbour_across(Road road, VALUE reads, VALUE f, VALUE edge, VALUE candidates) {
   VALUE face = model_face(f);
   VALUE plane = read_plane(reads, face);
-  // With the reads kept, only the candidates whose faces the edge says it
+  // On the indexed road, only the candidates whose faces the edge says it
   // bounds are looked at (a face lists an edge exactly when the edge lists
   // the face), still in the candidates' order: a long room is then not
   // scanned face by face for every corner.
-  VALUE places = NIL_P(reads) ? Qnil : candidate_places(reads, candidates, read_edge_faces(reads, edge));
+  VALUE places = !road.indexed() ? Qnil : candidate_places(reads, candidates, read_edge_faces(reads, edge));
   const long count = NIL_P(places) ? len(candidates) : len(places);
   for (long i = 0; i < count; ++i) {
     const long k = NIL_P(places) ? i : FIX2LONG(at(places, i));
@@ -256,9 +256,9 @@ VALUE missing_face(VALUE reads, VALUE f1, VALUE f2) {
 
 // What a script is handed: a copy of a kept point, so that nothing it does
 // to it reaches the reads.
-VALUE script_copy(VALUE reads, VALUE point) {
+VALUE script_copy(Road road, VALUE point) {
   double p[3];
-  if (NIL_P(reads) || !read_point(point, p)) return point;
+  if (!road.indexed() || !read_point(point, p)) return point;
   return call(gv::class_Geom_Point3d, id::new_, flo(p[0]), flo(p[1]), flo(p[2]));
 }
 
@@ -304,13 +304,13 @@ void take_planes_towards(VALUE faces, VALUE neighbour) {
 // The faces across the wall from F that its outer shell follows.
 // Faces are ordered round the axis through the centre square to the
 // plane of centre, q and r: worked out only when there are faces to order.
-VALUE chosen_faces(VALUE reads, VALUE f, VALUE neighbour, VALUE centre, VALUE q, VALUE r) {
+VALUE chosen_faces(Road road, VALUE reads, VALUE f, VALUE neighbour, VALUE centre, VALUE q, VALUE r) {
   if (NIL_P(neighbour)) return new_array();
   VALUE opposite = ivar(neighbour, iv::RoomFace::oppositeRoomFaces);
   if (len(opposite) <= 1) return array_of(neighbour);
   VALUE axis = call(call(call(centre, id::vector_to, q), id::cross, call(centre, id::vector_to, r)), id::normalize);
 
-  VALUE ordered = call(Qnil, id::orderFacesRoundNormal, opposite, axis, script_copy(reads, centre));
+  VALUE ordered = call(Qnil, id::orderFacesRoundNormal, opposite, axis, script_copy(road, centre));
   VALUE top = call(Qnil, id::topmostFaces, ordered, call(model_face(f), id::plane),
                    call(model_face(neighbour), id::plane));
   call(Qnil, id::showTopFaces, f, top);
@@ -325,14 +325,15 @@ VALUE chosen_faces(VALUE reads, VALUE f, VALUE neighbour, VALUE centre, VALUE q,
 VALUE findMissingFace(VALUE, VALUE f1, VALUE f2) {
   expect_kind_arg(f1, cls::RoomFace, "f1");
   expect_kind_arg(f2, cls::RoomFace, "f2");
-  return missing_face(face_reads(), f1, f2);
+  return missing_face(Road::chosen().pass_reads(), f1, f2);
 }
 
 VALUE findIPlanesByVertexOnly(VALUE, VALUE f, VALUE q, VALUE r, VALUE faces, VALUE) {
-  return planes_by_vertex_only(face_reads(), f, q, r, faces);
+  const Road road = Road::chosen();
+  return planes_by_vertex_only(road, road.pass_reads(), f, q, r, faces);
 }
 
-VALUE planes_by_vertex_only(VALUE reads, VALUE f, VALUE q, VALUE r, VALUE faces) {
+VALUE planes_by_vertex_only(Road road, VALUE reads, VALUE f, VALUE q, VALUE r, VALUE faces) {
   expect_kind_arg(f, cls::RoomFace, "f");
   expect_point_arg(q, "q");
   expect_point_arg(r, "r");
@@ -341,8 +342,8 @@ VALUE planes_by_vertex_only(VALUE reads, VALUE f, VALUE q, VALUE r, VALUE faces)
   VALUE centre = read_centroid(reads, face);
 
   VALUE edge = edge_between(reads, face, q, r);
-  VALUE neighbour = NIL_P(edge) ? Qnil : neighbour_across(reads, f, edge, faces);
-  VALUE chosen = chosen_faces(reads, f, neighbour, centre, q, r);
+  VALUE neighbour = NIL_P(edge) ? Qnil : neighbour_across(road, reads, f, edge, faces);
+  VALUE chosen = chosen_faces(road, reads, f, neighbour, centre, q, r);
 
   VALUE planes = new_array();
   if (incursion(f)) return planes;

@@ -3,6 +3,8 @@
 
 #include <ruby.h>
 
+#include "road.hpp"
+
 namespace qor {
 namespace geometry {
 
@@ -14,8 +16,8 @@ VALUE findMissingFace(VALUE self, VALUE face1, VALUE face2);
 // outer-shell planes of the faces across the wall beyond the edge q-r, setting
 // them on the way.
 VALUE findIPlanesByVertexOnly(VALUE self, VALUE face, VALUE q, VALUE r, VALUE faces, VALUE unused);
-// The same search on the caller's reads (face_reads.hpp).
-VALUE planes_by_vertex_only(VALUE reads, VALUE face, VALUE q, VALUE r, VALUE faces);
+// The same search on the caller's road and reads (face_reads.hpp).
+VALUE planes_by_vertex_only(Road road, VALUE reads, VALUE face, VALUE q, VALUE r, VALUE faces);
 
 }  // namespace geometry
 }  // namespace qor

@@ -3,6 +3,7 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "../geometry/face_reads.hpp"
+#include "../geometry/road.hpp"
 
 namespace qor {
 namespace room {
@@ -12,7 +13,7 @@ namespace room {
 // measured once per room (the same answer: nothing changes meanwhile).
 VALUE getRoomsRadii(VALUE, VALUE rooms) {
   expect_array_arg(rooms, "rooms");
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   for (long i = 0; i < len(rooms); ++i) {
     VALUE room = at(rooms, i);
     double r = 0.0;

@@ -3,9 +3,9 @@
 #include "../core/classes.hpp"
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
 #include "../geometry/primitives.hpp"
+#include "../geometry/road.hpp"
 #include "surface_type.hpp"
 #include "window_frames.hpp"
 #include "../roomface/fields.hpp"
@@ -84,20 +84,13 @@ void type_faces(VALUE room, VALUE roomFaces, VALUE claimFloor, RoomCrossings* cr
 // The same, with every face's plane and outline bounds read once and the
 // rays asking only about faces they can pass through.  The index's memory
 // is released before an exception from the host goes on.
-void type_faces_indexed(VALUE room, VALUE roomFaces, VALUE claimFloor, Totals* totals) {
-  int state = 0;
-  {
-    RoomCrossings crossings;
-    protect(
-        [&]() -> VALUE {
-          read_room_crossings(roomFaces, &crossings);
-          type_faces(room, roomFaces, claimFloor, &crossings, totals);
-          return Qnil;
-        },
-        &state);
-    RB_GC_GUARD(crossings.planes);
-  }
-  if (state) rb_jump_tag(state);
+void type_faces_indexed(geometry::Road road, VALUE room, VALUE roomFaces, VALUE claimFloor, Totals* totals) {
+  with_native<RoomCrossings>([&](RoomCrossings& crossings) -> VALUE {
+    crossings.reads = road.export_reads();
+    read_room_crossings(roomFaces, &crossings);
+    type_faces(room, roomFaces, claimFloor, &crossings, totals);
+    return Qnil;
+  });
 }
 
 }  // namespace
@@ -140,20 +133,20 @@ VALUE initialize(VALUE self, VALUE edifice, VALUE number, VALUE faces, VALUE cla
   set_ivar(self, iv::Room::totalWallArea, flo(0.0));
   set_ivar(self, iv::Room::maximumHeight, flo(0.0));
 
-  const bool plain = plain_road();
+  const geometry::Road road = geometry::Road::chosen();
   VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
   Totals totals;
-  if (plain)
-    type_faces(self, roomFaces, claimFloor, nullptr, &totals);
+  if (road.indexed())
+    type_faces_indexed(road, self, roomFaces, claimFloor, &totals);
   else
-    type_faces_indexed(self, roomFaces, claimFloor, &totals);
+    type_faces(self, roomFaces, claimFloor, nullptr, &totals);
   set_ivar(self, iv::Room::totalFloorArea, flo(totals.floorArea));
   set_ivar(self, iv::Room::totalWallArea, flo(totals.wallArea));
   set_ivar(self, iv::Room::totalGlazedArea, flo(totals.glazedArea));
   set_ivar(self, iv::Room::level, flo(totals.leastHeight));
   set_ivar(self, iv::Room::maximumHeight, flo(totals.greatestSpan * kInchToCm));
 
-  mark_window_frames(roomFaces, plain);
+  mark_window_frames(roomFaces, road);
   return self;
 }
 

@@ -5,6 +5,7 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "../geometry/face_reads.hpp"
+#include "../geometry/road.hpp"
 
 namespace qor {
 namespace room {
@@ -13,7 +14,7 @@ VALUE setText(VALUE self, VALUE characters) {
   double sx = 0.0, sy = 0.0, sz = 0.0;
   long count = 0;
   VALUE roomFaces = array_ivar(self, iv::Room::roomFaces);
-  VALUE reads = geometry::export_reads();
+  VALUE reads = geometry::Road::chosen().export_reads();
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE vertices = array_ivar(at(roomFaces, i), iv::RoomFace::faceVertices);
     for (long k = 0; k < len(vertices); ++k) {

@@ -4,6 +4,7 @@
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
 #include "../geometry/face_reads.hpp"
+#include "../geometry/road.hpp"
 #include "../geometry/primitives.hpp"
 #include "room_key.hpp"
 #include "../roomface/fields.hpp"
@@ -41,7 +42,7 @@ bool crosses(VALUE ray, VALUE p, VALUE normal, VALUE plane, VALUE other, VALUE o
   return true;
 }
 
-void read_xyz(VALUE point, double out[3]) { geometry::point_xyz(geometry::export_reads(), point, out); }
+void read_xyz(VALUE reads, VALUE point, double out[3]) { geometry::point_xyz(reads, point, out); }
 
 // How many other faces of the room a ray from inside the face, along its
 // normal, passes through.  Odd: the normal points into the room.  Faces
@@ -50,31 +51,29 @@ void read_xyz(VALUE point, double out[3]) { geometry::point_xyz(geometry::export
 long crossings_of(VALUE room, VALUE roomFace, RoomCrossings* cached) {
   VALUE face = answering_ivar(roomFace, iv::RoomFace::face, id::internalPoint);
   VALUE p = call(face, id::internalPoint);
-  VALUE plane = geometry::read_plane(geometry::export_reads(), face);
+  VALUE plane = geometry::read_plane(cached ? cached->reads : Qnil, face);
   VALUE normal = xyz_ivar(roomFace, iv::RoomFace::normal, "a vector");
   VALUE ray = array_of(p, normal);
 
   VALUE hits = new_array();
   long count = 0;
   VALUE roomFaces = array_ivar(room, iv::Room::roomFaces);
-  if (!cached) {
-    for (long i = 0; i < len(roomFaces); ++i) {
-      VALUE other = at(roomFaces, i);
-      if (other == roomFace) continue;
-      VALUE otherPlane = call(answering_ivar(other, iv::RoomFace::face, id::plane), id::plane);
-      if (crosses(ray, p, normal, plane, other, otherPlane, hits)) ++count;
-    }
-    return count;
+  // The faces the ray may pass through, in order: the index's, else every
+  // face; each other face's plane as read once, else asked now.
+  const NativeArray<int>* candidates = nullptr;
+  if (cached) {
+    double origin[3], direction[3];
+    read_xyz(cached->reads, p, origin);
+    read_xyz(cached->reads, normal, direction);
+    candidates = &cached->index.candidates(origin, direction);
   }
-
-  double origin[3], direction[3];
-  read_xyz(p, origin);
-  read_xyz(normal, direction);
-  const NativeArray<int>& candidates = cached->index.candidates(origin, direction);
-  for (size_t c = 0; c < candidates.size(); ++c) {
-    VALUE other = at(roomFaces, candidates[c]);
+  const long n = candidates ? static_cast<long>(candidates->size()) : len(roomFaces);
+  for (long c = 0; c < n; ++c) {
+    const long i = candidates ? (*candidates)[c] : c;
+    VALUE other = at(roomFaces, i);
     if (other == roomFace) continue;
-    if (crosses(ray, p, normal, plane, other, at(cached->planes, candidates[c]), hits)) ++count;
+    VALUE otherPlane = cached ? at(cached->planes, i) : call(answering_ivar(other, iv::RoomFace::face, id::plane), id::plane);
+    if (crosses(ray, p, normal, plane, other, otherPlane, hits)) ++count;
   }
   return count;
 }
@@ -107,7 +106,7 @@ void read_room_crossings(VALUE roomFaces, RoomCrossings* crossings) {
   for (long i = 0; i < len(roomFaces); ++i) {
     VALUE roomFace = at(roomFaces, i);
     push(crossings->planes,
-         geometry::read_plane(geometry::export_reads(), answering_ivar(roomFace, iv::RoomFace::face, id::plane)));
+         geometry::read_plane(crossings->reads, answering_ivar(roomFace, iv::RoomFace::face, id::plane)));
     // An outline that is not a list of points is left to the host.
     VALUE polygon = ivar(roomFace, iv::RoomFace::facePolygon);
     if (!RB_TYPE_P(polygon, T_ARRAY) || len(polygon) == 0) {
@@ -115,11 +114,11 @@ void read_room_crossings(VALUE roomFaces, RoomCrossings* crossings) {
       continue;
     }
     double lo[3], hi[3];
-    read_xyz(at(polygon, 0), lo);
+    read_xyz(crossings->reads, at(polygon, 0), lo);
     for (int a = 0; a < 3; ++a) hi[a] = lo[a];
     for (long k = 1; k < len(polygon); ++k) {
       double xyz[3];
-      read_xyz(at(polygon, k), xyz);
+      read_xyz(crossings->reads, at(polygon, k), xyz);
       for (int a = 0; a < 3; ++a) {
         if (xyz[a] < lo[a]) lo[a] = xyz[a];
         if (xyz[a] > hi[a]) hi[a] = xyz[a];

@@ -13,11 +13,13 @@ namespace room {
 // outlines.  Lives on the stack of a frame that runs its host calls under
 // protect().
 struct RoomCrossings {
+  VALUE reads = Qnil;  // the export's (road.hpp)
   VALUE planes = Qnil;
   CrossingIndex index;
 };
 
-// Reads the planes and outline bounds of every room face.
+// Reads the planes and outline bounds of every room face through
+// crossings->reads.
 void read_room_crossings(VALUE roomFaces, RoomCrossings* crossings);
 
 // Sets the room face's @type, @crossFaceCount and @normalDirectionIn; a

@@ -145,8 +145,8 @@ void mark_listed_frames(VALUE roomFaces) {
 
 }  // namespace
 
-void mark_window_frames(VALUE roomFaces, bool plain) {
-  if (plain) return mark_plain(roomFaces);
+void mark_window_frames(VALUE roomFaces, geometry::Road road) {
+  if (!road.indexed()) return mark_plain(roomFaces);
   for (long r = 0; r < len(roomFaces); ++r) set_ivar(at(roomFaces, r), iv::RoomFace::isWindowFrame, Qfalse);
   mark_boundary_frames(roomFaces);
   mark_listed_frames(roomFaces);

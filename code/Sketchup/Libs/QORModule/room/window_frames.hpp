@@ -3,6 +3,8 @@
 
 #include <ruby.h>
 
+#include "../geometry/road.hpp"
+
 namespace qor {
 namespace room {
 
@@ -11,7 +13,7 @@ namespace room {
 // another room face lists its model face among its window frames.  The
 // plain road tests every pair; the other asks the host only about pairs
 // that can match.  Both give the same marks.
-void mark_window_frames(VALUE roomFaces, bool plain);
+void mark_window_frames(VALUE roomFaces, geometry::Road road);
 
 }  // namespace room
 }  // namespace qor

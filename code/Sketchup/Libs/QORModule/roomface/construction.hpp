@@ -3,6 +3,8 @@
 
 #include <ruby.h>
 
+#include "../geometry/road.hpp"
+
 namespace qor {
 namespace roomface {
 
@@ -16,6 +18,12 @@ VALUE collectDoors(VALUE self, VALUE face);
 VALUE collectWindows(VALUE self, VALUE face);
 // Windows and inner-loop polygons for the holes of face that no face fills.
 VALUE collectOpenHoles(VALUE self, VALUE face);
+
+// The registered functions above read the road chosen; these go on on the
+// caller's (road.hpp).
+VALUE chain_loop_vertices(VALUE reads, VALUE loop);
+void collect_doors(geometry::Road road, VALUE self, VALUE face);
+void collect_windows(geometry::Road road, VALUE self, VALUE face);
 
 }  // namespace roomface
 }  // namespace qor

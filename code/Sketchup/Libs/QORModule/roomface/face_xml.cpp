@@ -3,6 +3,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/road.hpp"
 #include "../geometry/face_reads.hpp"
 #include "export_text.hpp"
 
@@ -83,12 +84,12 @@ bool skipped(VALUE self, VALUE face) {
   return serves_as_opening(self, face);
 }
 
-VALUE face_rooms(VALUE rooms);
+VALUE face_rooms(VALUE reads, VALUE rooms);
 bool other_than(VALUE list, VALUE room);
 
 // With thin walls a face shared with another room is internal; otherwise
 // the outer-shell pass decided (type 2: the room faces itself).
-bool settle_external(VALUE self, VALUE face) {
+bool settle_external(VALUE reads, VALUE self, VALUE face) {
   bool external = true;
   if (!thin_walls()) {
     VALUE type = ivar(self, iv::RoomFace::outerShellType);
@@ -96,7 +97,7 @@ bool settle_external(VALUE self, VALUE face) {
   } else {
     VALUE room = ivar(self, iv::RoomFace::room);
     VALUE rooms = list_ivar(ivar(room, iv::Room::edifice), iv::Script::rooms);
-    VALUE index = face_rooms(rooms);
+    VALUE index = face_rooms(reads, rooms);
     if (!NIL_P(index)) {
       VALUE entry = rb_hash_lookup2(index, face, Qnil);
       external = NIL_P(entry) || !other_than(at(entry, 2), room);
@@ -139,20 +140,18 @@ void append_point(VALUE out, VALUE reads, VALUE point, double zo) {
   append_markup(out, "</CartesianPoint>");
 }
 
-VALUE loop_of_points(VALUE points, double zo) {
+VALUE loop_of_points(VALUE reads, VALUE points, double zo) {
   VALUE out = new_export_text();
-  VALUE reads = geometry::export_reads();
   append_markup(out, "<PolyLoop>");
   for (long i = 0; i < len(points); ++i) append_point(out, reads, at(points, i), zo);
   append_markup(out, "</PolyLoop>");
   return out;
 }
 
-VALUE loop_of_vertices(VALUE vertices, double zo) {
+VALUE loop_of_vertices(VALUE reads, VALUE vertices, double zo) {
   VALUE points = new_array(len(vertices));
-  VALUE reads = geometry::export_reads();
   for (long i = 0; i < len(vertices); ++i) push(points, geometry::read_position(reads, at(vertices, i)));
-  return loop_of_points(points, zo);
+  return loop_of_points(reads, points, zo);
 }
 
 void append_opening(VALUE out, const char* type, VALUE loop) {
@@ -172,8 +171,7 @@ bool includes_equal(VALUE reads, VALUE points, VALUE p) {
 // The outer loop of a model face without the corners of its doors.  Within
 // the export's reads, each position (and its numbers) is the one read once;
 // the points only go into the text.
-VALUE outline_without_doors(VALUE self, VALUE face) {
-  VALUE reads = geometry::export_reads();
+VALUE outline_without_doors(VALUE reads, VALUE self, VALUE face) {
   VALUE doors = list_ivar(self, iv::RoomFace::doors);
   VALUE door_points = new_array();
   for (long d = 0; d < len(doors); ++d) {
@@ -232,8 +230,7 @@ bool partly_shared(VALUE self, VALUE vertices) {
 // kept under the rooms Array paired with itself: the Space elements are
 // written last, after every stage that sets a room face's face and
 // windows.  Nil where no reads are kept.
-VALUE face_rooms(VALUE rooms) {
-  VALUE reads = geometry::export_reads();
+VALUE face_rooms(VALUE reads, VALUE rooms) {
   if (NIL_P(reads)) return Qnil;
   VALUE index = geometry::read_pair(reads, rooms, rooms);
   if (index != Qundef) return index;
@@ -268,10 +265,10 @@ bool other_than(VALUE list, VALUE room) {
 
 // A window whose pane is a face of a neighbouring room (and not one of that
 // room's windows) belongs to that room's element.
-bool neighbours_face(VALUE self, VALUE pane) {
+bool neighbours_face(VALUE reads, VALUE self, VALUE pane) {
   VALUE room = ivar(self, iv::RoomFace::room);
   VALUE rooms = list_ivar(ivar(room, iv::Room::edifice), iv::Script::rooms);
-  VALUE index = face_rooms(rooms);
+  VALUE index = face_rooms(reads, rooms);
   if (!NIL_P(index)) {
     VALUE entry = rb_hash_lookup2(index, pane, Qnil);
     return !NIL_P(entry) && !other_than(at(entry, 0), room) && other_than(at(entry, 1), room);
@@ -298,7 +295,7 @@ const char* opening_type(VALUE opening, bool external, bool partial) {
   return external && !partial ? "Window" : "Air";
 }
 
-void append_windows(VALUE self, VALUE out, bool external, double zo) {
+void append_windows(VALUE reads, VALUE self, VALUE out, bool external, double zo) {
   VALUE windows = list_ivar(self, iv::RoomFace::windows);
   for (long i = 0; i < len(windows); ++i) {
     VALUE window = at(windows, i);
@@ -309,22 +306,22 @@ void append_windows(VALUE self, VALUE out, bool external, double zo) {
       set_ivar(window, iv::Script::isHole, Qtrue);
       if (external) partial = partly_shared(self, vertices);
     } else {
-      if (neighbours_face(self, pane)) continue;
+      if (neighbours_face(reads, self, pane)) continue;
       if (!external) {
         if (transparent(call(pane, id::material))) set_ivar(window, iv::Script::isHole, Qtrue);
         if (transparent(call(pane, id::back_material))) set_ivar(window, iv::Script::isHole, Qtrue);
       }
     }
-    append_opening(out, opening_type(window, external, partial), loop_of_vertices(vertices, zo));
+    append_opening(out, opening_type(window, external, partial), loop_of_vertices(reads, vertices, zo));
   }
 }
 
-void append_doors(VALUE self, VALUE out, bool external, double zo) {
+void append_doors(VALUE reads, VALUE self, VALUE out, bool external, double zo) {
   VALUE doors = call(list_ivar(self, iv::RoomFace::doors), id::minus, list_ivar(self, iv::RoomFace::doorFrames));
   for (long i = 0; i < len(doors); ++i) {
     VALUE door = at(doors, i);
     append_opening(out, opening_type(door, external, false),
-                   loop_of_vertices(ivar(door, iv::Script::vertices), zo));
+                   loop_of_vertices(reads, ivar(door, iv::Script::vertices), zo));
   }
 }
 
@@ -351,7 +348,8 @@ VALUE with_room_openings(VALUE room, VALUE (*write)(VALUE), VALUE argument) {
 VALUE getFaceElement(VALUE self) {
   VALUE face = answering_ivar(self, iv::RoomFace::face, id_valid_p());
   if (skipped(self, face)) return new_string(" ");
-  const bool external = settle_external(self, face);
+  VALUE reads = geometry::Road::chosen().export_reads();
+  const bool external = settle_external(reads, self, face);
 
   VALUE out = new_export_text();
   append_markup(out, "<Face faceType=\"");
@@ -364,18 +362,19 @@ VALUE getFaceElement(VALUE self) {
   VALUE loop;
   if (is_true(ivar(self, iv::RoomFace::internallyConstructed))) {
     zo = offset_or_zero(ivar(self, iv::RoomFace::zOffset));
-    loop = loop_of_points(ivar(face, iv::Script::vertexPoints), zo);
+    loop = loop_of_points(reads, ivar(face, iv::Script::vertexPoints), zo);
   } else {
     zo = offset_or_zero(call(face, id::get_attribute, str::GroupDict, str::ZOffset));
-    loop = loop_of_points(outline_without_doors(self, face), zo);
+    loop = loop_of_points(reads, outline_without_doors(reads, self, face), zo);
   }
   rb_str_append(out, loop);
 
   append_material_opening(out, face, loop);
-  append_windows(self, out, external, zo);
-  append_doors(self, out, external, zo);
+  append_windows(reads, self, out, external, zo);
+  append_doors(reads, self, out, external, zo);
   append_markup(out, "</Face>");
   RB_GC_GUARD(loop);
+  RB_GC_GUARD(reads);
   return out;
 }
 

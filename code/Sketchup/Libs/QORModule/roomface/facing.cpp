@@ -42,14 +42,14 @@ VALUE outline_along_normal(VALUE a, VALUE plane) {
 }
 
 // Is p inside the convex hull of face's outline, border included?
-bool in_hull_of(VALUE p, VALUE face) {
+bool in_hull_of(geometry::Road road, VALUE p, VALUE face) {
   VALUE hull = geometry::convex_hull(call(face, id::polygon));
-  return truthy(geometry::pointInPolygon3D(Qnil, p, hull, Qtrue));
+  return truthy(geometry::point_in_polygon_3d(road, p, hull, Qtrue));
 }
 
 // The overlap of b's outline with a's carried onto b's plane.
-VALUE overlap_edges(VALUE a, VALUE b) {
-  return geometry::getIntersectionPointsOfPolygons(Qnil, call(b, id::polygon),
+VALUE overlap_edges(geometry::Road road, VALUE a, VALUE b) {
+  return geometry::polygon_overlap(road, call(b, id::polygon),
                                                    outline_along_normal(a, call(b, id::plane)));
 }
 
@@ -64,7 +64,7 @@ bool excluded_from_pairing(VALUE face) {
          face_flag(face, str::Partition);
 }
 
-VALUE facing_distance(VALUE s, VALUE t) {
+VALUE facing_distance(geometry::Road road, VALUE s, VALUE t) {
   VALUE a = model_face(s), b = model_face(t);
   if (!parallel(a, b)) return Qfalse;
 
@@ -72,17 +72,17 @@ VALUE facing_distance(VALUE s, VALUE t) {
   VALUE a_onto_b = along_onto(a_centre, call(a, id::normal), call(b, id::plane));
   VALUE gap = flo(num(call(a_centre, id::distance, a_onto_b)));
 
-  if (in_hull_of(a_onto_b, b)) return gap;
+  if (in_hull_of(road, a_onto_b, b)) return gap;
   VALUE b_onto_a = along_onto(call(b, id::centroid), call(b, id::normal), call(a, id::plane));
-  if (in_hull_of(b_onto_a, a)) return gap;
+  if (in_hull_of(road, b_onto_a, a)) return gap;
 
-  VALUE edges = overlap_edges(a, b);
+  VALUE edges = overlap_edges(road, a, b);
   if (len(edges) <= 2) return Qfalse;
   VALUE start = at(at(edges, 0), 3);
   return flo(num(call(start, id::distance_to_plane, call(a, id::plane))));
 }
 
-bool is_opposite_face(VALUE s, VALUE t, double k) {
+bool is_opposite_face(geometry::Road road, VALUE s, VALUE t, double k) {
   VALUE a = model_face(s), b = model_face(t);
   VALUE a_centre = call(a, id::centroid);
   VALUE b_plane = call(b, id::plane);
@@ -90,10 +90,10 @@ bool is_opposite_face(VALUE s, VALUE t, double k) {
     return false;
   if (!parallel(a, b) || face_flag(a, str::TrueDoor)) return false;
 
-  if (in_hull_of(call(a_centre, id::project_to_plane, b_plane), b)) return true;
+  if (in_hull_of(road, call(a_centre, id::project_to_plane, b_plane), b)) return true;
   VALUE b_centre = call(b, id::centroid);
-  if (in_hull_of(call(b_centre, id::project_to_plane, call(a, id::plane)), a)) return true;
-  return len(overlap_edges(a, b)) >= 3;
+  if (in_hull_of(road, call(b_centre, id::project_to_plane, call(a, id::plane)), a)) return true;
+  return len(overlap_edges(road, a, b)) >= 3;
 }
 
 }  // namespace roomface

@@ -266,7 +266,7 @@ VALUE facing_distance(PairFaces* faces, long s, long t) {
     case kUnknown:
       break;
   }
-  return facing_distance(rb_ary_entry(faces->room_faces, s), rb_ary_entry(faces->room_faces, t));
+  return facing_distance(faces->road, rb_ary_entry(faces->room_faces, s), rb_ary_entry(faces->room_faces, t));
 }
 
 }  // namespace roomface

@@ -5,9 +5,8 @@
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
-#include "../geometry/face_reads.hpp"
+#include "../geometry/road.hpp"
 #include "../geometry/primitives.hpp"
 #include "facing.hpp"
 #include "fields.hpp"
@@ -15,6 +14,7 @@
 #include "nearest_facing.hpp"
 #include "pair_faces.hpp"
 #include "pair_grid.hpp"
+#include "pair_tests.hpp"
 
 // Faces across a wall are paired in two passes.  The first pairs every face
 // with each face of any room that lies within the thickest wall of it; the
@@ -80,13 +80,13 @@ bool share_a_vertex(VALUE a, VALUE b) {
 }
 
 // Can t be paired with s in the first pass?
-bool pairs_with(VALUE s, VALUE t) {
+bool pairs_with(geometry::Road road, VALUE s, VALUE t) {
   VALUE a = model_face(s), b = model_face(t);
   if (t == s || b == a || excluded_from_pairing(b)) return false;
   // Faces in one plane that do not touch lie side by side, not across a wall.
   if (geometry::planes_equal(call(a, id::plane), call(b, id::plane)) && !share_a_vertex(a, b))
     return false;
-  return is_opposite_face(s, t, 1.0);
+  return is_opposite_face(road, s, t, 1.0);
 }
 
 void pair_first(VALUE s, VALUE t, VALUE room) {
@@ -94,37 +94,6 @@ void pair_first(VALUE s, VALUE t, VALUE room) {
   VALUE plane = call(s, id::getIntermediatePlane, t);
   append_to(s, iv::RoomFace::intermediatePlanes, plane);
   append_to(room, iv::Room::intermediatePlanes, plane);
-}
-
-// First pass for face s of room: pairs it with every opposite face of any
-// room.  Answers whether it found one.
-bool pair_within_wall(VALUE s, VALUE room, VALUE rooms) {
-  VALUE face = model_face(s);
-  mark_door_parts_not_doors(face);
-  for (long k = 0; k < len(rooms); ++k) {
-    VALUE faces = array_ivar(at(rooms, k), iv::Room::roomFaces);
-    for (long j = 0; j < len(faces); ++j) {
-      VALUE t = at(faces, j);
-      if (pairs_with(s, t)) pair_first(s, t, room);
-    }
-  }
-  return len(array_ivar(s, iv::RoomFace::oppositeRoomFaces)) > 0;
-}
-
-VALUE first_pass(VALUE rooms) {
-  VALUE unmatched = new_array();
-  const long count = len(rooms);
-  for (long i = 0; i < count; ++i) {
-    VALUE room = at(rooms, i);
-    call(gv::class_ProgressBar2, id::setValue, LONG2NUM(count - i - 1));
-    VALUE faces = array_ivar(room, iv::Room::roomFaces);
-    for (long j = 0; j < len(faces); ++j) {
-      VALUE s = at(faces, j);
-      if (excluded_from_pairing(model_face(s))) continue;
-      if (!pair_within_wall(s, room, rooms)) push(unmatched, s);
-    }
-  }
-  return unmatched;
 }
 
 // At least half of the face's edges no longer than a wall is thick: the end
@@ -149,35 +118,6 @@ bool see_through(VALUE face) {
   return clear(call(face, id::material)) || clear(call(face, id::back_material));
 }
 
-// The nearest face of any room facing u from some distance, or u itself
-// when there is none.  The first found stays unless a later one is strictly
-// nearer.
-VALUE nearest_facing(VALUE u, VALUE rooms) {
-  VALUE best_face = u;
-  double best = -1.0;
-  bool found = false;
-  for (long k = 0; k < len(rooms); ++k) {
-    VALUE faces = array_ivar(at(rooms, k), iv::Room::roomFaces);
-    for (long j = 0; j < len(faces); ++j) {
-      VALUE t = at(faces, j);
-      // u itself, and faces on u's own model face, face u from nowhere
-      // however the distance rounds.
-      if (t == u || model_face(t) == model_face(u)) continue;
-      if (excluded_from_pairing(model_face(t))) continue;
-      VALUE m = facing_distance(u, t);
-      if (is_false(m)) continue;
-      const double d = num(m);
-      if (d == 0.0) continue;
-      if (!found || best > d) {
-        found = true;
-        best = d;
-        best_face = t;
-      }
-    }
-  }
-  return best_face;
-}
-
 // Pairs u with other from the second pass.  With type 0 on u the plane is
 // other's own when other looks out of the building, the mid plane otherwise.
 void pair_second(VALUE u, VALUE other) {
@@ -194,19 +134,49 @@ void pair_second(VALUE u, VALUE other) {
   append_to(u, iv::RoomFace::intermediatePlanes, plane);
 }
 
-void second_pass(VALUE unmatched, VALUE rooms) {
-  for (long i = 0; i < len(unmatched); ++i) {
-    VALUE u = at(unmatched, i);
-    VALUE face = model_face(u);
-    if (mostly_short_edges(face) || see_through(face)) continue;
-    VALUE other = nearest_facing(u, rooms);
-    if (room_of(other) != room_of(u)) pair_second(u, other);
+// The plain road: every face of every room, as the host says, in the
+// order of the rooms and their faces.
+struct PlainPlanes {
+  PairFaces faces;
+  NativeArray<long> unmatched;  // face numbers
+  NativeArray<Candidate> candidates;
+
+  void read(geometry::Road road, VALUE rooms, double) { list_pair_faces(road, rooms, &faces); }
+  HostPairTests tests() { return HostPairTests{&faces}; }
+
+  template <class F>
+  void each_within_wall(long, F&& visit) {
+    for (long t = 0; t < len(faces.room_faces); ++t) visit(t);
   }
-}
+  bool pairs_with(long s, long t) {
+    return roomface::pairs_with(faces.road, rb_ary_entry(faces.room_faces, s), rb_ary_entry(faces.room_faces, t));
+  }
+
+  void prepare_second() {}
+  // Every face but u's own model face's and those that take no part in
+  // pairing.
+  long nearest_second(long u, double* d) {
+    candidates.clear();
+    VALUE own_face = rb_ary_entry(faces.model_faces, u);
+    for (long t = 0; t < len(faces.room_faces); ++t) {
+      VALUE face = rb_ary_entry(faces.model_faces, t);
+      if (t == u || face == own_face || excluded_from_pairing(face)) continue;
+      candidates.push(Candidate{t, kNoBound});
+    }
+    return nearest_facing_of(tests(), u, &candidates, true, d);
+  }
+};
 
 // The indexed road: the building's faces read once, their boxes in a grid.
-struct PlanesPass {
-  double thickest;   // $maxWallThickness, a finite number
+struct IndexedPlanes;
+void build_grid(IndexedPlanes* pass);
+void prepare_second(IndexedPlanes* pass);
+long nearest_second(IndexedPlanes* pass, long u, double* d);
+const NativeArray<int>& within_reach(IndexedPlanes* pass, long s);
+bool pairs_with_indexed(IndexedPlanes* pass, long s, long t);
+
+struct IndexedPlanes {
+  double thickest = 0.0;  // $maxWallThickness, a finite number
   PairFaces faces;
   PairGrid grid;
   NativeArray<long> unmatched;  // face numbers
@@ -219,10 +189,36 @@ struct PlanesPass {
   double scale = 0.0;         // the largest coordinate of any face's box
   double lo[3], hi[3];        // the box of every known face
   NativeArray<int> nearby;    // scratch of the second pass
+
+  void read(geometry::Road road, VALUE rooms, double thickest) {
+    this->thickest = thickest;
+    read_pair_faces(road, rooms, &faces);
+    build_grid(this);
+  }
+  NumbersPairTests tests() { return NumbersPairTests{&faces}; }
+
+  // The faces within reach that the numbers cannot rule out, in face order.
+  template <class F>
+  void each_within_wall(long s, F&& visit) {
+    const FaceNumbers& a = faces.faces[s];
+    const NativeArray<int>& found = within_reach(this, s);
+    for (size_t k = 0; k < found.size(); ++k) {
+      const long t = found[k];
+      const FaceNumbers& b = faces.faces[t];
+      if (faces.same_model_face(s, t) || b.marks) continue;
+      if (surely_farther(a, b, std::max(0.0, thickest)) || !may_be_parallel(a, b, kParallel) || !may_overlap(a, b))
+        continue;
+      visit(t);
+    }
+  }
+  bool pairs_with(long s, long t) { return pairs_with_indexed(this, s, t); }
+
+  void prepare_second() { roomface::prepare_second(this); }
+  long nearest_second(long u, double* d) { return roomface::nearest_second(this, u, d); }
 };
 
 // A face's box in the grid, widened by the margin overlap tests allow it.
-void build_grid(PlanesPass* pass) {
+void build_grid(IndexedPlanes* pass) {
   for (long f = 0; f < pass->faces.count(); ++f) {
     const FaceNumbers& face = pass->faces.faces[f];
     if (!face.known) {
@@ -243,7 +239,7 @@ void build_grid(PlanesPass* pass) {
 double length_of(const double v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
 // What the second pass needs to look near a face first.
-void prepare_second(PlanesPass* pass) {
+void prepare_second(IndexedPlanes* pass) {
   const PairFaces& faces = pass->faces;
   double total = 0.0;  // of the sizes: finite when each is
   long known = 0;
@@ -288,7 +284,7 @@ void prepare_second(PlanesPass* pass) {
 // parallel: at least 0.96 along that plane's normal, so the points are at
 // most that distance over 0.96 apart; and along an axis at most that times
 // the normal's share of the axis, which is a's share and at most 0.245 more.
-void second_reach(const PlanesPass* pass, const FaceNumbers& a, double limit, double reach[3]) {
+void second_reach(const IndexedPlanes* pass, const FaceNumbers& a, double limit, double reach[3]) {
   const double m = 0.01 + 0.002 * (a.size + pass->usual_size);
   const double rounding = 1e-6 * (1.0 + pass->scale);
   const double along = limit + rounding + a.size + pass->usual_size + pass->faces.widest_off_plane + 8.0 * m;
@@ -299,7 +295,7 @@ void second_reach(const PlanesPass* pass, const FaceNumbers& a, double limit, do
 // The second pass's candidates for face u, ascending: among the faces
 // found (all when null), each that may face u, with its bound, when that
 // bound is at most limit.
-void second_candidates(PlanesPass* pass, long u, const NativeArray<int>* found, double limit) {
+void second_candidates(IndexedPlanes* pass, long u, const NativeArray<int>* found, double limit) {
   const PairFaces& faces = pass->faces;
   const FaceNumbers& a = faces.faces[u];
   pass->candidates.clear();
@@ -317,7 +313,7 @@ void second_candidates(PlanesPass* pass, long u, const NativeArray<int>* found, 
 // The faces whose boxes lie within reach of a's (per axis), and every
 // wide face, ascending and once each, into *found.  False when the reach takes in the
 // whole building: every face is then a candidate.
-bool near_faces(PlanesPass* pass, const FaceNumbers& a, const double reach[3], NativeArray<int>* found) {
+bool near_faces(IndexedPlanes* pass, const FaceNumbers& a, const double reach[3], NativeArray<int>* found) {
   double lo[3], hi[3];
   bool everything = true;
   for (int k = 0; k < 3; ++k) {
@@ -349,7 +345,7 @@ bool near_faces(PlanesPass* pass, const FaceNumbers& a, const double reach[3], N
 // when the nearest found is no farther than the limit, the loop over every
 // face, visiting bounds in ascending order, would have found it and
 // stopped there too.
-long nearest_second(PlanesPass* pass, long u, double* d) {
+long nearest_second(IndexedPlanes* pass, long u, double* d) {
   const FaceNumbers& a = pass->faces.faces[u];
   if (pass->near_first && a.known) {
     for (double limit = std::max(a.size, 1.0); std::isfinite(limit); limit *= 4.0) {
@@ -362,16 +358,16 @@ long nearest_second(PlanesPass* pass, long u, double* d) {
       for (size_t c = 0; c < pass->candidates.size(); ++c) ordered = ordered && !std::isnan(pass->candidates[c].bound);
       if (!ordered) break;
       bool asked_all = false;
-      const long best = nearest_facing_of(u, &pass->faces, &pass->candidates, true, d, &asked_all);
+      const long best = nearest_facing_of(pass->tests(), u, &pass->candidates, true, d, &asked_all);
       if (!asked_all && best >= 0 && *d <= limit) return best;
     }
   }
   second_candidates(pass, u, nullptr, INFINITY);
-  return nearest_facing_of(u, &pass->faces, &pass->candidates, true, d);
+  return nearest_facing_of(pass->tests(), u, &pass->candidates, true, d);
 }
 
 // The faces that may lie across a wall from face s, ascending.
-const NativeArray<int>& within_reach(PlanesPass* pass, long s) {
+const NativeArray<int>& within_reach(IndexedPlanes* pass, long s) {
   const FaceNumbers& a = pass->faces.faces[s];
   double lo[3], hi[3];
   const double reach = a.known ? opposite_reach(a, std::max(0.0, pass->thickest), pass->faces.widest_off_plane) : NAN;
@@ -384,12 +380,12 @@ const NativeArray<int>& within_reach(PlanesPass* pass, long s) {
 
 // pairs_with for faces s and t that differ in model face and carry no
 // marks, on the numbers where they answer.
-bool pairs_with_indexed(PlanesPass* pass, long s, long t) {
+bool pairs_with_indexed(IndexedPlanes* pass, long s, long t) {
   PairFaces& faces = pass->faces;
   const FaceNumbers& a = faces.faces[s];
   const FaceNumbers& b = faces.faces[t];
   VALUE self = rb_ary_entry(faces.room_faces, s), other = rb_ary_entry(faces.room_faces, t);
-  if (!a.known || !b.known) return pairs_with(self, other);
+  if (!a.known || !b.known) return pairs_with(faces.road, self, other);
   if (geometry::planes_equal(a.plane, b.plane) && !share_a_vertex(model_face(self), model_face(other)))
     return false;
   switch (opposite_face_of(&faces, s, t, pass->thickest)) {
@@ -400,44 +396,37 @@ bool pairs_with_indexed(PlanesPass* pass, long s, long t) {
     case kUnknown:
       break;
   }
-  return is_opposite_face(self, other, 1.0);
+  return is_opposite_face(faces.road, self, other, 1.0);
 }
 
-// First pass for face s: every face the numbers cannot rule out is
-// decided in face order.
-bool pair_within_wall_indexed(PlanesPass* pass, long s, VALUE room) {
-  const PairFaces& faces = pass->faces;
-  VALUE self = rb_ary_entry(faces.room_faces, s);
-  mark_door_parts_not_doors(model_face(self));
-  const FaceNumbers& a = faces.faces[s];
-  const NativeArray<int>& found = within_reach(pass, s);
-  for (size_t k = 0; k < found.size(); ++k) {
-    const long t = found[k];
-    const FaceNumbers& b = faces.faces[t];
-    if (faces.same_model_face(s, t) || b.marks) continue;
-    if (surely_farther(a, b, std::max(0.0, pass->thickest)) || !may_be_parallel(a, b, kParallel) || !may_overlap(a, b))
-      continue;
-    if (pairs_with_indexed(pass, s, t)) pair_first(self, rb_ary_entry(faces.room_faces, t), room);
-  }
-  return len(array_ivar(self, iv::RoomFace::oppositeRoomFaces)) > 0;
-}
-
-void first_pass_indexed(PlanesPass* pass, VALUE rooms) {
+// First pass: each face, in order, paired with every face of the road's
+// candidates that lies across a wall from it, in face order; the faces
+// left alone are kept for the second.
+template <class Pass>
+void first_pass(Pass* pass, VALUE rooms) {
   const PairFaces& faces = pass->faces;
   const long count = static_cast<long>(faces.room_start.size()) - 1;
   for (long i = 0; i < count; ++i) {
     VALUE room = at(rooms, i);
     call(gv::class_ProgressBar2, id::setValue, LONG2NUM(count - i - 1));
     for (long s = faces.room_start[i]; s < faces.room_start[i + 1]; ++s) {
-      if (excluded_from_pairing(model_face(rb_ary_entry(faces.room_faces, s)))) continue;
-      if (!pair_within_wall_indexed(pass, s, room)) pass->unmatched.push(s);
+      VALUE self = rb_ary_entry(faces.room_faces, s);
+      if (excluded_from_pairing(model_face(self))) continue;
+      mark_door_parts_not_doors(model_face(self));
+      pass->each_within_wall(s, [&](long t) {
+        if (pass->pairs_with(s, t)) pair_first(self, rb_ary_entry(faces.room_faces, t), room);
+      });
+      if (len(array_ivar(self, iv::RoomFace::oppositeRoomFaces)) == 0) pass->unmatched.push(s);
     }
   }
 }
 
-// Second pass: each unmatched face's nearest facing face, asking the host
-// only about faces the numbers cannot rule out, nearest bound first.
-void second_pass_indexed(PlanesPass* pass) {
+// Second pass: each face left alone, unless it is the end of a wall or
+// see-through, paired with its nearest facing face when that lies in
+// another room.
+template <class Pass>
+void second_pass(Pass* pass) {
+  pass->prepare_second();
   const PairFaces& faces = pass->faces;
   for (size_t i = 0; i < pass->unmatched.size(); ++i) {
     const long u = pass->unmatched[i];
@@ -445,10 +434,18 @@ void second_pass_indexed(PlanesPass* pass) {
     VALUE face = model_face(self);
     if (mostly_short_edges(face) || see_through(face)) continue;
     double d = 0.0;
-    const long best = nearest_second(pass, u, &d);
+    const long best = pass->nearest_second(u, &d);
     VALUE other = best < 0 ? self : rb_ary_entry(faces.room_faces, best);
     if (room_of(other) != room_of(self)) pair_second(self, other);
   }
+}
+
+template <class Pass>
+VALUE pair_all(Pass& pass, geometry::Road road, VALUE rooms, double thickest) {
+  pass.read(road, rooms, thickest);
+  first_pass(&pass, rooms);
+  second_pass(&pass);
+  return Qnil;
 }
 
 bool finite_number(VALUE v, double* out) {
@@ -471,33 +468,13 @@ VALUE getIntermediatePlane(VALUE self, VALUE other) {
 
 VALUE setRoomsIntermediatePlanes(VALUE, VALUE rooms) {
   expect_array_arg(rooms, "rooms");
-  double wall = 0.0;
+  const geometry::Road road = geometry::Road::chosen();
+  double thickest = 0.0;
   // A wall thickness that is no number leaves every test to the host.
-  if (!plain_road() && finite_number(gv::maxWallThickness, &wall)) {
-    int state = 0;
-    {
-      PlanesPass pass;
-      pass.thickest = wall;
-      protect(
-          [&]() -> VALUE {
-            read_pair_faces(geometry::face_reads(), rooms, &pass.faces);
-            build_grid(&pass);
-            first_pass_indexed(&pass, rooms);
-            prepare_second(&pass);
-            second_pass_indexed(&pass);
-            return Qnil;
-          },
-          &state);
-      RB_GC_GUARD(pass.faces.room_faces);
-      RB_GC_GUARD(pass.faces.model_faces);
-      RB_GC_GUARD(pass.faces.reads);
-    }
-    if (state) rb_jump_tag(state);
-    return Qtrue;
-  }
-  VALUE unmatched = first_pass(rooms);
-  second_pass(unmatched, rooms);
-  RB_GC_GUARD(unmatched);
+  if (road.indexed() && finite_number(gv::maxWallThickness, &thickest))
+    with_native<IndexedPlanes>([&](IndexedPlanes& pass) { return pair_all(pass, road, rooms, thickest); });
+  else
+    with_native<PlainPlanes>([&](PlainPlanes& pass) { return pair_all(pass, road, rooms, thickest); });
   return Qtrue;
 }
 

@@ -2,6 +2,7 @@
 
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/road.hpp"
 #include "../geometry/face_reads.hpp"
 
 namespace qor {
@@ -45,8 +46,9 @@ long next_edge(VALUE index, VALUE vertex, long after) {
 // host once, and each step jumps to the next edge touching the last vertex
 // instead of sweeping them all: linear, where sweeping was quadratic for
 // edges in loop order (the walk then goes backwards, one vertex a pass).
-VALUE chainLoopVertices(VALUE loop) {
-  VALUE reads = geometry::export_reads();
+VALUE chainLoopVertices(VALUE loop) { return chain_loop_vertices(geometry::Road::chosen().export_reads(), loop); }
+
+VALUE chain_loop_vertices(VALUE reads, VALUE loop) {
   VALUE edges = geometry::read_edges(reads, loop);
   const long n = len(edges);
   if (n == 0) rb_raise(rb_eArgError, "a loop without edges has no vertices to chain");

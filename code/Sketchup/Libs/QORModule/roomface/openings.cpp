@@ -9,8 +9,8 @@
 #include "../core/globals.hpp"
 #include "../core/list_index.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/road.hpp"
 
 namespace qor {
 namespace roomface {
@@ -109,20 +109,21 @@ VALUE faces_at_first_vertex(VALUE door_vertices) {
 // each face is examined once, whichever face reached it first: the walk
 // ends, and k faces round one door cost k examinations, not k!.  The face
 // itself is in visited before any candidate is looked at.
-void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain) {
+void doors_from(geometry::Road road, VALUE self, VALUE face, VALUE visited, long depth) {
   if (depth > kMaxDoorFrameDepth)
     rb_raise(rb_eRuntimeError, "door frames nested more than %ld deep", kMaxDoorFrameDepth);
   rb_hash_aset(visited, face, Qtrue);
-  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::export_reads(), face));
+  VALUE reads = road.export_reads();
+  VALUE outline = chain_loop_vertices(reads, geometry::read_outer_loop(reads, face));
   VALUE doors = expect_array(call(gv::object_Sketchup_active_model, id::findDoors2, outline, face));
   // Every other model face: the plain road's candidates, and the indexed
   // road's for the doors it cannot narrow down.
-  VALUE others = plain ? call(gv::modelFaces2, id::minus, array_of(face)) : Qnil;
+  VALUE others = !road.indexed() ? call(gv::modelFaces2, id::minus, array_of(face)) : Qnil;
   for (long d = 0; d < len(doors); ++d) {
     VALUE door = at(doors, d);
     VALUE door_vertices = ivar(door, iv::Script::vertices);
     const long dn = len(door_vertices);
-    VALUE candidates = plain ? others : faces_at_first_vertex(door_vertices);
+    VALUE candidates = !road.indexed() ? others : faces_at_first_vertex(door_vertices);
     if (NIL_P(candidates)) {
       if (NIL_P(others)) others = call(gv::modelFaces2, id::minus, array_of(face));
       candidates = others;
@@ -136,14 +137,14 @@ void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain
       if (k != dn) continue;
       if (gn == dn && len(call(other, id::loops)) > 1) {
         append_once(self, iv::RoomFace::doorFrames, door);
-        collect_doors(self, other, visited, depth + 1, plain);
-        collectWindows(self, other);
+        doors_from(road, self, other, visited, depth + 1);
+        collect_windows(road, self, other);
         break;
       }
       if (gn > dn) {
         append_once(self, iv::RoomFace::doorFrames, door);
-        collect_doors(self, other, visited, depth + 1, plain);
-        collectWindows(self, other);
+        doors_from(road, self, other, visited, depth + 1);
+        collect_windows(road, self, other);
       }
     }
   }
@@ -154,18 +155,21 @@ void collect_doors(VALUE self, VALUE face, VALUE visited, long depth, bool plain
 }  // namespace
 
 VALUE collectDoors(VALUE self, VALUE face) {
+  collect_doors(geometry::Road::chosen(), self, face);
+  return ivar(self, iv::RoomFace::doors);
+}
+
+void collect_doors(geometry::Road road, VALUE self, VALUE face) {
   VALUE visited = rb_hash_new();
   call(visited, id::compare_by_identity);
-  collect_doors(self, face, visited, 0, plain_road());
-  return ivar(self, iv::RoomFace::doors);
+  doors_from(road, self, face, visited, 0);
 }
 
 namespace {
 
 // collectOpenHoles with the faces that fill face's holes already looked up.
-void open_holes(VALUE self, VALUE face, VALUE fillers) {
-  VALUE holes = call(call(face, id::loops), id::minus,
-                     array_of(geometry::read_outer_loop(geometry::export_reads(), face)));
+void open_holes(VALUE reads, VALUE self, VALUE face, VALUE fillers) {
+  VALUE holes = call(call(face, id::loops), id::minus, array_of(geometry::read_outer_loop(reads, face)));
   for (long h = 0; h < len(holes); ++h) {
     VALUE hole = at(holes, h);
     VALUE hole_vertices = call(hole, id::vertices);
@@ -175,7 +179,7 @@ void open_holes(VALUE self, VALUE face, VALUE fillers) {
       filled = common_count(hole_vertices, filler_outline) > 0;
     }
     if (filled) continue;
-    VALUE vertices = chainLoopVertices(hole);
+    VALUE vertices = chain_loop_vertices(reads, hole);
     append(self, iv::RoomFace::innerLoopPolygons, geometry::positions(vertices));
     append(self, iv::RoomFace::windows, new_window(vertices));
   }
@@ -184,24 +188,29 @@ void open_holes(VALUE self, VALUE face, VALUE fillers) {
 }  // namespace
 
 VALUE collectWindows(VALUE self, VALUE face) {
+  collect_windows(geometry::Road::chosen(), self, face);
+  return Qtrue;
+}
+
+void collect_windows(geometry::Road road, VALUE self, VALUE face) {
+  VALUE reads = road.export_reads();
   VALUE fillers = hole_fillers(face);
   for (long i = 0; i < len(fillers); ++i) {
     VALUE filler = at(fillers, i);
     const long loops = len(call(filler, id::loops));
     if (loops == 1) {
-      VALUE window = new_window(chainLoopVertices(call(filler, id::outer_loop)));
+      VALUE window = new_window(chain_loop_vertices(reads, call(filler, id::outer_loop)));
       append(self, iv::RoomFace::windows, window);
     } else if (loops > 1) {
       append(self, iv::RoomFace::windowFrames, filler);
-      collectOpenHoles(self, filler);
+      open_holes(reads, self, filler, hole_fillers(filler));
     }
   }
-  open_holes(self, face, fillers);
-  return Qtrue;
+  open_holes(reads, self, face, fillers);
 }
 
 VALUE collectOpenHoles(VALUE self, VALUE face) {
-  open_holes(self, face, hole_fillers(face));
+  open_holes(geometry::Road::chosen().export_reads(), self, face, hole_fillers(face));
   return Qtrue;
 }
 

@@ -8,14 +8,14 @@
 
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
-#include "../geometry/face_reads.hpp"
+#include "../geometry/road.hpp"
 #include "facing.hpp"
 #include "fields.hpp"
 #include "nearest_facing.hpp"
 #include "pair_faces.hpp"
 #include "pair_grid.hpp"
+#include "pair_tests.hpp"
 #include "parallel_faces.hpp"
 
 namespace qor {
@@ -39,8 +39,7 @@ bool room_out_of_reach(VALUE room, VALUE own_room) {
 
 // Doors and slabs never face anything; nor does the face itself in
 // another room.
-bool never_facing(VALUE candidate, VALUE own_face) {
-  VALUE face = model_face(candidate);
+bool never_facing(VALUE face, VALUE own_face) {
   if (face == own_face) return true;
   return face_flag(face, str::TrueDoor) || face_flag(face, str::Slab);
 }
@@ -107,10 +106,34 @@ const long kIndexedRoom = 64;
 // Normals whose dot product is at least this in size may face.
 const double kFacingParallel = 0.97;
 
+// The plain road: for each face, every face of every room in reach, as the
+// host says, in the order of the rooms and their faces.
+struct PlainShell {
+  PairFaces faces;
+  NativeArray<Candidate> candidates;
+
+  void read(geometry::Road road, VALUE rooms) { list_pair_faces(road, rooms, &faces); }
+  HostPairTests tests() { return HostPairTests{&faces}; }
+  void begin_room(VALUE, long) {}
+
+  void find_candidates(VALUE rooms, long s) {
+    candidates.clear();
+    VALUE self = rb_ary_entry(faces.room_faces, s);
+    VALUE own_face = rb_ary_entry(faces.model_faces, s);
+    VALUE own_room = ivar(self, iv::RoomFace::room);
+    for (long r = 0; r + 1 < static_cast<long>(faces.room_start.size()); ++r) {
+      if (room_out_of_reach(at(rooms, r), own_room)) continue;
+      for (long t = faces.room_start[r]; t < faces.room_start[r + 1]; ++t)
+        if (!never_facing(rb_ary_entry(faces.model_faces, t), own_face)) candidates.push(Candidate{t, kNoBound});
+    }
+  }
+};
+
 // The indexed road: the building's faces and rooms read once, the rooms'
 // spheres in a grid, the normals of a long room's faces in one too (made
-// the first time the room is near a face, owned here).
-struct ShellPass {
+// the first time the room is near a face, owned here); a face's candidates
+// are the faces of near rooms that the numbers cannot rule out.
+struct IndexedShell {
   PairFaces faces;
   PairGrid spheres;
   NativeArray<int> near_rooms;  // of the room being classified, ascending
@@ -118,27 +141,36 @@ struct ShellPass {
   NativeArray<ParallelFaces*> normals;  // per room; null until needed
   NativeArray<long> near_faces;
 
-  ShellPass() = default;
-  ShellPass(const ShellPass&) = delete;
-  ShellPass& operator=(const ShellPass&) = delete;
-  ~ShellPass() {
+  IndexedShell() = default;
+  IndexedShell(const IndexedShell&) = delete;
+  IndexedShell& operator=(const IndexedShell&) = delete;
+  ~IndexedShell() {
     for (size_t r = 0; r < normals.size(); ++r) {
       if (!normals[r]) continue;
       normals[r]->~ParallelFaces();
       ruby_xfree(normals[r]);
     }
   }
+
+  void read(geometry::Road road, VALUE rooms);
+  NumbersPairTests tests() { return NumbersPairTests{&faces}; }
+  void begin_room(VALUE rooms, long r);
+  void find_candidates(VALUE rooms, long s);
+
+ private:
+  ParallelFaces& normals_of(int r);
+  void weigh(long s, long t);
 };
 
 // The normals index of room r, made now if it is not yet.
-ParallelFaces& normals_of(ShellPass* pass, int r) {
-  if (pass->normals.empty()) pass->normals.assign(pass->faces.rooms.size(), nullptr);
-  if (!pass->normals[r]) {
+ParallelFaces& IndexedShell::normals_of(int r) {
+  if (normals.empty()) normals.assign(faces.rooms.size(), nullptr);
+  if (!normals[r]) {
     void* memory = ruby_xmalloc(sizeof(ParallelFaces));
-    pass->normals[r] = new (memory) ParallelFaces();
-    pass->normals[r]->build(pass->faces, pass->faces.room_start[r], pass->faces.room_start[r + 1], kFacingParallel);
+    normals[r] = new (memory) ParallelFaces();
+    normals[r]->build(faces, faces.room_start[r], faces.room_start[r + 1], kFacingParallel);
   }
-  return *pass->normals[r];
+  return *normals[r];
 }
 
 // Grid boxes of the rooms' bounding spheres, a little wider than the
@@ -152,148 +184,123 @@ void sphere_box(const RoomNumbers& room, double lo[3], double hi[3]) {
   }
 }
 
-void build_spheres(ShellPass* pass) {
-  for (size_t r = 0; r < pass->faces.rooms.size(); ++r) {
-    const RoomNumbers& room = pass->faces.rooms[r];
+void IndexedShell::read(geometry::Road road, VALUE rooms) {
+  read_pair_faces(road, rooms, &faces);
+  for (size_t r = 0; r < faces.rooms.size(); ++r) {
+    const RoomNumbers& room = faces.rooms[r];
     if (!room.known) {
-      pass->spheres.add_unbounded();
+      spheres.add_unbounded();
       continue;
     }
     double lo[3], hi[3];
     sphere_box(room, lo, hi);
-    pass->spheres.add(lo, hi);
+    spheres.add(lo, hi);
   }
-  pass->spheres.build();
+  spheres.build();
 }
 
 // The rooms whose faces may face those of room r0, ascending: a room the
 // numbers cannot place for sure is left to the host's own test.
-void find_near_rooms(ShellPass* pass, VALUE rooms, long r0) {
-  pass->near_rooms.clear();
-  const RoomNumbers& own = pass->faces.rooms[r0];
+void IndexedShell::begin_room(VALUE rooms, long r0) {
+  near_rooms.clear();
+  const RoomNumbers& own = faces.rooms[r0];
   double lo[3], hi[3];
   if (own.known) {
     sphere_box(own, lo, hi);
   } else {
     for (int a = 0; a < 3; ++a) lo[a] = hi[a] = NAN;
   }
-  const NativeArray<int>& found = pass->spheres.overlapping(lo, hi);
+  const NativeArray<int>& found = spheres.overlapping(lo, hi);
   VALUE own_room = at(rooms, r0);
   for (size_t k = 0; k < found.size(); ++k) {
     const int r = found[k];
     VALUE room = at(rooms, r);
-    const int apart = spheres_apart(own, pass->faces.rooms[r]);
+    const int apart = spheres_apart(own, faces.rooms[r]);
     const bool out = apart < 0 ? room_out_of_reach(room, own_room)
                                : apart == 1 || is_true(ivar(room, iv::Room::exteriorOuterShell));
-    if (!out) pass->near_rooms.push(r);
+    if (!out) near_rooms.push(r);
   }
 }
 
-// setOuterShellType for face s, asking the host only about the faces of
-// near rooms that the numbers cannot rule out.
-VALUE classify_indexed(ShellPass* pass, long s) {
-  PairFaces& faces = pass->faces;
+void IndexedShell::weigh(long s, long t) {
   const FaceNumbers& a = faces.faces[s];
-  pass->candidates.clear();
-  auto weigh = [&](long t) {
-    const FaceNumbers& b = faces.faces[t];
-    if (faces.same_model_face(s, t) || (b.marks & (kTrueDoor | kSlab))) return;
-    if (!may_be_parallel(a, b, kFacingParallel) || !may_overlap(a, b)) return;
-    pass->candidates.push(Candidate{t, facing_lower_bound(a, b)});
-  };
-  for (size_t k = 0; k < pass->near_rooms.size(); ++k) {
-    const int r = pass->near_rooms[k];
+  const FaceNumbers& b = faces.faces[t];
+  if (faces.same_model_face(s, t) || (b.marks & (kTrueDoor | kSlab))) return;
+  if (!may_be_parallel(a, b, kFacingParallel) || !may_overlap(a, b)) return;
+  candidates.push(Candidate{t, facing_lower_bound(a, b)});
+}
+
+void IndexedShell::find_candidates(VALUE, long s) {
+  const FaceNumbers& a = faces.faces[s];
+  candidates.clear();
+  for (size_t k = 0; k < near_rooms.size(); ++k) {
+    const int r = near_rooms[k];
     // A long room: only its faces whose normals may be parallel, in order.
     if (a.known && faces.room_start[r + 1] - faces.room_start[r] > kIndexedRoom &&
-        normals_of(pass, r).within_cone(a.normal, &pass->near_faces)) {
-      for (size_t i = 0; i < pass->near_faces.size(); ++i) weigh(pass->near_faces[i]);
+        normals_of(r).within_cone(a.normal, &near_faces)) {
+      for (size_t i = 0; i < near_faces.size(); ++i) weigh(s, near_faces[i]);
       continue;
     }
-    for (long t = faces.room_start[r]; t < faces.room_start[r + 1]; ++t) weigh(t);
+    for (long t = faces.room_start[r]; t < faces.room_start[r + 1]; ++t) weigh(s, t);
   }
-  VALUE self = rb_ary_entry(faces.room_faces, s);
-  double d = -1.0;
-  const long best = nearest_facing_of(s, &faces, &pass->candidates, false, &d);
-  return classify(self, best < 0 ? Qnil : rb_ary_entry(faces.room_faces, best), d);
 }
 
-void classify_all_indexed(ShellPass* pass, VALUE rooms, long n) {
-  read_pair_faces(geometry::face_reads(), rooms, &pass->faces);
-  build_spheres(pass);
+// setOuterShellType for face s: the nearest facing face among the road's
+// candidates.
+template <class Pass>
+VALUE classify_face(Pass* pass, VALUE rooms, long s) {
+  pass->find_candidates(rooms, s);
+  double d = -1.0;
+  const long best = nearest_facing_of(pass->tests(), s, &pass->candidates, false, &d);
+  const PairFaces& faces = pass->faces;
+  return classify(rb_ary_entry(faces.room_faces, s), best < 0 ? Qnil : rb_ary_entry(faces.room_faces, best), d);
+}
+
+// The pass over every room face, room by room, on either road.
+template <class Pass>
+void classify_all(Pass* pass, geometry::Road road, VALUE rooms, long n) {
+  pass->read(road, rooms);
   const PairFaces& faces = pass->faces;
   long done = 0;
   for (long r = 0; r + 1 < static_cast<long>(faces.room_start.size()); ++r) {
     call(gv::class_ProgressBar2, id::setValue, LONG2NUM(n - done));
-    find_near_rooms(pass, rooms, r);
+    pass->begin_room(rooms, r);
     for (long s = faces.room_start[r]; s < faces.room_start[r + 1]; ++s) {
       ++done;
       reset_outer_shell(rb_ary_entry(faces.room_faces, s));
-      classify_indexed(pass, s);
+      classify_face(pass, rooms, s);
     }
   }
 }
 
 }  // namespace
 
+// One face alone takes the plain road: an index would cost more than it
+// saves.  The face is listed after every room's.
 VALUE setOuterShellType(VALUE self, VALUE rooms) {
-  VALUE face = model_face(self);
-  VALUE own_room = ivar(self, iv::RoomFace::room);
-
-  // The first facing face met seeds the search; a later one wins only when
-  // strictly nearer.
-  VALUE best = Qnil;
-  double d = -1.0;
-  for (long r = 0; r < len(rooms); ++r) {
-    VALUE room = at(rooms, r);
-    if (room_out_of_reach(room, own_room)) continue;
-    VALUE candidates = array_ivar(room, iv::Room::roomFaces);
-    for (long k = 0; k < len(candidates); ++k) {
-      VALUE t = at(candidates, k);
-      if (never_facing(t, face)) continue;
-      VALUE m = facing_distance(self, t);
-      if (is_false(m)) continue;
-      const double distance = num(m);
-      if (NIL_P(best) || distance < d) {
-        d = distance;
-        best = t;
-      }
-    }
-  }
-  return classify(self, best, d);
+  return with_native<PlainShell>([&](PlainShell& pass) -> VALUE {
+    list_pair_faces(geometry::Road::plain(), rooms, &pass.faces);
+    const long s = len(pass.faces.room_faces);
+    push(pass.faces.room_faces, self);
+    push(pass.faces.model_faces, model_face(self));
+    return classify_face(&pass, rooms, s);
+  });
 }
 
 VALUE setRoomsFacesOuterShellType(VALUE, VALUE rooms, VALUE count) {
   expect_array_arg(rooms, "rooms");
   const long n = NUM2LONG(expect_numeric_arg(count, "count"));
-  if (!plain_road()) {
-    int state = 0;
-    {
-      ShellPass pass;
-      protect(
-          [&]() -> VALUE {
-            classify_all_indexed(&pass, rooms, n);
-            return Qnil;
-          },
-          &state);
-      RB_GC_GUARD(pass.faces.room_faces);
-      RB_GC_GUARD(pass.faces.model_faces);
-      RB_GC_GUARD(pass.faces.reads);
-    }
-    if (state) rb_jump_tag(state);
-    return Qtrue;
-  }
-  long done = 0;
-  for (long r = 0; r < len(rooms); ++r) {
-    VALUE room = at(rooms, r);
-    call(gv::class_ProgressBar2, id::setValue, LONG2NUM(n - done));
-    VALUE faces = array_ivar(room, iv::Room::roomFaces);
-    for (long k = 0; k < len(faces); ++k) {
-      VALUE room_face = at(faces, k);
-      ++done;
-      reset_outer_shell(room_face);
-      setOuterShellType(room_face, rooms);
-    }
-  }
+  const geometry::Road road = geometry::Road::chosen();
+  if (road.indexed())
+    with_native<IndexedShell>([&](IndexedShell& pass) -> VALUE {
+      classify_all(&pass, road, rooms, n);
+      return Qnil;
+    });
+  else
+    with_native<PlainShell>([&](PlainShell& pass) -> VALUE {
+      classify_all(&pass, road, rooms, n);
+      return Qnil;
+    });
   return Qtrue;
 }
 

@@ -12,6 +12,7 @@
 #include "../geometry/face_reads.hpp"
 #include "../geometry/point_math.hpp"
 #include "../geometry/polygon_intersection.hpp"
+#include "../geometry/road.hpp"
 #include "../geometry/vertex_only_planes.hpp"
 #include "outer_shell.hpp"
 
@@ -23,8 +24,6 @@ namespace {
 // |normal . z| above this is a horizontal face.
 const double kHorizontal = 0.9999;
 
-
-using geometry::face_reads;
 using geometry::read_normal;
 using geometry::read_position;
 using geometry::read_vertices;
@@ -83,9 +82,9 @@ VALUE door_corners_indexed(VALUE reads, VALUE vertices) {
 
 // The positions of the building doors' corners that lie on the room face's
 // model face.
-VALUE door_corners(VALUE reads, VALUE room_face) {
+VALUE door_corners(geometry::Road road, VALUE reads, VALUE room_face) {
   VALUE vertices = read_vertices(reads, model_face(room_face));
-  if (!NIL_P(reads) && compared_by_identity(reads, vertices)) return door_corners_indexed(reads, vertices);
+  if (road.indexed() && compared_by_identity(reads, vertices)) return door_corners_indexed(reads, vertices);
   VALUE corners = new_array();
   VALUE doors = gv::modelDoors;
   for (long d = 0; d < len(doors); ++d) {
@@ -133,9 +132,9 @@ VALUE projected_onto(VALUE reads, VALUE points, VALUE plane) {
 
 // The overlap walk can stop short in one order; the longer answer is kept,
 // tagged so that "A" is always JP and "B" JQ.
-VALUE overlap_edges(VALUE jp, VALUE jq) {
+VALUE overlap_edges(geometry::Road road, VALUE jp, VALUE jq) {
   VALUE y = Qnil;
-  VALUE x = geometry::overlaps_both_ways(jp, jq, &y);
+  VALUE x = geometry::overlaps_both_ways(road, jp, jq, &y);
   if (len(x) >= len(y)) return x;
   VALUE swapped = new_array(len(y));
   for (long i = 0; i < len(y); ++i) {
@@ -147,7 +146,7 @@ VALUE overlap_edges(VALUE jp, VALUE jq) {
 }
 
 // The planes of the walls beyond each overlap edge, edge by edge.
-VALUE corner_planes(VALUE reads, VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE kq) {
+VALUE corner_planes(geometry::Road road, VALUE reads, VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE kq) {
   VALUE planes = new_array();
   for (long i = 0; i < len(edges); ++i) {
     VALUE e = at(edges, i);
@@ -163,7 +162,7 @@ VALUE corner_planes(VALUE reads, VALUE edges, VALUE p, VALUE kp, VALUE q, VALUE 
       continue;
     }
     VALUE a = at(points, NUM2LONG(at(e, 1))), b = at(points, NUM2LONG(at(e, 2)));
-    VALUE found = geometry::planes_by_vertex_only(reads, face, a, b,
+    VALUE found = geometry::planes_by_vertex_only(road, reads, face, a, b,
                                                   array_ivar(object_ivar(face, iv::RoomFace::room, "a room"),
                                                              iv::Room::roomFaces));
     if (len(found) > 0) rb_ary_concat(planes, found);
@@ -233,19 +232,20 @@ void append_constructed(VALUE self, VALUE v) {
 
 VALUE getOuterShellFace(VALUE self, VALUE other) {
   expect_kind_arg(other, cls::RoomFace, "other");
-  VALUE reads = face_reads();
+  const geometry::Road road = geometry::Road::chosen();
+  VALUE reads = road.pass_reads();
   VALUE p, q;
   roles(reads, self, other, &p, &q);
   VALUE plane = shared_plane(self, p, q);
 
   // A face met with itself (a floor, a ceiling, a face with nothing
   // across) has one outline: worked out and projected once.
-  VALUE kp = outline_without(reads, polygon_of(p), door_corners(reads, p));
-  VALUE kq = p == q ? kp : outline_without(reads, polygon_of(q), door_corners(reads, q));
+  VALUE kp = outline_without(reads, polygon_of(p), door_corners(road, reads, p));
+  VALUE kq = p == q ? kp : outline_without(reads, polygon_of(q), door_corners(road, reads, q));
   VALUE jp = projected_onto(reads, kp, plane);
-  VALUE edges = overlap_edges(jp, p == q ? jp : projected_onto(reads, kq, plane));
+  VALUE edges = overlap_edges(road, jp, p == q ? jp : projected_onto(reads, kq, plane));
 
-  VALUE planes = corner_planes(reads, edges, p, kp, q, kq);
+  VALUE planes = corner_planes(road, reads, edges, p, kp, q, kq);
   VALUE points = without_spikes(reads, without_repeats(reads, corner_points(planes, plane)));
   if (len(points) < 3) return Qfalse;
 

@@ -207,7 +207,25 @@ RoomNumbers read_room(VALUE room) {
 
 }  // namespace
 
-void read_pair_faces(VALUE reads, VALUE rooms, PairFaces* out) {
+void list_pair_faces(geometry::Road road, VALUE rooms, PairFaces* out) {
+  out->road = road;
+  out->room_faces = new_array();
+  out->model_faces = new_array();
+  for (long r = 0; r < len(rooms); ++r) {
+    out->room_start.push(static_cast<int>(len(out->room_faces)));
+    VALUE faces = array_ivar(at(rooms, r), iv::Room::roomFaces);
+    for (long k = 0; k < len(faces); ++k) {
+      VALUE room_face = at(faces, k);
+      push(out->room_faces, room_face);
+      push(out->model_faces, model_face(room_face));
+    }
+  }
+  out->room_start.push(static_cast<int>(len(out->room_faces)));
+}
+
+void read_pair_faces(geometry::Road road, VALUE rooms, PairFaces* out) {
+  VALUE reads = road.pass_reads();
+  out->road = road;
   out->reads = reads;
   out->room_faces = new_array();
   out->model_faces = new_array();

@@ -17,6 +17,7 @@
 
 #include "../core/native_array.hpp"
 #include "../geometry/point_arithmetic.hpp"
+#include "../geometry/road.hpp"
 #include "pair_grid.hpp"
 
 namespace qor {
@@ -60,6 +61,8 @@ struct PairFaces {
   // Where the host's answers are kept (face_reads.hpp): for the pass, or
   // for the whole export when the plug-in runs it inside withFaceReads.
   VALUE reads = Qnil;
+  // The road the pass runs on: the host's tests ask as it asks.
+  geometry::Road road = geometry::Road::plain();
   VALUE room_faces = Qnil;   // every room face, flat
   VALUE model_faces = Qnil;  // their @face, index-aligned
   // Per face [centroid, normal, plane, polygon, outer-loop positions], as
@@ -77,9 +80,13 @@ struct PairFaces {
   }
 };
 
-// Reads every room face of rooms through reads.  Host calls: a fixed few
+// Lists every room face of rooms (room_faces, model_faces, room_start) and
+// reads nothing of the host: the plain road's.
+void list_pair_faces(geometry::Road road, VALUE rooms, PairFaces* out);
+
+// Reads every room face of rooms through the road's reads for a pass.  Host calls: a fixed few
 // per face, none for a face the reads already hold.
-void read_pair_faces(VALUE reads, VALUE rooms, PairFaces* out);
+void read_pair_faces(geometry::Road road, VALUE rooms, PairFaces* out);
 
 // Could the two faces' normals be parallel within `parallel`?
 bool may_be_parallel(const FaceNumbers& a, const FaceNumbers& b, double parallel);

@@ -48,11 +48,11 @@ VALUE projected_corners(VALUE opening, VALUE normal, VALUE plane) {
 }
 
 // Border included: an opening touching the outline from inside stays.
-bool inside_outline(VALUE corners, VALUE outline) {
+bool inside_outline(geometry::Road road, VALUE corners, VALUE outline) {
   if (NIL_P(outline)) return true;
   for (long i = 0; i < len(corners); ++i) {
     VALUE p = call(gv::class_Geom_Point3d, id::new_, call(at(corners, i), id::position));
-    if (!is_true(geometry::pointInPolygon3D(Qnil, p, outline, Qtrue))) return false;
+    if (!is_true(geometry::point_in_polygon_3d(road, p, outline, Qtrue))) return false;
   }
   return true;
 }
@@ -90,11 +90,11 @@ void carry_face(VALUE opening, VALUE corners, VALUE source) {
 
 // The opening projected onto self's plane, or nil when it misses the plane
 // or reaches outside the outline.
-VALUE project_opening(VALUE self, VALUE source_room_face, VALUE opening, VALUE kind) {
+VALUE project_opening(geometry::Road road, VALUE self, VALUE source_room_face, VALUE opening, VALUE kind) {
   VALUE plane = call(model_face(self), id::plane);
   VALUE corners = projected_corners(opening, xyz_ivar(source_room_face, iv::RoomFace::normal, "a vector"), plane);
   if (len(corners) == 0) return Qnil;
-  if (!inside_outline(corners, array_ivar(self, iv::RoomFace::facePolygon))) return Qnil;
+  if (!inside_outline(road, corners, array_ivar(self, iv::RoomFace::facePolygon))) return Qnil;
 
   VALUE projected = call(gv::class_Opening, id::new_, corners, kind);
   set_ivar(projected, iv::Script::vertices, corners);
@@ -115,10 +115,10 @@ VALUE list_of(VALUE self, ID list) {
   return array_ivar(self, list);
 }
 
-void project_windows(VALUE self, VALUE source) {
+void project_windows(geometry::Road road, VALUE self, VALUE source) {
   VALUE windows = list_ivar(source, iv::RoomFace::windows);
   for (long i = 0; i < len(windows); ++i) {
-    VALUE o = project_opening(self, source, at(windows, i), str::Window);
+    VALUE o = project_opening(road, self, source, at(windows, i), str::Window);
     if (NIL_P(o)) continue;
     VALUE mine = list_of(self, iv::RoomFace::windows);
     if (!centroid_present(mine, o)) push(mine, o);
@@ -127,10 +127,10 @@ void project_windows(VALUE self, VALUE source) {
 
 // Doors are checked against the face's doors but go to @projectedDoors:
 // the caller decides when they join @doors.
-void project_doors(VALUE self, VALUE source) {
+void project_doors(geometry::Road road, VALUE self, VALUE source) {
   VALUE doors = list_ivar(source, iv::RoomFace::doors);
   for (long i = 0; i < len(doors); ++i) {
-    VALUE o = project_opening(self, source, at(doors, i), str::Door);
+    VALUE o = project_opening(road, self, source, at(doors, i), str::Door);
     if (NIL_P(o)) continue;
     if (!centroid_present(list_of(self, iv::RoomFace::doors), o)) push(list_of(self, iv::RoomFace::projectedDoors), o);
   }
@@ -149,8 +149,9 @@ VALUE project(VALUE self, VALUE source) {
   copy_material(source_face, pseudo, id::material, id::material_set);
   copy_material(source_face, pseudo, id::back_material, id::back_material_set);
 
-  project_windows(self, source);
-  project_doors(self, source);
+  const geometry::Road road = geometry::Road::chosen();
+  project_windows(road, self, source);
+  project_doors(road, self, source);
   return Qtrue;
 }
 

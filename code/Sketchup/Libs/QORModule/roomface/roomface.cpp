@@ -7,8 +7,8 @@
 #include "../core/globals.hpp"
 #include "../core/list_index.hpp"
 #include "../core/names.hpp"
-#include "../core/road.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/road.hpp"
 #include "../geometry/face_reads.hpp"
 #include "construction.hpp"
 #include "fields.hpp"
@@ -26,15 +26,14 @@ using geometry::common_count;
 // (face_reads.hpp), else the host's position afresh.
 VALUE own_position(VALUE reads, VALUE vertex) {
   geometry::arith::Xyz c;
-  if (NIL_P(reads) || !RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS) ||
+  if (!RB_TYPE_P(gv::class_Geom_Point3d, T_CLASS) ||
       !geometry::read_numbers(reads, geometry::read_position(reads, vertex), &c))
     return call(vertex, id::position);
   return call(gv::class_Geom_Point3d, id::new_, flo(c.x), flo(c.y), flo(c.z));
 }
 
 // The positions of vertices, in order, as own_position gives them.
-VALUE own_positions(VALUE vertices) {
-  VALUE reads = geometry::export_reads();
+VALUE own_positions(VALUE reads, VALUE vertices) {
   VALUE points = new_array(len(vertices));
   for (long i = 0; i < len(vertices); ++i) push(points, own_position(reads, at(vertices, i)));
   return points;
@@ -128,12 +127,12 @@ VALUE doors_near(VALUE index, VALUE outline) {
 // is not its own, or part of a door with more than one corner off it.  On
 // the indexed road only the doors near the outline are looked at, in the
 // building's order (the doors list read as it stood when first indexed).
-void scan_building_doors(VALUE self, VALUE room) {
+void scan_building_doors(geometry::Road road, VALUE self, VALUE room) {
   VALUE building_doors = ivar(ivar(room, iv::Room::edifice), iv::Script::doors);
   if (NIL_P(building_doors)) return;
   VALUE outline = array_ivar(self, iv::RoomFace::faceVertices);
   VALUE index = Qfalse;
-  if (!plain_road() && RB_TYPE_P(building_doors, T_ARRAY) && len(outline) > 0)
+  if (road.indexed() && RB_TYPE_P(building_doors, T_ARRAY) && len(outline) > 0)
     index = kept_index(building_doors, id::qor_doors_by_corner, doors_by_corner);
   if (is_false(index)) {
     for (long d = 0; d < len(building_doors); ++d)
@@ -145,8 +144,7 @@ void scan_building_doors(VALUE self, VALUE room) {
     if (!scan_building_door(self, building_doors, FIX2LONG(at(nearby, k)), outline)) return;
 }
 
-void set_z_extent(VALUE self, VALUE face) {
-  VALUE reads = geometry::export_reads();
+void set_z_extent(VALUE reads, VALUE self, VALUE face) {
   VALUE vertices = geometry::read_vertices(reads, geometry::read_outer_loop(reads, face));
   const long n = len(vertices);
   auto z_of = [&](long i) {
@@ -169,11 +167,10 @@ void set_z_extent(VALUE self, VALUE face) {
 }
 
 // The outline without the corners of the face's doors.
-VALUE polygon_without_doors(VALUE self) {
+VALUE polygon_without_doors(VALUE reads, VALUE self) {
   VALUE vertices = array_ivar(self, iv::RoomFace::faceVertices);
   VALUE doors = array_ivar(self, iv::RoomFace::doors);
   VALUE polygon = new_array(len(vertices));
-  VALUE reads = geometry::export_reads();
   for (long i = 0; i < len(vertices); ++i) {
     VALUE v = at(vertices, i);
     bool door_corner = false;
@@ -184,14 +181,15 @@ VALUE polygon_without_doors(VALUE self) {
   return polygon;
 }
 
-void build_on_model_face(VALUE self, VALUE room, VALUE face) {
+void build_on_model_face(geometry::Road road, VALUE self, VALUE room, VALUE face) {
+  VALUE reads = road.export_reads();
   mark_model_face(self, face);
-  collectDoors(self, face);
+  collect_doors(road, self, face);
 
-  VALUE outline = chainLoopVertices(geometry::read_outer_loop(geometry::export_reads(), face));
+  VALUE outline = chain_loop_vertices(reads, geometry::read_outer_loop(reads, face));
   set_ivar(self, iv::RoomFace::faceVertices, outline);
-  set_ivar(self, iv::RoomFace::faceVertexPoints, own_positions(outline));
-  scan_building_doors(self, room);
+  set_ivar(self, iv::RoomFace::faceVertexPoints, own_positions(reads, outline));
+  scan_building_doors(road, self, room);
 
   set_ivar(self, iv::RoomFace::normal, call(face, id::normal));
   set_ivar(self, iv::RoomFace::outerShellPlane, call(face, id::plane));
@@ -200,7 +198,7 @@ void build_on_model_face(VALUE self, VALUE room, VALUE face) {
   // holes of each of its faces once.
   if (!is_true(call(face, id::get_attribute, str::FaceDict, str::found))) {
     call(face, id::set_attribute, str::FaceDict, str::found, Qtrue);
-    collectWindows(self, face);
+    collect_windows(road, self, face);
   }
 
   set_ivar(self, iv::RoomFace::isWindow, Qfalse);
@@ -216,8 +214,8 @@ void build_on_model_face(VALUE self, VALUE room, VALUE face) {
   VALUE up = call(gv::class_Geom_Vector3d, id::new_, flo(0.0), flo(0.0), flo(1.0));
   set_ivar(self, iv::RoomFace::verticalAngle,
            flo(num(call(xyz_ivar(self, iv::RoomFace::normal, "a vector"), id::angle_between, up))));
-  set_z_extent(self, face);
-  set_ivar(self, iv::RoomFace::facePolygon, polygon_without_doors(self));
+  set_z_extent(reads, self, face);
+  set_ivar(self, iv::RoomFace::facePolygon, polygon_without_doors(reads, self));
 }
 
 // The back alpha decides unless the front one differs from it and is not
@@ -258,13 +256,14 @@ VALUE initialize(VALUE self, VALUE room, VALUE face, VALUE reference) {
   set_ivar(self, iv::RoomFace::isWindowFrame, Qfalse);
   set_ivar(self, iv::RoomFace::isDoorFrame, Qfalse);
 
-  if (NIL_P(geometry::read_outer_loop(geometry::export_reads(), face))) {
+  const geometry::Road road = geometry::Road::chosen();
+  if (NIL_P(geometry::read_outer_loop(road.export_reads(), face))) {
     // A constructed face carries its outline itself and is no model
     // entity: nothing is marked on it.
     set_ivar(self, iv::RoomFace::facePolygon, rb_ary_dup(expect_array(ivar(face, iv::Script::vertexPoints))));
     set_ivar(self, iv::RoomFace::internallyConstructed, Qtrue);
   } else {
-    build_on_model_face(self, room, face);
+    build_on_model_face(road, self, room, face);
   }
 
   set_ivar(self, iv::RoomFace::face, face);
