@@ -116,21 +116,25 @@ module QORPlugin
 
     # The whole document, each room's Space element added as it is made: a
     # big building's elements run to tens of megabytes, and holding them
-    # apart before joining them would hold them twice.  Each element is
-    # made as text of its own first; the interpreter would let those spent
-    # texts pile up by tens of megabytes before collecting them, so a
-    # collection of young objects runs after every SWEEP_EVERY rooms (it
-    # costs little: the rooms themselves are old by then).
-    SWEEP_EVERY = 50
+    # apart before joining them would hold them twice.  Making an element
+    # leaves spent text behind that the interpreter collects only once
+    # tens of megabytes have piled up; a collection of young objects each
+    # COLLECT_EVERY bytes of document keeps the pile smaller.  Each such
+    # collection sweeps the whole heap, so they are kept few.
+    COLLECT_EVERY = 8 << 20
 
     def write_document(rooms)
       @progress.stage('spaces', rooms.length)
       xml = String.new(self.class.head(@file.name), encoding: Encoding::UTF_8)
+      collected = 0
       rooms.zip(@file.rooms).each_with_index do |(room, desc), i|
         at('Space XML', desc)
         @progress.setValue(rooms.length - i - 1)
         xml << room.getSpaceElement(desc.id)
-        GC.start(full_mark: false, immediate_sweep: true) if (i + 1) % SWEEP_EVERY == 0
+        next if xml.bytesize - collected < COLLECT_EVERY
+
+        collected = xml.bytesize
+        GC.start(full_mark: false, immediate_sweep: true)
       end
       xml << TAIL
     end
