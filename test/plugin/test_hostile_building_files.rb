@@ -70,6 +70,17 @@ class HostileBuildingFilesTest < QORTest::Case
       ->(d) { d['doors'] = [{ 'id' => 'big', 'outline' => %w[a b f e] }] },
       'doors[0].outline', /covers the whole of face "south"/
     ],
+    # The wall's corners a2 and e2 are drawn as the floor's a and e, 0.0009 in
+    # off; the door's a3 and e3 lie 0.0009 in the other way.
+    'a door over a whole wall whose corners the modeller merged' => [
+      lambda do |d|
+        d['vertices'].merge!('a2' => [0.0009, 0, 0], 'e2' => [0.0009, 0, 50],
+                             'a3' => [-0.0009, 0, 0], 'e3' => [-0.0009, 0, 50])
+        d['faces'][2]['outer'] = %w[a2 b f e2]
+        d['doors'] = [{ 'id' => 'big', 'outline' => %w[a3 b f e3] }]
+      end,
+      'doors[0].outline', /covers the whole of face "south"/
+    ],
     # b2 lies within the tolerance of b: the plane's third corner is d.
     'planarity names three different corners' => [
       lambda do |d|

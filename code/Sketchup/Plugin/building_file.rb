@@ -49,10 +49,11 @@ module QORPlugin
       @scale = read_units(root)
       @settings = read_settings(root['settings'])
       @materials = read_materials(root['materials'])
-      @vertices = read_vertices(field(root, 'vertices', ''))
-      @vertex_xyz = @vertices.transform_values { |p| [p.x.to_f, p.y.to_f, p.z.to_f] }
-      @splits = EdgeSplits.new(@vertices, corner_ids(root), TOLERANCE)
+      @vertex_xyz = read_vertices(field(root, 'vertices', ''))
+      @vertices = @vertex_xyz.transform_values { |xyz| Geom::Point3d.new(xyz) }
+      @splits = EdgeSplits.new(@vertex_xyz, corner_ids(root), TOLERANCE)
       @faces = {}
+      @least_corners = {}
       @face_ids = {}.compare_by_identity
       read_list(root, 'faces', required: true) { |entry, path| draw_face(entry, path) }
       @panes = {}
@@ -63,7 +64,7 @@ module QORPlugin
       read_list(root, 'rooms', required: true) { |entry, path| @rooms << read_room(entry, path) }
       fail_at('rooms', 'lists no room') if @rooms.empty?
       # The vertex tables serve only the reading; the export keeps the model.
-      @vertices = @vertex_xyz = @splits = nil
+      @vertices = @vertex_xyz = @splits = @least_corners = @by_least_x = nil
       prepare
     end
 
@@ -217,11 +218,10 @@ module QORPlugin
         unless coords.is_a?(Array) && coords.length == 3
           fail_at(join('vertices', id), "needs three coordinates [x, y, z], not #{coords.inspect}")
         end
-        xyz = coords.each_with_index.map do |c, i|
+        vertices[id] = coords.each_with_index.map do |c, i|
           scaled = c.to_f * @scale if c.is_a?(Numeric)
           scaled&.finite? ? scaled : number_at(c, join(join('vertices', id), i), @scale)
-        end
-        vertices[id] = Geom::Point3d.new(*xyz)
+        end.freeze
       end
     end
 
@@ -300,6 +300,7 @@ module QORPlugin
       finish_face(face, obj, path)
       @face_ids[face] = id
       @faces[id] = face
+      @least_corners[id] = obj['outer'].map { |v| @vertex_xyz[v] }.transpose.map(&:min)
     end
 
     # Two holes over the same part of a face would each become an opening.
@@ -386,25 +387,31 @@ module QORPlugin
     end
 
     # The id of the first face (in file order) whose outline has these
-    # corners, or nil.  Faces are indexed once, by their least x, so each
-    # door compares only the faces that start where it does; of those, only
-    # the ones whose least y and z are also the door's (within twice the
-    # tolerance: corners that are the same within it cannot differ more)
-    # have their corners compared.  A column of rooms has many faces that
-    # start at one x.
+    # corners, or nil.  Faces are indexed once, by the least corner of their
+    # outline as the file gives it, so a door looks only at the faces that
+    # start where it does.  The model's corners lie within its tolerance of
+    # the file's (a corner drawn that near a vertex is that vertex; one
+    # inserted into an edge lies that near the edge), so the index is
+    # searched NEAR_FILE wider, and only the faces found there have their
+    # corners read of the model and compared: least x within the tolerance,
+    # least y and z within twice it, then corner by corner.
+    NEAR_FILE = 10 * TOLERANCE
+
     def face_with_corners(points)
-      @by_least_x ||= @faces.each_with_index.map do |(id, f), order|
-        corners = f.outer_loop.vertices.map(&:position)
-        [*least_corner(corners), order, id, corners]
-      end.sort_by { |x, _, _, order| [x, order] }
+      @by_least_x ||= @least_corners.each_with_index.map { |(id, least), order| [least[0], order, id, least] }.sort
       least = least_corner(points)
-      near = ->(a, b) { (a - b).abs <= 2 * TOLERANCE }
-      from = @by_least_x.bsearch_index { |x, _| x >= least[0] - TOLERANCE } || @by_least_x.length
-      matches = @by_least_x[from..].take_while { |x, _| x <= least[0] + TOLERANCE }.select do |_, y, z, _, _, corners|
-        near.(y, least[1]) && near.(z, least[2]) && corners.length == points.length &&
-          HoleOverlaps.same?(corners, points, TOLERANCE)
+      near = ->(a, b, reach) { (a - b).abs <= reach }
+      from = @by_least_x.bsearch_index { |x, _| x >= least[0] - TOLERANCE - NEAR_FILE } || @by_least_x.length
+      found = @by_least_x[from..].take_while { |x, _| x <= least[0] + TOLERANCE + NEAR_FILE }.select do |_, _, _, (_, y, z)|
+        near.(y, least[1], 2 * TOLERANCE + NEAR_FILE) && near.(z, least[2], 2 * TOLERANCE + NEAR_FILE)
       end
-      matches.min_by { |_, _, _, order| order }&.at(4)
+      found.sort_by { |_, order| order }.each do |_, _, id|
+        corners = @faces[id].outer_loop.vertices.map(&:position)
+        x, y, z = least_corner(corners)
+        next unless near.(x, least[0], TOLERANCE) && near.(y, least[1], 2 * TOLERANCE) && near.(z, least[2], 2 * TOLERANCE)
+        return id if corners.length == points.length && HoleOverlaps.same?(corners, points, TOLERANCE)
+      end
+      nil
     end
 
     # [least x, least y, least z] of the points, each point read once.

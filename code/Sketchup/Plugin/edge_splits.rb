@@ -15,13 +15,14 @@ module QORPlugin
     FINEST = 0.5
     FULL = 64
 
-    # points: vertex id => Geom::Point3d; corner_ids: the ids any loop uses.
+    # points: vertex id => [x, y, z] (Floats, inches); corner_ids: the ids
+    # any loop uses.
     def initialize(points, corner_ids, tolerance)
       @tolerance = tolerance
       @xyz = {}
       corner_ids.each do |id|
         p = points[id]
-        @xyz[id] ||= [p.x.to_f, p.y.to_f, p.z.to_f] if p
+        @xyz[id] ||= p if p
       end
       @cell = CELL
       loop do

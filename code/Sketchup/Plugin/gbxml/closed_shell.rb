@@ -11,7 +11,7 @@ module QORPlugin
 
       # points: vertex id => [x, y, z] in metres; faces: face id => outline ids.
       def initialize(points, faces)
-        inches = points.transform_values { |p| Geom::Point3d.new(*p.map { |c| c * INCHES_PER_METRE }) }
+        inches = points.transform_values { |p| p.map { |c| c.to_f * INCHES_PER_METRE } }
         @splits = EdgeSplits.new(inches, faces.values.flatten, BuildingFile::TOLERANCE)
         @edges = {}
         @faces = faces
