@@ -36,6 +36,7 @@
   X(startOperationHelper, "startOperationHelper")                                   \
   X(commit_operation, "commit_operation") X(abort_operation, "abort_operation")     \
   X(add_face, "add_face") X(add_edges, "add_edges") X(reverse_bang, "reverse!")     \
+  X(reverse, "reverse")                                                             \
   X(klass, "class") X(gsub, "gsub") X(setValue, "setValue")                         \
   X(back_material, "back_material") X(alpha, "alpha") X(alpha_set, "alpha=")        \
   X(getIntermediatePlane, "getIntermediatePlane") X(instance_of_p, "instance_of?")  \

@@ -9,6 +9,7 @@
 #include "../core/globals.hpp"
 #include "../core/names.hpp"
 #include "../core/ruby.hpp"
+#include "../geometry/face_reads.hpp"
 #include "../geometry/road.hpp"
 #include "facing.hpp"
 #include "fields.hpp"
@@ -44,11 +45,11 @@ bool never_facing(VALUE face, VALUE own_face) {
   return face_flag(face, str::TrueDoor) || face_flag(face, str::Slab);
 }
 
-// The normal pointing out of the room face's room.
-VALUE outward_normal(VALUE room_face) {
-  VALUE n = call(model_face(room_face), id::normal);
-  if (is_true(ivar(room_face, iv::RoomFace::normalDirectionIn))) call(n, id::reverse_bang);
-  return n;
+// The normal pointing out of the room face's room: the face's normal as
+// read (face_reads.hpp), or a reversed copy where it points in.
+VALUE outward_normal(VALUE reads, VALUE room_face) {
+  VALUE n = geometry::read_normal(reads, model_face(room_face));
+  return is_true(ivar(room_face, iv::RoomFace::normalDirectionIn)) ? call(n, id::reverse) : n;
 }
 
 bool same_way(VALUE u, VALUE v) {
@@ -83,14 +84,14 @@ void reset_outer_shell(VALUE room_face) {
 
 // Sets the type by the nearest facing face best (nil for none) at distance
 // d, and answers the method's result.
-VALUE classify(VALUE self, VALUE best, double d) {
+VALUE classify(VALUE reads, VALUE self, VALUE best, double d) {
   if (NIL_P(best)) {
     set_type(self, 1);
     return INT2FIX(-1);
   }
   VALUE face = model_face(self);
-  VALUE outward = outward_normal(self);
-  if (same_way(outward, outward_normal(best))) {
+  VALUE outward = outward_normal(reads, self);
+  if (same_way(outward, outward_normal(reads, best))) {
     set_type(self, same_orientation_type(face, model_face(best), outward));
   } else if (ivar(best, iv::RoomFace::room) == ivar(self, iv::RoomFace::room)) {
     set_type(self, 1);
@@ -253,7 +254,7 @@ VALUE classify_face(Pass* pass, VALUE rooms, long s) {
   double d = -1.0;
   const long best = nearest_facing_of(pass->tests(), s, &pass->candidates, false, &d);
   const PairFaces& faces = pass->faces;
-  return classify(rb_ary_entry(faces.room_faces, s), best < 0 ? Qnil : rb_ary_entry(faces.room_faces, best), d);
+  return classify(faces.reads, rb_ary_entry(faces.room_faces, s), best < 0 ? Qnil : rb_ary_entry(faces.room_faces, best), d);
 }
 
 // The pass over every room face, room by room, on either road.
