@@ -68,29 +68,6 @@ class FaceReadsTest < QORTest::Case
     assert_operator reads.values.max, :>=, 2
   end
 
-  # Planes a script moves in place between two calls are met afresh, as
-  # they are outside a stage.
-  def test_planes_moved_within_a_stage_are_met_afresh
-    built = [true, false].map do |in_stage|
-      rooms = rooms_ready_for_faces(3)
-      faces = rooms.flat_map(&:roomFaces)
-      rf = faces.find { |f| f.oppositeRoomFaces.any? }
-      move = lambda do
-        faces.flat_map { |f| [f.outerShellPlane, *f.intermediatePlanes] }.uniq(&:object_id).each { |p| p[3] += 7.5 }
-      end
-      run = -> { [rf.getOuterShellFace(rf.oppositeRoomFaces.first), rf.outerShellRoomFaces.last.facePolygon.map(&:to_a)] }
-      if in_stage
-        QORTA::QORTA_RoomFace.withFaceReads { run.call.tap { move.call }; run.call }
-      else
-        run.call
-        move.call
-        run.call
-      end
-    end
-    assert_equal true, built[0][0]
-    assert_equal built[1], built[0]
-  end
-
   def test_stage_answers_its_block
     assert_equal 42, QORTA::QORTA_RoomFace.withFaceReads { 42 }
     assert_equal [:inner, :outer],

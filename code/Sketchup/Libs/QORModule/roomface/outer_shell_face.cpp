@@ -3,7 +3,6 @@
 // corners by the planes of the walls that meet it, carrying the projected
 // doors and windows.
 #include <cmath>
-#include <cstring>
 
 #include "../core/classes.hpp"
 #include "../core/globals.hpp"
@@ -131,37 +130,6 @@ VALUE projected_onto(VALUE points, VALUE plane) {
   return projected;
 }
 
-// A copy of a plane, and whether the plane still holds the same: the same
-// objects in the same places, Floats the same to the bit.  Anything but an
-// Array is never taken for unchanged.
-VALUE snapshot(VALUE v) { return RB_TYPE_P(v, T_ARRAY) ? rb_ary_dup(v) : Qnil; }
-
-bool same_float(VALUE a, VALUE b) {
-  if (a == b) return true;
-  if (!RB_FLOAT_TYPE_P(a) || !RB_FLOAT_TYPE_P(b)) return false;
-  const double x = RFLOAT_VALUE(a), y = RFLOAT_VALUE(b);
-  return std::memcmp(&x, &y, sizeof x) == 0;
-}
-
-bool unchanged(VALUE kept, VALUE v) {
-  if (NIL_P(kept) || !RB_TYPE_P(v, T_ARRAY) || len(kept) != len(v)) return false;
-  for (long i = 0; i < len(v); ++i)
-    if (!same_float(at(kept, i), at(v, i))) return false;
-  return true;
-}
-
-// Neighbouring corners often meet the same two planes: within an export
-// the host's line is kept by the two plane objects, with copies of them,
-// so that a plane a script changed between two calls is asked afresh.
-// The line only ever meets planes; no script sees it.
-VALUE planes_meet(VALUE reads, VALUE a, VALUE b) {
-  VALUE kept = geometry::read_pair(reads, a, b);  // [copy of a, copy of b, line]
-  if (kept != Qundef && unchanged(at(kept, 0), a) && unchanged(at(kept, 1), b)) return at(kept, 2);
-  VALUE line = call(gv::module_Geom, id::intersect_plane_plane, a, b);
-  geometry::keep_pair(reads, a, b, array_of(snapshot(a), snapshot(b), line));
-  return line;
-}
-
 // The overlap walk can stop short in one order; the longer answer is kept,
 // tagged so that "A" is always JP and "B" JQ.
 VALUE overlap_edges(geometry::Road road, VALUE jp, VALUE jq) {
@@ -204,10 +172,10 @@ VALUE corner_planes(geometry::Road road, VALUE reads, VALUE edges, VALUE p, VALU
 
 // Where each pair of neighbouring planes (the last with the first) meets
 // the shared plane.
-VALUE corner_points(VALUE reads, VALUE planes, VALUE plane) {
+VALUE corner_points(VALUE planes, VALUE plane) {
   VALUE points = new_array();
   for (long k = 0; k < len(planes); ++k) {
-    VALUE line = planes_meet(reads, at(planes, k - 1), at(planes, k));
+    VALUE line = call(gv::module_Geom, id::intersect_plane_plane, at(planes, k - 1), at(planes, k));
     if (NIL_P(line)) continue;
     VALUE point = call(gv::module_Geom, id::intersect_line_plane, line, plane);
     if (!NIL_P(point)) push(points, point);
@@ -278,7 +246,7 @@ VALUE getOuterShellFace(VALUE self, VALUE other) {
   VALUE edges = overlap_edges(road, jp, p == q ? jp : projected_onto(kq, plane));
 
   VALUE planes = corner_planes(road, reads, edges, p, kp, q, kq);
-  VALUE points = without_spikes(reads, without_repeats(reads, corner_points(reads, planes, plane)));
+  VALUE points = without_spikes(reads, without_repeats(reads, corner_points(planes, plane)));
   if (len(points) < 3) return Qfalse;
 
   append_constructed(self, constructed_face(self, points, plane));
