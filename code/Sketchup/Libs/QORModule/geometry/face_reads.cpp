@@ -160,11 +160,36 @@ VALUE numbers_of(VALUE point) {
   return read_point(point, c) ? rb_ary_new_from_args(3, flo(c[0]), flo(c[1]), flo(c[2])) : Qfalse;
 }
 
+// A point the reads keep (a position, a centroid, a polygon's corners, a
+// face's bounds) lives as long as they do, and its numbers are kept from
+// their first read: nil in the kept table until then.  Read once in one
+// stage and again in a later one, they would otherwise have left the
+// table of the moment in between.
+void keep_numbers_of(VALUE reads, VALUE points) {
+  if (NIL_P(reads)) return;
+  VALUE kept = table_of(reads, &kept_numbers_key);
+  if (!RB_TYPE_P(points, T_ARRAY)) {
+    if (!SPECIAL_CONST_P(points) && rb_hash_lookup2(kept, points, Qundef) == Qundef) rb_hash_aset(kept, points, Qnil);
+    return;
+  }
+  for (long i = 0; i < len(points); ++i) keep_numbers_of(reads, at(points, i));
+}
+
+VALUE kept_points(VALUE reads, VALUE points) {
+  keep_numbers_of(reads, points);
+  return points;
+}
+
 // The point's numbers: kept ones, else read (to_a) and kept as above.  A
 // read that raises keeps nothing.
 VALUE point_numbers(VALUE reads, VALUE point) {
   VALUE kept = table_of(reads, &kept_numbers_key);
   VALUE numbers = rb_hash_lookup2(kept, point, Qundef);
+  if (NIL_P(numbers)) {
+    numbers = numbers_of(point);
+    rb_hash_aset(kept, point, numbers);
+    return numbers;
+  }
   if (numbers != Qundef) return numbers;
   VALUE momentary = table_of(reads, &momentary_key);
   numbers = rb_hash_lookup2(momentary, point, Qundef);
@@ -217,10 +242,10 @@ VALUE read_outer_edges(VALUE reads, VALUE face) {
   return read_edges(reads, read_outer_loop(reads, face));
 }
 VALUE read_centroid(VALUE reads, VALUE face) {
-  return read_once(reads, face, kCentroid, [&] { return call(face, id::centroid); });
+  return read_once(reads, face, kCentroid, [&] { return kept_points(reads, call(face, id::centroid)); });
 }
 VALUE read_polygon(VALUE reads, VALUE face) {
-  return read_once(reads, face, kPolygon, [&] { return call(face, id::polygon); });
+  return read_once(reads, face, kPolygon, [&] { return kept_points(reads, call(face, id::polygon)); });
 }
 VALUE read_hull(VALUE reads, VALUE face) {
   return read_once(reads, face, kHull, [&] { return convex_hull(read_polygon(reads, face)); });
@@ -229,7 +254,7 @@ VALUE read_corners(VALUE reads, VALUE face) {
   return read_once(reads, face, kCorners, [&] {
     VALUE bounds = call(face, id::bounds);
     VALUE low = call(bounds, id::min_);
-    return array_of(low, call(bounds, id::max_));
+    return kept_points(reads, array_of(low, call(bounds, id::max_)));
   });
 }
 VALUE read_pair(VALUE reads, VALUE a, VALUE b) {
@@ -261,7 +286,7 @@ VALUE read_end(VALUE reads, VALUE edge) {
   return read_once(reads, edge, kEnd, [&] { return call(edge, id::end); });
 }
 VALUE read_position(VALUE reads, VALUE vertex) {
-  return read_once(reads, vertex, kPosition, [&] { return call(vertex, id::position); });
+  return read_once(reads, vertex, kPosition, [&] { return kept_points(reads, call(vertex, id::position)); });
 }
 
 VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point) {
