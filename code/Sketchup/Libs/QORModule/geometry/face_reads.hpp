@@ -58,9 +58,11 @@ VALUE read_end(VALUE reads, VALUE edge);
 VALUE read_position(VALUE reads, VALUE vertex);
 
 // A host point's coordinates, read through to_a; false on the plain road
-// and for any other kind of point.  A point read twice has them kept for
-// the stage; one read once has them kept only for the moment (the host's
-// passing answers would otherwise all stay alive with their numbers).
+// and for any other kind of point.  A point the reads keep (a position, a
+// centroid, a polygon's corner, a face's bounds), and any point read
+// twice, has them kept for the stage; any other point read once has them
+// kept only for the moment (the host's passing answers would otherwise all
+// stay alive with their numbers).
 bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out);
 
 // A point's x, y and z: a host point's through read_numbers, a host
