@@ -45,15 +45,22 @@ VALUE record_of(VALUE reads, VALUE obj) {
   return record;
 }
 
+void keep_numbers_of(VALUE reads, VALUE points);
+
+// What a read gives: points (or a list of them) whose numbers are kept as
+// long as the reads (keep_numbers_of), or anything else.
+enum class Gives { kPoints, kOther };
+
 // read() the first time, the kept value after.  A read that raises keeps
 // nothing.
 template <class F>
-VALUE read_once(VALUE reads, VALUE obj, Slot slot, F&& read) {
+VALUE read_once(VALUE reads, VALUE obj, Slot slot, F&& read, Gives gives = Gives::kOther) {
   if (NIL_P(reads)) return read();
   VALUE record = record_of(reads, obj);
   const long bit = 1L << slot;
   if (FIX2LONG(rb_ary_entry(record, kRead)) & bit) return rb_ary_entry(record, slot);
   VALUE v = read();
+  if (gives == Gives::kPoints) keep_numbers_of(reads, v);
   rb_ary_store(record, slot, v);
   rb_ary_store(record, kRead, LONG2FIX(FIX2LONG(rb_ary_entry(record, kRead)) | bit));
   RB_GC_GUARD(record);
@@ -166,18 +173,12 @@ VALUE numbers_of(VALUE point) {
 // stage and again in a later one, they would otherwise have left the
 // table of the moment in between.
 void keep_numbers_of(VALUE reads, VALUE points) {
-  if (NIL_P(reads)) return;
   VALUE kept = table_of(reads, &kept_numbers_key);
   if (!RB_TYPE_P(points, T_ARRAY)) {
     if (!SPECIAL_CONST_P(points) && rb_hash_lookup2(kept, points, Qundef) == Qundef) rb_hash_aset(kept, points, Qnil);
     return;
   }
   for (long i = 0; i < len(points); ++i) keep_numbers_of(reads, at(points, i));
-}
-
-VALUE kept_points(VALUE reads, VALUE points) {
-  keep_numbers_of(reads, points);
-  return points;
 }
 
 // The point's numbers: kept ones, else read (to_a) and kept as above.  A
@@ -242,10 +243,10 @@ VALUE read_outer_edges(VALUE reads, VALUE face) {
   return read_edges(reads, read_outer_loop(reads, face));
 }
 VALUE read_centroid(VALUE reads, VALUE face) {
-  return read_once(reads, face, kCentroid, [&] { return kept_points(reads, call(face, id::centroid)); });
+  return read_once(reads, face, kCentroid, [&] { return call(face, id::centroid); }, Gives::kPoints);
 }
 VALUE read_polygon(VALUE reads, VALUE face) {
-  return read_once(reads, face, kPolygon, [&] { return kept_points(reads, call(face, id::polygon)); });
+  return read_once(reads, face, kPolygon, [&] { return call(face, id::polygon); }, Gives::kPoints);
 }
 VALUE read_hull(VALUE reads, VALUE face) {
   return read_once(reads, face, kHull, [&] { return convex_hull(read_polygon(reads, face)); });
@@ -254,8 +255,8 @@ VALUE read_corners(VALUE reads, VALUE face) {
   return read_once(reads, face, kCorners, [&] {
     VALUE bounds = call(face, id::bounds);
     VALUE low = call(bounds, id::min_);
-    return kept_points(reads, array_of(low, call(bounds, id::max_)));
-  });
+    return array_of(low, call(bounds, id::max_));
+  }, Gives::kPoints);
 }
 VALUE read_pair(VALUE reads, VALUE a, VALUE b) {
   if (NIL_P(reads)) return Qundef;
@@ -286,7 +287,7 @@ VALUE read_end(VALUE reads, VALUE edge) {
   return read_once(reads, edge, kEnd, [&] { return call(edge, id::end); });
 }
 VALUE read_position(VALUE reads, VALUE vertex) {
-  return read_once(reads, vertex, kPosition, [&] { return kept_points(reads, call(vertex, id::position)); });
+  return read_once(reads, vertex, kPosition, [&] { return call(vertex, id::position); }, Gives::kPoints);
 }
 
 VALUE read_outer_edges_at(VALUE reads, VALUE face, VALUE point) {
