@@ -174,11 +174,13 @@ VALUE numbers_of(VALUE point) {
 // table of the moment in between.
 void keep_numbers_of(VALUE reads, VALUE points) {
   VALUE kept = table_of(reads, &kept_numbers_key);
-  if (!RB_TYPE_P(points, T_ARRAY)) {
-    if (!SPECIAL_CONST_P(points) && rb_hash_lookup2(kept, points, Qundef) == Qundef) rb_hash_aset(kept, points, Qnil);
-    return;
-  }
-  for (long i = 0; i < len(points); ++i) keep_numbers_of(reads, at(points, i));
+  auto keep = [&](VALUE point) {
+    if (!SPECIAL_CONST_P(point) && !RB_TYPE_P(point, T_ARRAY) && rb_hash_lookup2(kept, point, Qundef) == Qundef)
+      rb_hash_aset(kept, point, Qnil);
+  };
+  if (!RB_TYPE_P(points, T_ARRAY)) return keep(points);
+  for (long i = 0; i < len(points); ++i) keep(at(points, i));
+  RB_GC_GUARD(kept);
 }
 
 // The point's numbers: kept ones, else read (to_a) and kept as above.  A
