@@ -5,8 +5,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-# libxml2-utils: schema checks of the export; chromium: the preview's browser test
-packages=(ruby ruby-dev ruby-minitest ruby-nokogiri cmake g++ make binutils valgrind libxml2-utils chromium)
+# libxml2-utils: schema checks of the export; chromium: the preview's browser test;
+# ruby-stackprof: the sampled benchmark of the export
+packages=(ruby ruby-dev ruby-minitest ruby-nokogiri ruby-stackprof cmake g++ make binutils valgrind libxml2-utils chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
