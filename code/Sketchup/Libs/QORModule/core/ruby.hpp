@@ -51,7 +51,13 @@ inline VALUE expect_array(VALUE v) {
   return v;
 }
 inline long len(VALUE ary) { return RARRAY_LEN(expect_array(ary)); }
-inline VALUE at(VALUE ary, long i) { return rb_ary_entry(expect_array(ary), i); }
+// rb_ary_entry's answer (nil out of range, negative from the end), read in
+// place: the commonest read of all, and rb_ary_entry is no inline.
+inline VALUE at(VALUE ary, long i) {
+  const long n = RARRAY_LEN(expect_array(ary));
+  if (i < 0) i += n;
+  return i < 0 || i >= n ? Qnil : RARRAY_AREF(ary, i);
+}
 inline VALUE new_array(long capa = 0) { return ary_new_capa(capa); }
 template <class... Args>
 inline VALUE array_of(Args... items) {

@@ -31,16 +31,30 @@ enum Slot {
 // The reads of the running withFaceReads block, or nil.  A collector root.
 VALUE stage_reads = Qnil;
 
-VALUE new_reads() {
+VALUE identity_hash() {
   return call(rb_hash_new(), id::compare_by_identity);
 }
 
+// A set of reads is three tables, each a Hash by identity: the objects'
+// records, and the two tables of point numbers (point_numbers).  Held in
+// an Array of three so that each is found without a look-up.
+enum Table { kRecords, kKeptNumbers, kMomentaryNumbers, kTables };
+
+VALUE new_reads() {
+  VALUE reads = new_array(kTables);
+  for (int t = 0; t < kTables; ++t) push(reads, identity_hash());
+  return reads;
+}
+
+VALUE table(VALUE reads, Table t) { return at(reads, t); }
+
 VALUE record_of(VALUE reads, VALUE obj) {
-  VALUE record = rb_hash_lookup2(reads, obj, Qnil);
+  VALUE records = table(reads, kRecords);
+  VALUE record = rb_hash_lookup2(records, obj, Qnil);
   if (NIL_P(record)) {
     record = new_array(1);
     rb_ary_store(record, kRead, INT2FIX(0));
-    rb_hash_aset(reads, obj, record);
+    rb_hash_aset(records, obj, record);
   }
   return record;
 }
@@ -58,11 +72,11 @@ VALUE read_once(VALUE reads, VALUE obj, Slot slot, F&& read, Gives gives = Gives
   if (NIL_P(reads)) return read();
   VALUE record = record_of(reads, obj);
   const long bit = 1L << slot;
-  if (FIX2LONG(rb_ary_entry(record, kRead)) & bit) return rb_ary_entry(record, slot);
+  if (FIX2LONG(at(record, kRead)) & bit) return at(record, slot);
   VALUE v = read();
   if (gives == Gives::kPoints) keep_numbers_of(reads, v);
   rb_ary_store(record, slot, v);
-  rb_ary_store(record, kRead, LONG2FIX(FIX2LONG(rb_ary_entry(record, kRead)) | bit));
+  rb_ary_store(record, kRead, LONG2FIX(FIX2LONG(at(record, kRead)) | bit));
   RB_GC_GUARD(record);
   return v;
 }
@@ -87,7 +101,7 @@ Slot mark_slot(Mark mark) {
 
 // Every vertex of every door, as keys of an identity Hash.
 VALUE door_vertices_of(VALUE doors) {
-  VALUE found = new_reads();
+  VALUE found = identity_hash();
   for (long d = 0; d < len(doors); ++d) {
     VALUE vertices = call(at(doors, d), id::vertices);
     for (long k = 0; k < len(vertices); ++k) rb_hash_aset(found, at(vertices, k), Qtrue);
@@ -145,21 +159,6 @@ VALUE outer_edge_cells(VALUE reads, VALUE face) {
 // [x, y, z] alone, with no record around it.
 const long kMomentaryPoints = 1L << 14;
 
-// The keys under which reads keep the two tables: objects of no other use,
-// so no read can have them.  Collector roots.
-VALUE kept_numbers_key = Qnil;
-VALUE momentary_key = Qnil;
-
-VALUE table_of(VALUE reads, VALUE* key) {
-  if (NIL_P(*key)) {
-    rb_gc_register_address(key);
-    *key = rb_obj_alloc(rb_cObject);
-  }
-  VALUE table = rb_hash_lookup2(reads, *key, Qnil);
-  if (NIL_P(table)) rb_hash_aset(reads, *key, table = new_reads());
-  return table;
-}
-
 // The numbers read of a host point: [x, y, z], or false for a point that
 // is no host point.
 VALUE numbers_of(VALUE point) {
@@ -173,7 +172,7 @@ VALUE numbers_of(VALUE point) {
 // stage and again in a later one, they would otherwise have left the
 // table of the moment in between.
 void keep_numbers_of(VALUE reads, VALUE points) {
-  VALUE kept = table_of(reads, &kept_numbers_key);
+  VALUE kept = table(reads, kKeptNumbers);
   auto keep = [&](VALUE point) {
     if (!SPECIAL_CONST_P(point) && !RB_TYPE_P(point, T_ARRAY) && rb_hash_lookup2(kept, point, Qundef) == Qundef)
       rb_hash_aset(kept, point, Qnil);
@@ -186,7 +185,7 @@ void keep_numbers_of(VALUE reads, VALUE points) {
 // The point's numbers: kept ones, else read (to_a) and kept as above.  A
 // read that raises keeps nothing.
 VALUE point_numbers(VALUE reads, VALUE point) {
-  VALUE kept = table_of(reads, &kept_numbers_key);
+  VALUE kept = table(reads, kKeptNumbers);
   VALUE numbers = rb_hash_lookup2(kept, point, Qundef);
   if (NIL_P(numbers)) {
     numbers = numbers_of(point);
@@ -194,7 +193,7 @@ VALUE point_numbers(VALUE reads, VALUE point) {
     return numbers;
   }
   if (numbers != Qundef) return numbers;
-  VALUE momentary = table_of(reads, &momentary_key);
+  VALUE momentary = table(reads, kMomentaryNumbers);
   numbers = rb_hash_lookup2(momentary, point, Qundef);
   if (numbers != Qundef) {
     rb_hash_delete(momentary, point);
@@ -203,7 +202,7 @@ VALUE point_numbers(VALUE reads, VALUE point) {
   }
   numbers = numbers_of(point);
   if (static_cast<long>(RHASH_SIZE(momentary)) >= kMomentaryPoints)
-    rb_hash_aset(reads, momentary_key, momentary = new_reads());
+    rb_ary_store(reads, kMomentaryNumbers, momentary = identity_hash());
   rb_hash_aset(momentary, point, numbers);
   RB_GC_GUARD(kept);
   RB_GC_GUARD(momentary);
@@ -262,16 +261,16 @@ VALUE read_corners(VALUE reads, VALUE face) {
 }
 VALUE read_pair(VALUE reads, VALUE a, VALUE b) {
   if (NIL_P(reads)) return Qundef;
-  VALUE record = rb_hash_lookup2(reads, a, Qnil);
+  VALUE record = rb_hash_lookup2(table(reads, kRecords), a, Qnil);
   if (NIL_P(record)) return Qundef;
-  VALUE pairs = rb_ary_entry(record, kPairs);
+  VALUE pairs = at(record, kPairs);
   return NIL_P(pairs) ? Qundef : rb_hash_lookup2(pairs, b, Qundef);
 }
 void keep_pair(VALUE reads, VALUE a, VALUE b, VALUE v) {
   if (NIL_P(reads)) return;
   VALUE record = record_of(reads, a);
-  VALUE pairs = rb_ary_entry(record, kPairs);
-  if (NIL_P(pairs)) rb_ary_store(record, kPairs, pairs = new_reads());
+  VALUE pairs = at(record, kPairs);
+  if (NIL_P(pairs)) rb_ary_store(record, kPairs, pairs = identity_hash());
   rb_hash_aset(pairs, b, v);
   RB_GC_GUARD(record);
 }
@@ -319,8 +318,8 @@ bool read_numbers(VALUE reads, VALUE point, arith::Xyz* out) {
   if (NIL_P(reads)) return false;
   VALUE numbers = point_numbers(reads, point);
   if (!RB_TYPE_P(numbers, T_ARRAY)) return false;
-  *out = arith::Xyz{RFLOAT_VALUE(rb_ary_entry(numbers, 0)), RFLOAT_VALUE(rb_ary_entry(numbers, 1)),
-                    RFLOAT_VALUE(rb_ary_entry(numbers, 2))};
+  *out = arith::Xyz{RFLOAT_VALUE(at(numbers, 0)), RFLOAT_VALUE(at(numbers, 1)),
+                    RFLOAT_VALUE(at(numbers, 2))};
   return true;
 }
 
@@ -350,7 +349,7 @@ bool same_position(VALUE reads, VALUE a, VALUE b) {
 VALUE read_room_face_places(VALUE reads, VALUE room_faces) {
   const long count = len(room_faces);
   auto index = [&]() -> VALUE {
-    VALUE places = new_reads();
+    VALUE places = identity_hash();
     for (long k = 0; k < count; ++k) {
       VALUE face = model_face(at(room_faces, k));
       VALUE list = rb_hash_lookup2(places, face, Qnil);

@@ -2,7 +2,7 @@
 // constructed face walks the faces of two rooms again and again (once per
 // corner); each model face's plane, normal, edges, centroid and marks, each
 // edge's faces and each vertex's position are asked of the host the first
-// time only and kept in a Ruby Hash (by identity) for the rest of the call,
+// time only and kept in Ruby Hashes (by identity) for the rest of the call,
 // or of the stage when the plug-in runs it inside
 // QORTA_RoomFace.withFaceReads.
 //
